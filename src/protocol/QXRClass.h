@@ -1,0 +1,85 @@
+#pragma once
+
+// Crosspoint cell with its frame builders, and the command record and queue
+// that carry built frames to the sender thread. Frame layouts: Frames.h.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <vector>
+
+namespace mc {
+
+// One frame's bytes, a private copy. Created by a builder, owned by the queue
+// while queued and by whoever takes it afterwards.
+class TMatrixCommDataType {
+public:
+    std::vector<std::uint8_t> Data;
+    std::int32_t DataLength = 0;
+
+    // Copies the first Length bytes of Bytes. REQUIRES: Length >= 0 and Bytes
+    // holds at least Length bytes (may be null when Length is 0).
+    void SetData(const std::uint8_t* Bytes, std::int32_t Length);
+};
+
+// First-in first-out queue of command records between the user-interface
+// thread (append) and the sender thread (count, take). All operations are
+// thread-safe. Destroying the queue discards the records it still holds.
+class CommandQueue {
+public:
+    CommandQueue() = default;
+    CommandQueue(const CommandQueue&) = delete;
+    CommandQueue& operator=(const CommandQueue&) = delete;
+
+    void append(std::unique_ptr<TMatrixCommDataType> record);
+    std::size_t count() const;
+    // The oldest record, or null when the queue is empty.
+    std::unique_ptr<TMatrixCommDataType> take();
+    // Waits until a record is queued or stop is requested; returns the oldest
+    // record, or null when stop was requested first.
+    std::unique_ptr<TMatrixCommDataType> waitTake(std::stop_token stop);
+
+    // Called after every append and take with the new count, on the thread
+    // that changed it, outside the queue's lock. Set it before any other
+    // thread uses the queue.
+    void setCountListener(std::function<void(std::size_t)> listener);
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable_any m_ready;                         // guarded by m_mutex
+    std::deque<std::unique_ptr<TMatrixCommDataType>> m_records;  // guarded by m_mutex
+    std::function<void(std::size_t)> m_countListener;            // set before use
+};
+
+// A crosspoint cell. For a normal cell InputIndex/OutputIndex are its input and
+// output; a close cell has InputIndex = its output and OutputIndex = 255.
+// Each builder composes one frame into FrameData (scratch space), wraps a copy
+// in a new record and appends it to Queue. Builders run on the UI thread.
+class TQXRClass {
+public:
+    std::int32_t InputIndex = 0;
+    std::int32_t OutputIndex = 0;
+    bool Selected = false;
+    std::vector<std::uint8_t> FrameData;
+    std::int32_t FrameLength = 0;
+
+    void SendOnOff(CommandQueue& Queue, std::int32_t Address, bool On);
+    void SendSwitch(CommandQueue& Queue, std::int32_t Address, std::int32_t Input,
+                    std::int32_t Output);
+    void SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output);
+    // REQUIRES: 0 <= Count <= Inputs.size().
+    void SendCycle(CommandQueue& Queue, std::int32_t Address, const std::vector<std::int32_t>& Inputs,
+                   std::int32_t Count, std::int32_t CycleTime);
+    void SendAddress(CommandQueue& Queue, std::int32_t Address, std::int32_t NewAddress);
+    void SendLayer(CommandQueue& Queue, std::int32_t Address, std::int32_t Layer);
+
+private:
+    void queueFrame(CommandQueue& Queue);
+};
+
+}  // namespace mc

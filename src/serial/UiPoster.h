@@ -1,0 +1,56 @@
+#pragma once
+
+// The posting seam: core objects that run threads of their own (the serial
+// port, the sender) report to the user-interface thread through it.
+
+#include <deque>
+#include <functional>
+#include <mutex>
+
+namespace mc {
+
+// Runs posted tasks on the user-interface thread, one at a time, in the order
+// in which they were posted. post() may be called from any thread.
+class IUiPoster {
+public:
+    virtual ~IUiPoster() = default;
+    virtual void post(std::function<void()> task) = 0;
+};
+
+// A poster for code without an event loop (tests, command-line tools): tasks
+// wait until the owning thread calls runPending().
+class QueuedPoster final : public IUiPoster {
+public:
+    void post(std::function<void()> task) override {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+
+    // Runs every task posted so far, and those they post, in order; returns
+    // how many ran. Call it from the thread that stands for the UI thread.
+    int runPending() {
+        int ran = 0;
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_tasks.empty()) return ran;
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+            ++ran;
+        }
+    }
+
+    std::size_t pending() const {
+        std::lock_guard lock(m_mutex);
+        return m_tasks.size();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::deque<std::function<void()>> m_tasks;  // guarded by m_mutex
+};
+
+}  // namespace mc
