@@ -14,7 +14,8 @@ AppPaths AppPaths::fromExecutable() {
     fs::path exe = fs::read_symlink("/proc/self/exe", error);
     if (error) exe = fs::current_path(error) / "matrix-control";
     std::string dir = exe.parent_path().string();
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
     return AppPaths(dir);
 }
 
@@ -25,7 +26,9 @@ std::string AppPaths::configDir() const {
                                        : m_programDir + "/Matrix Config";
 }
 
-std::string AppPaths::configFile(const std::string& name) const { return configDir() + "/" + name; }
+std::string AppPaths::configFile(const std::string& name) const {
+    return configDir() + "/" + name;
+}
 
 std::string AppPaths::statusDir() const {
     return m_programDir.ends_with('/') ? m_programDir + "Matrix Status"

@@ -73,8 +73,9 @@ public:
                     std::int32_t Output);
     void SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output);
     // REQUIRES: 0 <= Count <= Inputs.size().
-    void SendCycle(CommandQueue& Queue, std::int32_t Address, const std::vector<std::int32_t>& Inputs,
-                   std::int32_t Count, std::int32_t CycleTime);
+    void SendCycle(CommandQueue& Queue, std::int32_t Address,
+                   const std::vector<std::int32_t>& Inputs, std::int32_t Count,
+                   std::int32_t CycleTime);
     void SendAddress(CommandQueue& Queue, std::int32_t Address, std::int32_t NewAddress);
     void SendLayer(CommandQueue& Queue, std::int32_t Address, std::int32_t Layer);
 
