@@ -1,0 +1,149 @@
+#include "control/CrosspointState.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace mc {
+
+std::int32_t clampPortCount(std::int32_t raw) {
+    return std::clamp(raw, kMinPortCount, kMaxPortCount);
+}
+
+CrosspointState::CrosspointState(CommandQueue& queue, const StartupSettings& settings)
+    : MatrixCustomAddress(settings.MatrixCustomAddress),
+      MatrixAddress(settings.MatrixAddress),
+      CircleTime(settings.CircleTime),
+      MatrixCustomLogo(settings.MatrixCustomLogo),
+      MatrixPattern(settings.MatrixPattern),
+      MatrixInputEditEnable(settings.MatrixInputEditEnable),
+      MatrixOutputEditEnable(settings.MatrixOutputEditEnable),
+      m_queue(queue),
+      m_outputs(clampPortCount(settings.MatrixOutputNum)),
+      m_inputs(clampPortCount(settings.MatrixInputNum)),
+      m_selected(static_cast<std::size_t>(m_outputs) * static_cast<std::size_t>(m_inputs + 1), 0),
+      m_inputNames(static_cast<std::size_t>(m_inputs)),
+      m_outputNames(static_cast<std::size_t>(m_outputs)) {
+    ActiveAddress = MatrixCustomAddress != 1 ? MatrixCustomAddress : MatrixAddress;
+    resetPagingButtons();
+}
+
+bool CrosspointState::setInputName(std::int32_t input, std::string name) {
+    if (input < 0 || input >= m_inputs) return false;
+    m_inputNames[static_cast<std::size_t>(input)] = std::move(name);
+    return true;
+}
+
+bool CrosspointState::setOutputName(std::int32_t output, std::string name) {
+    if (output < 0 || output >= m_outputs) return false;
+    m_outputNames[static_cast<std::size_t>(output)] = std::move(name);
+    return true;
+}
+
+std::int32_t CrosspointState::visibleRows() const {
+    return std::min(m_outputs, kRowPageSize);
+}
+
+std::int32_t CrosspointState::visibleColumns() const {
+    return std::min(m_inputs, kColumnPageSize);
+}
+
+std::int32_t CrosspointState::closeColumn() const {
+    return std::min(visibleColumns(), m_inputs - m_columnOffset);
+}
+
+std::size_t CrosspointState::index(std::int32_t o, std::int32_t k) const {
+    return static_cast<std::size_t>(o) * static_cast<std::size_t>(m_inputs + 1) +
+           static_cast<std::size_t>(k);
+}
+
+void CrosspointState::checkCell(std::int32_t o, std::int32_t k) const {
+    if (o < 0 || o >= m_outputs || k < 0 || k > m_inputs) {
+        throw std::out_of_range("crosspoint cell [" + std::to_string(o) + "][" + std::to_string(k) +
+                                "] is outside the matrix");
+    }
+}
+
+bool CrosspointState::selected(std::int32_t o, std::int32_t k) const {
+    checkCell(o, k);
+    return m_selected[index(o, k)] != 0;
+}
+
+TQXRClass CrosspointState::cell(std::int32_t o, std::int32_t k) const {
+    checkCell(o, k);
+    TQXRClass result;
+    if (k == m_inputs) {
+        result.InputIndex = o;
+        result.OutputIndex = 255;
+    } else {
+        result.InputIndex = k;
+        result.OutputIndex = o;
+    }
+    result.Selected = m_selected[index(o, k)] != 0;
+    return result;
+}
+
+void CrosspointState::queueStartupFrames() {
+    m_scratch.SendOnOff(m_queue, MatrixAddress, true);
+    if (MatrixCustomAddress == 1) {
+        ActiveAddress = MatrixAddress;
+    } else {
+        ActiveAddress = MatrixCustomAddress;
+        m_scratch.SendOnOff(m_queue, MatrixCustomAddress, true);
+        m_scratch.SendAddress(m_queue, MatrixAddress, MatrixCustomAddress);
+    }
+}
+
+std::optional<std::string> CrosspointState::inputNameEdited(std::int32_t c, std::string text) {
+    if (c < 0 || c >= visibleColumns()) return std::nullopt;
+    const std::int32_t input = m_columnOffset + c;
+    if (input >= m_inputs) return std::nullopt;
+    std::string tooltip = text.empty() ? std::to_string(input + 1) : text;
+    m_inputNames[static_cast<std::size_t>(input)] = std::move(text);
+    MatrixInputEditEnable = true;
+    return tooltip;
+}
+
+std::optional<std::string> CrosspointState::outputNameEdited(std::int32_t r, std::string text) {
+    if (r < 0 || r >= visibleRows()) return std::nullopt;
+    const std::int32_t output = m_rowOffset + r;
+    if (output >= m_outputs) return std::nullopt;
+    std::string tooltip = text.empty() ? std::to_string(output + 1) : text;
+    m_outputNames[static_cast<std::size_t>(output)] = std::move(text);
+    MatrixOutputEditEnable = true;
+    return tooltip;
+}
+
+void CrosspointState::clearSelection() {
+    std::fill(m_selected.begin(), m_selected.end(), 0);
+}
+
+std::vector<Node> CrosspointState::selectedNodes() const {
+    std::vector<Node> nodes;
+    for (std::int32_t o = 0; o < m_outputs; ++o) {
+        for (std::int32_t k = 0; k <= m_inputs; ++k) {
+            if (m_selected[index(o, k)] != 0) nodes.push_back(Node{o, k});
+        }
+    }
+    return nodes;
+}
+
+ApplyResult CrosspointState::applyNodes(const std::vector<Node>& nodes) {
+    ApplyResult result;
+    for (const Node& node : nodes) {
+        if (node.I < 0 || node.I >= m_outputs || node.J < 0 || node.J > m_inputs) {
+            ++result.skipped;
+            continue;
+        }
+        m_selected[index(node.I, node.J)] = 1;
+        if (node.J == m_inputs) {
+            m_scratch.SendCloseOutput(m_queue, ActiveAddress, node.I);
+        } else {
+            m_scratch.SendSwitch(m_queue, ActiveAddress, node.J, node.I);
+        }
+        ++result.applied;
+    }
+    return result;
+}
+
+}  // namespace mc

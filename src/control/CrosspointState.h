@@ -1,0 +1,192 @@
+#pragma once
+
+// The crosspoint state of the control window: which input feeds each output,
+// which outputs are closed, the port counts, addresses, names, the name-list
+// switches, and which page of the grid is on screen. It holds the switching
+// rules of the grid (CheckBoxClick and its helpers), paging, and derives what
+// every grid control shows (GridViews.h). It queues frames but never touches
+// the serial port.
+//
+// Grid: visible rows = min(MatrixOutputNum, 16), visible columns =
+// min(MatrixInputNum, 16). GridBoxes has visible rows × (visible columns + 1)
+// boxes; box [r][c] shows output RowOffset + r. Column c shows input
+// ColumnOffset + c, except the close column closeColumn() =
+// min(visible columns, MatrixInputNum - ColumnOffset), whose box is the close
+// box of the row's output. Boxes right of the close column and rows beyond
+// the last output (last, partial pages) are hidden.
+//
+// Cells: MatrixOutputNum × (MatrixInputNum + 1) Selected flags, one byte each;
+// cell [o][MatrixInputNum] is the close cell of output o.
+//
+// Outputs: when MatrixPattern is true every output is exclusive (at most one
+// selected cell, counting the close cell). When it is false, output 0 is in
+// cycle mode (any number of its inputs selected, sent as one cycle frame) and
+// the others are exclusive. In every output the close cell is never selected
+// together with an input.
+//
+// Lifetime: the window creates the state together with its command queue at
+// every build and rebuild and destroys both together; the queue must outlive
+// the state. UI-thread use only; not thread-safe.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/GridViews.h"
+#include "control/StartupSettings.h"
+#include "protocol/QXRClass.h"
+
+namespace mc {
+
+inline constexpr std::int32_t kRowPageSize = 16;
+inline constexpr std::int32_t kColumnPageSize = 16;
+
+class CrosspointState {
+public:
+    // Sizes the state for the settings' model, with the port counts clamped
+    // to 1..256 (clampPortCount). Every Selected is 0, offsets are 0, the
+    // names are empty (loadPortNames fills them), the paging buttons are as
+    // resetPagingButtons leaves them and the column labels as creation
+    // captions them. Queues nothing: see queueStartupFrames.
+    CrosspointState(CommandQueue& queue, const StartupSettings& settings);
+    CrosspointState(const CrosspointState&) = delete;
+    CrosspointState& operator=(const CrosspointState&) = delete;
+
+    // --- Fields any caller may change at any time -------------------------
+    std::int32_t ActiveAddress = 0x52;     // address of every switching frame
+    std::int32_t MatrixCustomAddress = 1;  // 1: no custom address
+    std::int32_t MatrixAddress = 0x52;
+    std::int32_t CircleTime = 1;          // seconds, for the cycle frame
+    std::string MatrixCustomLogo;         // kept, shown nowhere
+    bool MatrixPattern = false;           // true: every output exclusive
+    bool MatrixInputEditEnable = false;   // input names in use
+    bool MatrixOutputEditEnable = false;  // output names in use
+    std::string CurrentModeName;          // element name of the last chosen mode
+
+    // --- Fields with invariants: read here, changed by the operations below
+    std::int32_t MatrixOutputNum() const { return m_outputs; }
+    std::int32_t MatrixInputNum() const { return m_inputs; }
+    std::int32_t RowOffset() const { return m_rowOffset; }
+    std::int32_t ColumnOffset() const { return m_columnOffset; }
+    const std::vector<std::string>& InputNames() const { return m_inputNames; }  // MatrixInputNum
+    const std::vector<std::string>& OutputNames() const {
+        return m_outputNames;
+    }  // MatrixOutputNum
+    // Store a name without any change handling; false (nothing stored) when
+    // the index lies outside the list.
+    bool setInputName(std::int32_t input, std::string name);
+    bool setOutputName(std::int32_t output, std::string name);
+
+    std::int32_t visibleRows() const;
+    std::int32_t visibleColumns() const;
+    std::int32_t closeColumn() const;
+
+    // --- Cells -------------------------------------------------------------
+    // REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum; throws
+    // std::out_of_range otherwise.
+    bool selected(std::int32_t o, std::int32_t k) const;
+    // The cell as an object: InputIndex k and OutputIndex o, or for the close
+    // cell (k == MatrixInputNum) InputIndex o and OutputIndex 255.
+    TQXRClass cell(std::int32_t o, std::int32_t k) const;
+
+    // --- Start-up ----------------------------------------------------------
+    // The start-up frames: on/off (on) to MatrixAddress; ActiveAddress :=
+    // MatrixAddress, or, when MatrixCustomAddress is not 1, ActiveAddress :=
+    // MatrixCustomAddress, on/off (on) to it and the set-address frame to
+    // MatrixAddress carrying it.
+    void queueStartupFrames();
+
+    // --- Switching (SwitchingRules.cpp) --------------------------------------
+    // The click handler of grid box [screenRow][screenColumn], whose tick state
+    // after the click is `ticked`. Changes only cells of output RowOffset +
+    // screenRow, so the window re-derives that row. A click on a box that is
+    // hidden or outside the grid changes nothing.
+    void CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
+    // Clears every selected cell of output o except index keep (an input, or
+    // MatrixInputNum for the close cell). Queues nothing.
+    // REQUIRES: 0 <= o < MatrixOutputNum.
+    void ClearOtherSwitches(std::int32_t o, std::int32_t keep);
+    // Sends the selection of output 0 in cycle mode: none selected closes it;
+    // one input gives a switch frame, two or more one cycle frame.
+    // REQUIRES: o == 0.
+    void SendCycleSwitch(std::int32_t o);
+    // The empty-output rule: an output with no selected cell is closed (close
+    // cell selected, close frame queued). REQUIRES: 0 <= o < MatrixOutputNum.
+    void CloseEmptyOutput(std::int32_t o);
+
+    // --- Paging (GridPaging.cpp) -------------------------------------------
+    // Move one page. A click on a button that is hidden or disabled does
+    // nothing and returns false. Never queues a frame, never changes Selected.
+    bool UpBitBtnClick();
+    bool DownBitBtnClick();
+    bool LeftBitBtnClick();
+    bool RightBitBtnClick();
+    const PagingButtons& pagingButtons() const { return m_buttons; }
+    // Up/Down shown when there are more than 16 outputs, Left/Right when more
+    // than 16 inputs; Up and Left disabled, Down and Right enabled; hidden
+    // buttons disabled.
+    void resetPagingButtons();
+    // Offsets 0, buttons reset, column labels "1".."N" and "关闭".
+    void returnToFirstPage();
+
+    // --- Views (GridPaging.cpp) --------------------------------------------
+    // Input text / output text: the name, or the one-based number.
+    std::string inputText(std::int32_t i) const;
+    std::string outputText(std::int32_t o) const;
+    // REQUIRES for every view: 0 <= r < visibleRows(), 0 <= c <= visibleColumns()
+    // (labelCount() labels, visibleColumns() input fields, visibleRows() output
+    // fields); out of range gives a hidden view.
+    BoxView box(std::int32_t r, std::int32_t c) const;
+    std::int32_t labelCount() const { return visibleColumns() + 1; }
+    LabelView label(std::int32_t c) const;
+    NameFieldView inputField(std::int32_t c) const;
+    NameFieldView outputField(std::int32_t r) const;
+
+    // --- Name fields (PortNameEdits) ---------------------------------------
+    // The text of input name field c changed: stores it as the name of input
+    // ColumnOffset + c, marks the input list in use, and returns the field's
+    // new tooltip D (the text, or the input's number when the text is empty);
+    // the boxes of that column show D in their hints. A field beyond the last
+    // input (or outside the page) stores nothing and gives nullopt.
+    std::optional<std::string> inputNameEdited(std::int32_t c, std::string text);
+    // The same for output name field r (output RowOffset + r); the hints of
+    // that row change.
+    std::optional<std::string> outputNameEdited(std::int32_t r, std::string text);
+
+    // --- Whole-state operations ---------------------------------------------
+    // Every Selected 0; queues nothing.
+    void clearSelection();
+    // Every selected cell, output 0..N-1, within an output input 0 ..
+    // MatrixInputNum (close cell last).
+    std::vector<Node> selectedNodes() const;
+    // For each node in order: outside the state (I not in 0..MatrixOutputNum-1
+    // or J not in 0..MatrixInputNum) it is skipped; otherwise its cell is
+    // selected and its close frame (J == MatrixInputNum) or switch frame
+    // queued. Other cells are left as they are.
+    ApplyResult applyNodes(const std::vector<Node>& nodes);
+
+private:
+    enum class LabelStyle { Created, Paged, FirstPage };
+
+    std::size_t index(std::int32_t o, std::int32_t k) const;
+    void checkCell(std::int32_t o, std::int32_t k) const;
+    bool boxShown(std::int32_t r, std::int32_t c) const;
+    // The close box of output o becomes ticked: close cell selected, close
+    // frame queued, every other cell of the output cleared.
+    void closeBoxTicked(std::int32_t o);
+
+    CommandQueue& m_queue;
+    TQXRClass m_scratch;  // builds every frame; its bytes depend only on the arguments
+    std::int32_t m_outputs = 1;
+    std::int32_t m_inputs = 1;
+    std::int32_t m_rowOffset = 0;
+    std::int32_t m_columnOffset = 0;
+    std::vector<std::uint8_t> m_selected;  // m_outputs × (m_inputs + 1), 0 or 1
+    std::vector<std::string> m_inputNames;
+    std::vector<std::string> m_outputNames;
+    PagingButtons m_buttons;
+    LabelStyle m_labelStyle = LabelStyle::Created;
+};
+
+}  // namespace mc

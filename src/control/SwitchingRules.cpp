@@ -1,0 +1,101 @@
+// The switching rules of the grid: what a click on a grid box does to the
+// crosspoint state and which frames it queues.
+//
+// Where the rules "tick the close box with its click handler attached" (the
+// empty-output rule and the empty case of the cycle output), the state runs
+// the close box's click itself (closeBoxTicked), at the point where the nested
+// click would run. It does so on every page, a last, partial column page
+// included, so the device never keeps routing an input the operator has just
+// unticked.
+
+#include <vector>
+
+#include "control/CrosspointState.h"
+
+namespace mc {
+
+bool CrosspointState::boxShown(std::int32_t r, std::int32_t c) const {
+    if (r < 0 || r >= visibleRows() || c < 0 || c > visibleColumns()) return false;
+    return m_rowOffset + r < m_outputs && m_columnOffset + c <= m_inputs;
+}
+
+void CrosspointState::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn,
+                                    bool ticked) {
+    if (!boxShown(screenRow, screenColumn)) return;
+    const std::int32_t o = m_rowOffset + screenRow;
+    const std::int32_t i = m_columnOffset + screenColumn;
+    const bool cycleOutput = !MatrixPattern && o == 0;
+
+    if (screenColumn == closeColumn()) {
+        if (ticked) {
+            closeBoxTicked(o);
+        } else {
+            m_selected[index(o, m_inputs)] = 0;
+            CloseEmptyOutput(o);
+        }
+        return;
+    }
+
+    if (cycleOutput) {
+        m_selected[index(0, i)] = ticked ? 1 : 0;
+        if (ticked) m_selected[index(0, m_inputs)] = 0;
+        SendCycleSwitch(0);
+        return;
+    }
+
+    if (ticked) {
+        m_selected[index(o, i)] = 1;
+        m_scratch.SendSwitch(m_queue, ActiveAddress, i, o);
+        ClearOtherSwitches(o, i);
+    } else {
+        m_selected[index(o, i)] = 0;
+        CloseEmptyOutput(o);
+    }
+}
+
+void CrosspointState::closeBoxTicked(std::int32_t o) {
+    m_selected[index(o, m_inputs)] = 1;
+    m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
+    ClearOtherSwitches(o, m_inputs);
+}
+
+void CrosspointState::ClearOtherSwitches(std::int32_t o, std::int32_t keep) {
+    checkCell(o, 0);
+    const std::size_t row = index(o, 0);
+    for (std::int32_t k = 0; k <= m_inputs; ++k) {
+        if (k != keep) m_selected[row + static_cast<std::size_t>(k)] = 0;
+    }
+}
+
+void CrosspointState::SendCycleSwitch(std::int32_t o) {
+    checkCell(o, 0);
+    // Inputs only: the close cell is never selected together with an input,
+    // and a close cell taken as input MatrixInputNum would switch a port that
+    // does not exist.
+    std::vector<std::int32_t> inputs;
+    for (std::int32_t k = 0; k < m_inputs; ++k) {
+        if (m_selected[index(o, k)] != 0) inputs.push_back(k);
+    }
+    if (inputs.empty()) {
+        closeBoxTicked(o);
+        return;
+    }
+    m_selected[index(o, m_inputs)] = 0;
+    if (inputs.size() == 1) {
+        m_scratch.SendSwitch(m_queue, ActiveAddress, inputs.front(), o);
+    } else {
+        m_scratch.SendCycle(m_queue, ActiveAddress, inputs,
+                            static_cast<std::int32_t>(inputs.size()), CircleTime);
+    }
+}
+
+void CrosspointState::CloseEmptyOutput(std::int32_t o) {
+    checkCell(o, 0);
+    const std::size_t row = index(o, 0);
+    for (std::int32_t k = 0; k <= m_inputs; ++k) {
+        if (m_selected[row + static_cast<std::size_t>(k)] != 0) return;
+    }
+    closeBoxTicked(o);
+}
+
+}  // namespace mc
