@@ -41,19 +41,28 @@ public:
     // The oldest record, or null when the queue is empty.
     std::unique_ptr<TMatrixCommDataType> take();
     // Waits until a record is queued or stop is requested; returns the oldest
-    // record, or null when stop was requested first.
+    // record, or null once stop is requested (stop wins over waiting records:
+    // after a stop request nothing more is taken).
     std::unique_ptr<TMatrixCommDataType> waitTake(std::stop_token stop);
 
     // Called after every append and take with the new count, on the thread
-    // that changed it, outside the queue's lock. Set it before any other
-    // thread uses the queue.
+    // that changed it, outside the queue's lock. Calls never overlap and come
+    // in the order of the changes. The listener may call count() but must not
+    // append or take. Set it before any other thread uses the queue.
     void setCountListener(std::function<void(std::size_t)> listener);
 
 private:
+    // Runs `change` under m_mutex, then tells the listener the new count.
+    template <class Change>
+    auto changeAndNotify(Change change);
+
     mutable std::mutex m_mutex;
     std::condition_variable_any m_ready;                         // guarded by m_mutex
     std::deque<std::unique_ptr<TMatrixCommDataType>> m_records;  // guarded by m_mutex
-    std::function<void(std::size_t)> m_countListener;            // set before use
+    // Held from a change until its listener call has returned, so that the
+    // listener sees the counts in order. Taken before m_mutex, never after.
+    std::mutex m_notifyMutex;
+    std::function<void(std::size_t)> m_countListener;  // set before use
 };
 
 // A crosspoint cell. For a normal cell InputIndex/OutputIndex are its input and
@@ -72,7 +81,8 @@ public:
     void SendSwitch(CommandQueue& Queue, std::int32_t Address, std::int32_t Input,
                     std::int32_t Output);
     void SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output);
-    // REQUIRES: 0 <= Count <= Inputs.size().
+    // Sends the first Count entries of Inputs; a Count outside 0..Inputs.size()
+    // is taken as the nearest of the two.
     void SendCycle(CommandQueue& Queue, std::int32_t Address,
                    const std::vector<std::int32_t>& Inputs, std::int32_t Count,
                    std::int32_t CycleTime);

@@ -1,0 +1,122 @@
+#include "protocol/QXRClass.h"
+
+#include <algorithm>
+#include <span>
+#include <utility>
+
+#include "protocol/Frames.h"
+
+namespace mc {
+
+void TMatrixCommDataType::SetData(const std::uint8_t* Bytes, std::int32_t Length) {
+    const std::size_t count = Length > 0 ? static_cast<std::size_t>(Length) : 0;
+    DataLength = static_cast<std::int32_t>(count);
+    Data.assign(Bytes, Bytes + count);
+}
+
+template <class Change>
+auto CommandQueue::changeAndNotify(Change change) {
+    std::lock_guard notifyLock(m_notifyMutex);
+    std::size_t newCount = 0;
+    auto result = [&] {
+        std::lock_guard lock(m_mutex);
+        auto changed = change();
+        newCount = m_records.size();
+        return changed;
+    }();
+    if (m_countListener) {
+        m_countListener(newCount);
+    }
+    return result;
+}
+
+void CommandQueue::append(std::unique_ptr<TMatrixCommDataType> record) {
+    changeAndNotify([&] {
+        m_records.push_back(std::move(record));
+        m_ready.notify_all();
+        return true;
+    });
+}
+
+std::size_t CommandQueue::count() const {
+    std::lock_guard lock(m_mutex);
+    return m_records.size();
+}
+
+std::unique_ptr<TMatrixCommDataType> CommandQueue::take() {
+    return changeAndNotify([&] {
+        std::unique_ptr<TMatrixCommDataType> record;
+        if (!m_records.empty()) {
+            record = std::move(m_records.front());
+            m_records.pop_front();
+        }
+        return record;
+    });
+}
+
+std::unique_ptr<TMatrixCommDataType> CommandQueue::waitTake(std::stop_token stop) {
+    for (;;) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_ready.wait(lock, stop, [&] { return !m_records.empty(); });
+            if (stop.stop_requested()) {
+                return nullptr;
+            }
+        }
+        // Taken through take() so that the listener hears of it in order. With
+        // a second consumer the record may be gone by now: wait again.
+        if (auto record = take()) {
+            return record;
+        }
+    }
+}
+
+void CommandQueue::setCountListener(std::function<void(std::size_t)> listener) {
+    std::lock_guard notifyLock(m_notifyMutex);
+    m_countListener = std::move(listener);
+}
+
+void TQXRClass::SendOnOff(CommandQueue& Queue, std::int32_t Address, bool On) {
+    composeOnOff(FrameData, Address, On);
+    queueFrame(Queue);
+}
+
+void TQXRClass::SendSwitch(CommandQueue& Queue, std::int32_t Address, std::int32_t Input,
+                           std::int32_t Output) {
+    composeSwitch(FrameData, Address, Input, Output);
+    queueFrame(Queue);
+}
+
+void TQXRClass::SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output) {
+    composeClose(FrameData, Address, Output);
+    queueFrame(Queue);
+}
+
+void TQXRClass::SendCycle(CommandQueue& Queue, std::int32_t Address,
+                          const std::vector<std::int32_t>& Inputs, std::int32_t Count,
+                          std::int32_t CycleTime) {
+    // A Count beyond the list would read past its end; clamp instead.
+    const auto count = std::clamp<std::int64_t>(Count, 0, static_cast<std::int64_t>(Inputs.size()));
+    const std::span<const std::int32_t> sent(Inputs.data(), static_cast<std::size_t>(count));
+    composeCycle(FrameData, Address, sent, CycleTime);
+    queueFrame(Queue);
+}
+
+void TQXRClass::SendAddress(CommandQueue& Queue, std::int32_t Address, std::int32_t NewAddress) {
+    composeSetAddress(FrameData, Address, NewAddress);
+    queueFrame(Queue);
+}
+
+void TQXRClass::SendLayer(CommandQueue& Queue, std::int32_t Address, std::int32_t Layer) {
+    composeLayer(FrameData, Address, Layer);
+    queueFrame(Queue);
+}
+
+void TQXRClass::queueFrame(CommandQueue& Queue) {
+    FrameLength = static_cast<std::int32_t>(FrameData.size());
+    auto record = std::make_unique<TMatrixCommDataType>();
+    record->SetData(FrameData.data(), FrameLength);
+    Queue.append(std::move(record));
+}
+
+}  // namespace mc
