@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <utility>
 
 namespace mc {
 

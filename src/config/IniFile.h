@@ -2,7 +2,8 @@
 
 // The INI file layer: configuration files, the port-name file and status
 // files are read and written through it, with the semantics of INI files as
-// Windows installations read and write them (see IniFile.cpp for the format).
+// Windows installations read and write them (the format is described in
+// IniParse.h).
 //
 // Nothing is cached between operations. An operation opens an IniFile by
 // path, reads and writes what it needs, and calls commit(); commit() replaces
@@ -10,10 +11,11 @@
 // write ever leaves a half-written file. The free functions below do one read
 // or one write-and-commit each.
 
+#include "config/AtomicWrite.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,25 +23,37 @@
 namespace mc {
 
 // A write that could not be completed. what() is "Unable to write to <path>";
-// the file on disk is left as it was before the failed commit.
-class IniWriteError : public std::runtime_error {
+// the file on disk is left as it was before the failed commit. path() and
+// reason() come from FileWriteError.
+class IniWriteError : public FileWriteError {
 public:
-    explicit IniWriteError(const std::string& path);
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
+    explicit IniWriteError(const std::string& path, std::string reason = {});
 };
 
 // Integer syntax of the configuration files: leading blanks, one sign, then
 // decimal, or hexadecimal after "$", "x", "X", "0x" or "0X"; nothing may follow
-// the digits. Decimal outside the 32-bit signed range fails; hexadecimal of up
-// to 8 digits wraps to 32 bits ("$FFFFFFFF" is -1). Empty text fails.
+// the digits. Decimal outside the 32-bit signed range fails; hexadecimal up to
+// FFFFFFFF is taken as 32 bits ("$FFFFFFFF" is -1, "-$10" is -16), beyond it
+// fails. Empty text, a sign or prefix without digits, and trailing blanks fail.
+// Blanks are space, tab and vertical tab.
 std::optional<std::int32_t> parseIniInteger(std::string_view text);
 
 // One INI file, loaded on construction (a missing file reads as empty).
 // Strings going in and out are UTF-8; a file that is not valid UTF-8 is read
-// as GB18030, and written back whole in UTF-8 when it is written to.
+// as GB18030, and written back whole in UTF-8 when it is written to. A UTF-8
+// byte-order mark is skipped on reading and kept on writing.
+//
+// Names passed in lose surrounding blanks. Text written (names and values)
+// has each line break replaced by a space, so that no write can add lines,
+// and each invalid UTF-8 byte replaced by U+FFFD.
+// Reads return at most 2047 bytes, cut at a character boundary; a missing
+// file, section or key gives the default without its trailing spaces.
+//
+// Writes change the loaded text only: the first section of a name and in it
+// the first key; a new key goes after the last key line of its section, a new
+// section at the end; every other line keeps its bytes. New lines take the
+// file's line end (LF for a new file). Nothing reaches the disk before
+// commit(), which the owner calls once; the destructor never writes.
 // Not thread-safe; UI-thread use only.
 class IniFile {
 public:
@@ -56,6 +70,10 @@ public:
                              std::int32_t defaultValue) const;
     bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
+    // REQUIRES: key is a name a file line can hold: no '=', not starting with
+    // '[' or ';' (the program's own key names); throws std::invalid_argument
+    // otherwise. Section names are not checked: a name holding ']' is written
+    // as given and reads back as the text before the ']'.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
@@ -76,7 +94,8 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// Single-shot forms: open, read or write one entry, commit.
+// Single-shot forms: open, read or write one entry, commit. The writers throw
+// IniWriteError; erasing a missing section writes nothing.
 std::string iniReadString(const std::string& path, std::string_view section, std::string_view key,
                           std::string_view defaultValue);
 std::int32_t iniReadInteger(const std::string& path, std::string_view section, std::string_view key,

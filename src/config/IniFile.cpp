@@ -1,0 +1,255 @@
+#include "config/IniFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <utility>
+
+#include "config/IniEncoding.h"
+#include "config/IniParse.h"
+
+namespace mc {
+
+namespace {
+
+// Longest string a read returns, in bytes.
+constexpr std::size_t kMaxValueBytes = 2047;
+
+enum class LoadResult { Missing, Loaded, Unreadable };
+
+// Reads a whole regular file. A path that names nothing (or runs through a
+// regular file) is Missing; anything else that cannot be read is Unreadable.
+LoadResult readWholeFile(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Missing : LoadResult::Unreadable;
+    struct stat info {};
+    LoadResult result = LoadResult::Loaded;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        result = LoadResult::Unreadable;
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) result = LoadResult::Unreadable;
+            if (got <= 0) break;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// Text handed in for writing: valid UTF-8 on one line.
+std::string cleanText(std::string_view text) {
+    std::string clean = sanitizeUtf8(text);
+    for (char& c : clean) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return clean;
+}
+
+std::string cleanName(std::string_view name) {
+    return std::string(trimBlanks(cleanText(name)));
+}
+
+std::string_view withoutTrailingSpaces(std::string_view text) {
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
+}
+
+// Gives a line that ends the file a line end before something follows it.
+void endLine(IniLine& line, std::string_view eol) {
+    if (line.eol.empty()) line.eol = eol;
+}
+
+}  // namespace
+
+IniWriteError::IniWriteError(const std::string& path, std::string reason)
+    : FileWriteError(path, std::move(reason)) {}
+
+struct IniFile::Impl {
+    std::string path;
+    IniDocument document;
+    bool unreadable = false;  // the file exists but could not be read: never replace it
+    bool dirty = false;
+
+    const IniLine* findKey(std::string_view section, std::string_view key) const {
+        const IniSection* found = document.findSection(cleanName(section));
+        if (found == nullptr) return nullptr;
+        const auto line = found->keys.find(foldAsciiCase(cleanName(key)));
+        return line == found->keys.end() ? nullptr : &found->body[line->second];
+    }
+
+    IniSection& sectionForWriting(const std::string& name) {
+        if (IniSection* found = document.findSection(name)) return *found;
+        if (IniLine* last = document.lastLine()) endLine(*last, document.eol);
+        IniSection section;
+        section.header = classifyIniLine("[" + name + "]", document.eol);
+        // Indexed under the name a later read of the file would see.
+        document.sectionIndex.try_emplace(foldAsciiCase(section.header.name),
+                                          document.sections.size());
+        return document.sections.emplace_back(std::move(section));
+    }
+};
+
+IniFile::IniFile(std::string path) : m_impl(std::make_unique<Impl>()) {
+    m_impl->path = std::move(path);
+    std::string bytes;
+    const LoadResult loaded = readWholeFile(m_impl->path, bytes);
+    m_impl->unreadable = loaded == LoadResult::Unreadable;
+    if (loaded != LoadResult::Loaded) return;
+    DecodedIniText decoded = decodeIniBytes(bytes);
+    m_impl->document = parseIniText(decoded.text);
+    m_impl->document.hadBom = decoded.hadBom;
+}
+
+IniFile::~IniFile() = default;
+
+const std::string& IniFile::path() const {
+    return m_impl->path;
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+    const IniLine* line = m_impl->findKey(section, key);
+    const std::string_view value =
+        line != nullptr ? std::string_view(line->value) : withoutTrailingSpaces(defaultValue);
+    return std::string(utf8Prefix(value, kMaxValueBytes));
+}
+
+std::int32_t IniFile::readInteger(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) const {
+    const IniLine* line = m_impl->findKey(section, key);
+    if (line == nullptr) return defaultValue;
+    return parseIniInteger(utf8Prefix(line->value, kMaxValueBytes)).value_or(defaultValue);
+}
+
+bool IniFile::readBool(std::string_view section, std::string_view key, bool defaultValue) const {
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
+    IniDocument& document = m_impl->document;
+    IniSection& target = m_impl->sectionForWriting(cleanName(section));
+    const std::string name = cleanName(key);
+    const std::string text = cleanText(value);
+
+    const auto existing = target.keys.find(foldAsciiCase(name));
+    if (existing != target.keys.end()) {
+        IniLine& line = target.body[existing->second];
+        const std::string_view eol = line.eol.empty() ? document.eol : line.eol;
+        line = classifyIniLine(line.name + "=" + text, eol);  // keeps the file's spelling
+    } else {
+        const std::size_t at = target.keyEnd;
+        endLine(at == 0 ? target.header : target.body[at - 1], document.eol);
+        IniLine line = classifyIniLine(name + "=" + text, document.eol);
+        if (line.kind != IniLineKind::Key || line.name != name)
+            throw std::invalid_argument("not a storable INI key name: " + name);
+        target.keys.try_emplace(foldAsciiCase(line.name), at);
+        target.keyEnd = at + 1;
+        target.body.insert(target.body.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    }
+    m_impl->dirty = true;
+}
+
+void IniFile::writeInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    writeString(section, key, std::to_string(value));
+}
+
+void IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+    writeString(section, key, value ? "1" : "0");
+}
+
+std::vector<std::string> IniFile::sections() const {
+    std::vector<std::string> names;
+    names.reserve(m_impl->document.sections.size());
+    for (const IniSection& section : m_impl->document.sections)
+        names.push_back(section.header.name);
+    return names;
+}
+
+void IniFile::eraseSection(std::string_view section) {
+    IniDocument& document = m_impl->document;
+    IniSection* found = document.findSection(cleanName(section));
+    if (found == nullptr) return;
+    const auto index = static_cast<std::size_t>(found - document.sections.data());
+    // Comment and blank lines stay where they are, now after the lines before
+    // the erased header.
+    std::vector<IniLine>& before =
+        index == 0 ? document.preamble : document.sections[index - 1].body;
+    for (IniLine& line : found->body) {
+        if (line.kind == IniLineKind::Comment || line.kind == IniLineKind::Blank)
+            before.push_back(std::move(line));
+    }
+    document.sections.erase(document.sections.begin() + static_cast<std::ptrdiff_t>(index));
+    document.reindexSections();
+    m_impl->dirty = true;
+}
+
+bool IniFile::dirty() const {
+    return m_impl->dirty;
+}
+
+void IniFile::commit() {
+    if (!m_impl->dirty) return;
+    if (m_impl->unreadable) throw IniWriteError(m_impl->path, "the existing file cannot be read");
+    try {
+        writeFileAtomically(m_impl->path, serializeIni(m_impl->document));
+    } catch (const FileWriteError& error) {
+        throw IniWriteError(m_impl->path, error.reason());
+    }
+    m_impl->dirty = false;
+}
+
+std::string iniReadString(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view defaultValue) {
+    return IniFile(path).readString(section, key, defaultValue);
+}
+
+std::int32_t iniReadInteger(const std::string& path, std::string_view section, std::string_view key,
+                            std::int32_t defaultValue) {
+    return IniFile(path).readInteger(section, key, defaultValue);
+}
+
+bool iniReadBool(const std::string& path, std::string_view section, std::string_view key,
+                 bool defaultValue) {
+    return IniFile(path).readBool(section, key, defaultValue);
+}
+
+void iniWriteString(const std::string& path, std::string_view section, std::string_view key,
+                    std::string_view value) {
+    IniFile file(path);
+    file.writeString(section, key, value);
+    file.commit();
+}
+
+void iniWriteInteger(const std::string& path, std::string_view section, std::string_view key,
+                     std::int32_t value) {
+    IniFile file(path);
+    file.writeInteger(section, key, value);
+    file.commit();
+}
+
+void iniWriteBool(const std::string& path, std::string_view section, std::string_view key,
+                  bool value) {
+    IniFile file(path);
+    file.writeBool(section, key, value);
+    file.commit();
+}
+
+std::vector<std::string> iniSections(const std::string& path) {
+    return IniFile(path).sections();
+}
+
+void iniEraseSection(const std::string& path, std::string_view section) {
+    IniFile file(path);
+    file.eraseSection(section);
+    file.commit();
+}
+
+}  // namespace mc
