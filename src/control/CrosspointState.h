@@ -69,10 +69,9 @@ public:
     std::int32_t MatrixInputNum() const { return m_inputs; }
     std::int32_t RowOffset() const { return m_rowOffset; }
     std::int32_t ColumnOffset() const { return m_columnOffset; }
-    const std::vector<std::string>& InputNames() const { return m_inputNames; }  // MatrixInputNum
-    const std::vector<std::string>& OutputNames() const {
-        return m_outputNames;
-    }  // MatrixOutputNum
+    // MatrixInputNum and MatrixOutputNum entries; empty: no name.
+    const std::vector<std::string>& InputNames() const { return m_inputNames; }
+    const std::vector<std::string>& OutputNames() const { return m_outputNames; }
     // Store a name without any change handling; false (nothing stored) when
     // the index lies outside the list.
     bool setInputName(std::int32_t input, std::string name);

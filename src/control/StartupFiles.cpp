@@ -62,7 +62,6 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
 
     readSerialPortMap(config, s);
     s.countsClamped = outsidePortRange(s.MatrixOutputNum) || outsidePortRange(s.MatrixInputNum);
-    paths.restoreCurrentDirectory();
     return s;
 }
 
@@ -107,7 +106,6 @@ void savePortNames(const AppPaths& paths, const CrosspointState& state) {
         }
         names.commit();
     }
-    paths.restoreCurrentDirectory();
 }
 
 }  // namespace mc

@@ -3,8 +3,9 @@
 // The control window's file work at start-up and close: the settings read
 // when the window is created or rebuilt, the port names loaded after the state
 // is sized, and the names and their switches saved at close. Files are opened
-// by path for each call and released at its end; nothing is cached.
-// UI-thread use only.
+// by path for each call and released at its end; nothing is cached. None of
+// them changes the current directory: the window's handler restores it at its
+// end. UI-thread use only.
 
 #include "config/AppPaths.h"
 #include "control/CrosspointState.h"
