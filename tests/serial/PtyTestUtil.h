@@ -1,0 +1,104 @@
+#pragma once
+
+// Helpers for serial tests: a pseudo-terminal pair standing in for a serial
+// device, a recorder for TComm's handlers, and a bounded wait that pumps the
+// queued poster (the tests' user-interface thread).
+
+#include "serial/SerialComm.h"
+#include "serial/UiPoster.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mc::test {
+
+// A pseudo-terminal. The test talks to the port under test through the
+// master side; it keeps one descriptor of the slave open for its whole life,
+// so that the component's opens and closes of the slave are never seen as a
+// hang-up, and reads the slave's settings through it. The master is never
+// configured: its settings are the port's.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const std::string& slavePath() const { return m_slavePath; }
+    int slave() const { return m_slave; }
+    int master() const { return m_master; }
+
+    // Writes every byte to the master (what the device sends); fails the
+    // test when it cannot within the time limit.
+    void send(const std::vector<std::uint8_t>& bytes);
+    // Reads from the master until `count` bytes arrived or `limit` passed.
+    std::vector<std::uint8_t> receive(std::size_t count, std::chrono::milliseconds limit);
+    // Closes the master: the device goes away.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+};
+
+// Records every notification TComm hands to its handlers.
+struct Recorder {
+    std::vector<std::vector<std::uint8_t>> blocks;
+    std::vector<std::uint32_t> errors;
+    std::vector<std::uint32_t> modemEvents;
+    int hangups = 0;
+    int empties = 0;
+    bool trailingZeroMissing = false;
+
+    void attach(TComm& comm);
+    std::vector<std::uint8_t> allBytes() const;
+};
+
+// Runs the poster's tasks until pred() holds; false when it did not within
+// `limit`.
+template <typename Pred>
+bool waitFor(QueuedPoster& poster, Pred pred,
+             std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        poster.runPending();
+        if (pred()) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// A TComm named after a fresh pseudo-terminal, its handlers recorded.
+// TearDown closes the port and runs what is left in the poster.
+class PtyCommTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    bool waitFor(const std::function<bool()>& pred,
+                 std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+        return test::waitFor(poster, pred, limit);
+    }
+
+    QueuedPoster poster;
+    Pty pty;
+    TComm comm{poster};
+    Recorder record;
+};
+
+// Waits, without running anything, until the poster holds at least `count`
+// tasks; false when it did not within `limit`.
+bool waitForPending(const QueuedPoster& poster, std::size_t count,
+                    std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// Bytes 0..255 in order.
+std::vector<std::uint8_t> allByteValues();
+
+}  // namespace mc::test
