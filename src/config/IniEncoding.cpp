@@ -90,28 +90,31 @@ std::string gb18030ToUtf8(std::string_view bytes) {
     Converter converter;
     if (!converter.valid()) return sanitizeUtf8(bytes);
 
-    std::string result;
     // No input byte grows to more than 3 output bytes (a two-byte character
-    // becomes at most 3, a replaced single byte exactly 3), so this always fits.
-    result.resize(bytes.size() * 3 + 16);
+    // becomes at most 3, a replaced single byte exactly 3); grown if ever short.
+    std::string result(bytes.size() * 3 + 16, '\0');
+    std::size_t used = 0;
     char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write
     std::size_t inLeft = bytes.size();
-    char* out = result.data();
-    std::size_t outLeft = result.size();
     while (inLeft > 0) {
-        if (::iconv(converter.handle(), &in, &inLeft, &out, &outLeft) !=
-            static_cast<std::size_t>(-1))
-            break;
-        if (errno != EILSEQ && errno != EINVAL) break;  // E2BIG cannot happen, see above
+        char* out = result.data() + used;
+        std::size_t outLeft = result.size() - used;
+        const std::size_t converted = ::iconv(converter.handle(), &in, &inLeft, &out, &outLeft);
+        used = result.size() - outLeft;
+        if (converted != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG || result.size() - used < kReplacement.size()) {
+            result.resize(result.size() * 2);
+            continue;
+        }
+        if (errno != EILSEQ && errno != EINVAL) break;
         // An invalid or cut-off sequence: replace one byte and go on.
-        for (char c : kReplacement)
-            *out++ = c;
-        outLeft -= kReplacement.size();
+        result.replace(used, kReplacement.size(), kReplacement);
+        used += kReplacement.size();
         ++in;
         --inLeft;
         ::iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
     }
-    result.resize(result.size() - outLeft);
+    result.resize(used);
     return result;
 }
 
