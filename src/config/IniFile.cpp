@@ -18,17 +18,22 @@ namespace {
 // Longest string a read returns, in bytes.
 constexpr std::size_t kMaxValueBytes = 2047;
 
+// Largest file loaded. Real files are a few kilobytes; the status-file dialog
+// accepts any file, and a film or disk image must not be read into memory.
+constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
+
 enum class LoadResult { Missing, Loaded, Unreadable };
 
 // Reads a whole regular file. A path that names nothing (or runs through a
-// regular file) is Missing; anything else that cannot be read is Unreadable.
+// regular file) is Missing; anything else that cannot be read, and a file
+// larger than kMaxFileBytes, is Unreadable.
 LoadResult readWholeFile(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Missing : LoadResult::Unreadable;
     struct stat info {};
     LoadResult result = LoadResult::Loaded;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
         result = LoadResult::Unreadable;
     } else {
         char buffer[65536];

@@ -38,7 +38,9 @@ public:
 // Blanks are space, tab and vertical tab.
 std::optional<std::int32_t> parseIniInteger(std::string_view text);
 
-// One INI file, loaded on construction (a missing file reads as empty).
+// One INI file, loaded on construction (a missing file reads as empty). A file
+// that exists but cannot be loaded (a folder, an unreadable file, a file over
+// 16 MiB) also reads as empty, and commit() refuses to replace it.
 // Strings going in and out are UTF-8; a file that is not valid UTF-8 is read
 // as GB18030, and written back whole in UTF-8 when it is written to. A UTF-8
 // byte-order mark is skipped on reading and kept on writing.

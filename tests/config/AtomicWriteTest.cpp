@@ -84,6 +84,21 @@ TEST(AtomicWrite, TargetThatIsAFolderFailsAndStays) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"t.con"});
 }
 
+TEST(AtomicWrite, OversizedFileIsNeitherReadNorReplaced) {
+    // Any file can be chosen as a status file; a huge one is left alone.
+    TempDir dir;
+    const std::string path = dir.file("film.ms");
+    writeBytes(path, "[Matrix Message]\r\nMatrixInputNum=4\r\n");
+    std::filesystem::resize_file(path, 17 * 1024 * 1024);  // sparse: cheap to make
+    EXPECT_EQ(iniReadInteger(path, "Matrix Message", "MatrixInputNum", 0), 0);
+    expectWriteError(path, [&] { iniWriteInteger(path, "Matrix Message", "MatrixInputNum", 8); });
+    EXPECT_EQ(std::filesystem::file_size(path), 17u * 1024 * 1024);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"film.ms"});
+
+    std::filesystem::resize_file(path, 16 * 1024 * 1024);  // at the limit: read
+    EXPECT_EQ(iniReadInteger(path, "Matrix Message", "MatrixInputNum", 0), 4);
+}
+
 TEST(AtomicWrite, WriteFailingHalfwayLeavesTheOldFile) {
     TempDir dir;
     const std::string path = dir.file("t.con");
