@@ -1,0 +1,123 @@
+#pragma once
+
+// Matrix modes: named switching presets kept in MatrixMode.xml
+// (AppPaths::modeFile()).
+//
+// File format. Every child element of the root is one mode, named "Mode" +
+// the mode name (the mode 会议 is the element Mode会议). A mode element holds
+// one child element per selected cell in node order (output 0.., within an
+// output input 0..MatrixInputNum, the close cell last), written as
+// SwitchNode1, SwitchNode2, ..., each holding first <InputPort> (the input
+// index, or MatrixInputNum for a closed output) and then <OutputPort> (the
+// output index), decimal. On reading, the node elements' names are not looked
+// at: every child element of the mode, in document order, is a node, and its
+// InputPort and OutputPort children are found by name. An empty mode element
+// is a mode with nothing selected.
+//
+// Every operation loads the file afresh and keeps nothing. A missing file is
+// created with an XML declaration (UTF-8) and an empty root element
+// <MatrixMode/>; the reading operations (listModes, applyMode) create it as
+// well but ignore a failure to do so. The root's name, the declaration, the
+// encoding and other content (comments, processing instructions, attributes)
+// are kept when the file is written back; whitespace between elements is
+// re-indented. A file that declares GBK, GB2312 or GB18030 (any case) is
+// decoded for reading and written back in that encoding (GB2312 as its
+// superset GBK); a UTF-8 file (declared or not) stays UTF-8; a UTF-16 file
+// with a byte-order mark stays UTF-16. Every write replaces the file
+// atomically (writeFileAtomically).
+//
+// A file that cannot be read or parsed (malformed XML, no root element, bytes
+// invalid in its encoding, an encoding not listed above) is never written:
+// the operation throws ModeFileError before anything in memory or on disk has
+// changed. UI-thread use only; no pugixml type appears here.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "control/GridViews.h"
+
+namespace mc {
+
+class CrosspointState;
+
+// MatrixMode.xml could not be read, parsed or encoded. what() names the file
+// and, for a parse error, the line, column and reason, e.g.
+// "矩阵模式文件 /x/MatrixMode.xml 有误（第 3 行，第 7 列）：Start-end tags mismatch".
+class ModeFileError : public std::runtime_error {
+public:
+    ModeFileError(std::string path, std::int32_t line, std::int32_t column, std::string reason);
+    // No position (line and column 0): the file as a whole.
+    ModeFileError(std::string path, std::string reason);
+
+    const std::string& path() const { return m_path; }
+    std::int32_t line() const { return m_line; }      // 1-based; 0 when not known
+    std::int32_t column() const { return m_column; }  // 1-based, in characters; 0 when not known
+    const std::string& reason() const { return m_reason; }
+
+private:
+    std::string m_path;
+    std::int32_t m_line = 0;
+    std::int32_t m_column = 0;
+    std::string m_reason;
+};
+
+// The element name of the mode a combo-box item (or a dialog entry) names.
+inline std::string modeElementName(const std::string& modeName) {
+    return "Mode" + modeName;
+}
+
+class ModeStore {
+public:
+    explicit ModeStore(std::string path);
+
+    const std::string& path() const { return m_path; }
+
+    // The combo-box items: for every child element of the root in document
+    // order its name without the first four characters (whatever they are:
+    // "Preset1" gives "et1"; a name of four characters or fewer gives "").
+    // Throws ModeFileError.
+    std::vector<std::string> listModes() const;
+
+    // Applies the mode elementName (CurrentModeName) to the state. An empty
+    // name changes nothing and gives nullopt. Otherwise: returnToFirstPage;
+    // clearSelection (nothing queued for cleared cells); then every node of
+    // the root's first child element of that name (none: an empty mode) in
+    // document order through applyNodes, one switch or close frame each with
+    // ActiveAddress. Nodes with a missing, empty or unparsable InputPort or
+    // OutputPort, or outside the state (OutputPort not below MatrixOutputNum,
+    // InputPort above MatrixInputNum, negative), are skipped and counted;
+    // the apply never stops half-way. Port texts may carry surrounding
+    // whitespace and use the configuration files' integer syntax.
+    // Throws ModeFileError before the state is touched.
+    // The window then re-derives every control from the state's views (name
+    // fields set with their change handlers attached, as for a status file).
+    std::optional<ApplyResult> applyMode(const std::string& elementName,
+                                         CrosspointState& state) const;
+
+    // Stores the state's selected cells as the mode elementName: the root's
+    // first child element of that name, or a new one appended as the root's
+    // last child; all its children are replaced by SwitchNode1.. in node
+    // order. Throws std::invalid_argument (with modeNameProblem's message) for
+    // an element name that is not "Mode" + a valid mode name, ModeFileError
+    // for a file that cannot be read or parsed or a name the file's encoding
+    // cannot hold, FileWriteError when the file cannot be written.
+    void saveMode(const std::string& elementName, const CrosspointState& state) const;
+
+    // Removes the root's first child element named elementName and writes the
+    // file back. Returns false (and writes nothing) when there is none.
+    // Throws ModeFileError, FileWriteError.
+    bool deleteMode(const std::string& elementName) const;
+
+    // The configuration dialog's apply: removes every child of the root and
+    // writes the file back; the root element and the declaration stay.
+    // Throws ModeFileError, FileWriteError.
+    void removeAllModes() const;
+
+private:
+    std::string m_path;
+};
+
+}  // namespace mc
