@@ -57,6 +57,8 @@ struct Device {
         ::close(slave);
         ::close(master);
     }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
 
     // Reads what is there; waits up to timeoutMs for the first byte.
     std::size_t read(std::vector<std::uint8_t>& into, int timeoutMs) {
