@@ -1,0 +1,32 @@
+#pragma once
+
+// TAboutBox, the about box: a fixed dialog with the program's logo, name,
+// version, maker and a comment line. Created once by main() and shown
+// modally by the control window's Help menu.
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace mc {
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // Hides the box with the result Accepted.
+    void OKButtonClick();
+
+    QFrame* Panel1 = nullptr;
+    QLabel* ProgramIcon = nullptr;
+    QLabel* ProductName = nullptr;
+    QLabel* Version = nullptr;
+    QLabel* Copyright = nullptr;
+    QLabel* Comments = nullptr;
+    QPushButton* OKButton = nullptr;
+};
+
+}  // namespace mc
