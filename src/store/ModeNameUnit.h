@@ -2,7 +2,8 @@
 
 // TModeNameForm (ModeNameForm): the modal dialog that asks for the name of a
 // new matrix mode when the window saves a mode and none is current. Caption
-// "输入效果名称", outer size 248 × 163, centred on its parent.
+// "输入效果名称", fixed client size 240 × 136 (outer 248 × 163 with a usual
+// frame), centred on its parent.
 //
 // Use: the window runs it through IDialogs::exec (FormShow empties the edit
 // each time it is shown), then copies CurrentModeName() into
@@ -48,8 +49,8 @@ public slots:
     void ModeNameCancleButtonClick();
 
 protected:
-    // Empties ModeNameEdit every time the dialog is shown; centres the dialog
-    // on its parent.
+    // Empties ModeNameEdit every time the dialog is shown (QDialog centres
+    // itself on its parent).
     void FormShow();
     void showEvent(QShowEvent* event) override;
     // Closing by the title bar or Escape counts as Cancel.

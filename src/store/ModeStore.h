@@ -107,7 +107,8 @@ public:
     void saveMode(const std::string& elementName, const CrosspointState& state) const;
 
     // Removes the root's first child element named elementName and writes the
-    // file back. Returns false (and writes nothing) when there is none.
+    // file back. Returns false when there is none; the file is then not
+    // written (a missing one is created, as by the readers).
     // Throws ModeFileError, FileWriteError.
     bool deleteMode(const std::string& elementName) const;
 
