@@ -51,7 +51,7 @@ void TMatrixCommDataThread::run(std::stop_token stop) {
         }
         const bool accepted = handOver(*record);
         record.reset();
-        const auto nextSlot = m_clock.now() + kFrameGap;
+        const auto nextSlot = m_clock.now() + kFrameGap + kPacingMargin;
         if (m_listener) {
             try {
                 m_listener(accepted, m_queue.count());

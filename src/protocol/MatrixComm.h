@@ -2,8 +2,8 @@
 
 // The sender thread: the one consumer of the command queue. It hands the
 // queued frames to the serial port one at a time, oldest first, and keeps the
-// switcher's pacing: a frame is handed over no earlier than kFrameGap after
-// the previous hand-over ended.
+// switcher's pacing: a frame is handed over no earlier than kFrameGap (plus
+// kPacingMargin) after the previous hand-over ended.
 //
 // When the queue is empty the thread sleeps on the queue's condition variable
 // (no periodic wake-ups), so a frame appended to an idle queue goes out at
@@ -28,6 +28,10 @@ public:
     // The minimum time between two hand-overs: 200 ms after a frame plus a
     // 5 ms pause.
     static constexpr std::chrono::milliseconds kFrameGap{205};
+    // Added to the gap between hand-overs so that the frames stay kFrameGap
+    // apart on the line as well, where the port's write thread adds a small
+    // delay of its own that varies from frame to frame (about 0.2 ms).
+    static constexpr std::chrono::microseconds kPacingMargin{500};
 
     // Told after every hand-over, on the sender thread: `accepted` is what
     // WriteData returned, `remaining` the number of records still queued.
