@@ -133,12 +133,12 @@ TEST(Frames, ComposeReusesTheBufferAndFillsEveryByte) {
     EXPECT_EQ(hexText(out), "EB 52 00 01 FF 52");
 }
 
-TEST(Frames, GenericComposeMatchesTheSpecificOnes) {
+TEST(Frames, GenericComposeMatchesTheNamedOnes) {
     std::vector<std::uint8_t> generic;
-    std::vector<std::uint8_t> specific;
+    std::vector<std::uint8_t> named;
     composeFrame(generic, 0x52, 0x08, hexBytes("03"));
-    composeClose(specific, 0x52, 3);
-    EXPECT_EQ(generic, specific);
+    composeClose(named, 0x52, 3);
+    EXPECT_EQ(generic, named);
     // The length byte is the data size modulo 256.
     composeFrame(generic, 0x01, 0x09, std::vector<std::uint8_t>(257, 0));
     EXPECT_EQ(generic.size(), 262u);
