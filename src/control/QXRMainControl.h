@@ -249,14 +249,13 @@ private:
     void applyLabels();
     void applyNameFields();
     void applyPagingButtons();
-    void afterPaging();
 
     // MatrixFormLayout.cpp
     void layoutGrid();
 
     // MatrixFormStore.cpp
     void preselectLayer(std::int32_t videoOrAudio);
-    void layerClicked(QRadioButton* button, std::int32_t layer, bool frameFirst);
+    void layerClicked(QRadioButton* button, std::int32_t layer);
     void reloadModeList();
     void setNote(const QString& note);
 

@@ -1,0 +1,43 @@
+// matrix-control: sets the application title, creates the four windows in
+// their order (the control window, the configuration dialog, the about box,
+// the mode-name dialog), shows the control window and runs the event loop
+// until it is closed. The program takes no command-line options and reads no
+// environment variables of its own (Qt's own platform options still apply).
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include "config/AppPaths.h"
+#include "control/AboutBox.h"
+#include "control/Dialogs.h"
+#include "control/QXRMainControl.h"
+#include "control/TerminationWatch.h"
+#include "store/ModeNameUnit.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
+
+    mc::QtDialogs dialogs;
+    mc::TMatrixForm MatrixForm(mc::AppPaths::fromExecutable(), dialogs);
+
+    mc::TAboutBox AboutBox;
+    MatrixForm.setAboutBox(&AboutBox);
+
+    mc::TModeNameForm ModeNameForm(dialogs, &MatrixForm);
+    MatrixForm.setModeNameForm(&ModeNameForm);
+
+    // Termination signals and the end of the desktop session close the window
+    // as its close box does; FormClose runs once whichever comes first.
+    mc::TerminationWatch watch(MatrixForm);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &MatrixForm,
+                     [&MatrixForm] { MatrixForm.close(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &MatrixForm,
+                     [&MatrixForm] { MatrixForm.FormClose(); });
+
+    MatrixForm.show();
+    const int result = QApplication::exec();
+    MatrixForm.setAboutBox(nullptr);
+    MatrixForm.setModeNameForm(nullptr);
+    return result;
+}
