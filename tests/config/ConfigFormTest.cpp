@@ -1,0 +1,454 @@
+// The configuration dialog's handlers against a real control window: what it
+// shows, the fields stored at once, adding and deleting models, and Apply.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+
+#include "config/ConfigFormTestUtil.h"
+#include "config/HexEdit.h"
+#include "config/IniFile.h"
+#include "config/LabeledEdit.h"
+#include "config/SpinField.h"
+#include "serial/CommsError.h"
+#include "store/ModeStore.h"
+
+namespace mc {
+namespace {
+
+using test::ConfigFormTest;
+using test::readBytes;
+using test::writeBytes;
+
+const char* const kTwoModels =
+    "[Hall]\nMatrixAddress=10\nMatrixInputNum=4\nMatrixOutputNum=8\nMatrixPattern=1\n"
+    "MatrixCustomAddress=31\nMatrixCustomLogo=大厅\n"
+    "[Stage]\nMatrixAddress=82\nMatrixInputNum=16\nMatrixOutputNum=16\nMatrixPattern=0\n";
+
+void typeInto(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+void loseFocus(QWidget* widget) {
+    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &event);
+}
+
+std::string readMain(const AppPaths& paths, const char* section, const char* key) {
+    return iniReadString(paths.mainConfigFile(), section, key, "<missing>");
+}
+
+QStringList items(const QComboBox* box) {
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+// --- Opening ---------------------------------------------------------------
+
+TEST_F(ConfigFormTest, OpeningWithoutConfigurationShowsDefaults) {
+    writeMain("");
+    start();
+    open();
+    const TConfigForm& f = *form;
+    EXPECT_EQ(f.ComSelSpinEdit->text(), QStringLiteral("1"));
+    EXPECT_EQ(f.BandComboBox->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(f.CircleTimeSpinEdit->text(), QStringLiteral("1"));
+    EXPECT_EQ(f.MatrixModelComboBox->currentText(), QStringLiteral("DefaultMatrix"));
+    EXPECT_EQ(f.MatrixModelComboBox->count(), 0);
+    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("00"));
+    EXPECT_EQ(f.MatrixCustomAddressHexEdit->text(), QStringLiteral("01"));
+    EXPECT_EQ(f.MatrixInputLabeledEdit->text(), QStringLiteral("0"));
+    EXPECT_EQ(f.MatrixOutputLabeledEdit->text(), QStringLiteral("0"));
+    EXPECT_FALSE(f.MatrixPatternCheckBox->isChecked());
+    EXPECT_EQ(f.MatrixLogoLabeledEdit->text(), QStringLiteral("VELMORAN MATRIX"));
+    EXPECT_EQ(modelText(), "<none>") << "opening writes no model";
+}
+
+TEST_F(ConfigFormTest, OpeningShowsStoredValuesAndPutsThemIntoRange) {
+    writeMain(
+        "[Serial Commucation Set]\nPortNum=COM1\nComPortNum=25\nPortBandRate=19200\n"
+        "[Matrix Manage Message]\nMatrixNowUse=Hall\n[System config]\nCircleTime=12\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    const TConfigForm& f = *form;
+    EXPECT_EQ(f.ComSelSpinEdit->text(), QStringLiteral("20"));
+    EXPECT_EQ(f.BandComboBox->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(f.CircleTimeSpinEdit->text(), QStringLiteral("12"));
+    EXPECT_EQ(items(f.MatrixModelComboBox), (QStringList{"Hall", "Stage"}));
+    EXPECT_EQ(f.MatrixModelComboBox->currentText(), QStringLiteral("Hall"));
+    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("0A"));
+    EXPECT_EQ(f.MatrixCustomAddressHexEdit->text(), QStringLiteral("1F"));
+    EXPECT_EQ(f.MatrixInputLabeledEdit->text(), QStringLiteral("4"));
+    EXPECT_EQ(f.MatrixOutputLabeledEdit->text(), QStringLiteral("8"));
+    EXPECT_TRUE(f.MatrixPatternCheckBox->isChecked());
+    EXPECT_EQ(f.MatrixLogoLabeledEdit->text(), QStringLiteral("大厅"));
+    // A full two-digit address field refuses a further digit.
+    f.MatrixAddressHexEdit->setCursorPosition(2);
+    QTest::keyClick(f.MatrixAddressHexEdit, '5');
+    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("0A"));
+}
+
+// --- Fields stored at once -------------------------------------------------------
+
+TEST_F(ConfigFormTest, PortFieldIsPutIntoRangeWhileTyping) {
+    writeMain("");
+    start();
+    open();
+    SpinField* port = form->ComSelSpinEdit;
+    typeInto(port->lineEdit(), QStringLiteral("25"));
+    EXPECT_EQ(port->text(), QStringLiteral("20"));
+    typeInto(port->lineEdit(), QStringLiteral("0"));
+    EXPECT_EQ(port->text(), QStringLiteral("1"));
+    typeInto(port->lineEdit(), QStringLiteral("7"));
+    QTest::keyClick(port->lineEdit(), Qt::Key_Up);
+    EXPECT_EQ(port->text(), QStringLiteral("8"));
+    port->downButton()->click();
+    port->downButton()->click();
+    EXPECT_EQ(port->text(), QStringLiteral("6"));
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "ComPortNum"), "<missing>")
+        << "the port is stored by Apply only";
+}
+
+TEST_F(ConfigFormTest, CycleFieldIsStoredAtOnceAndReachesTheControlWindow) {
+    writeMain("");
+    start();
+    open();
+    QLineEdit* cycle = form->CircleTimeSpinEdit->lineEdit();
+    typeInto(cycle, QStringLiteral("7"));
+    EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "7");
+    EXPECT_EQ(window->state().CircleTime, 7);
+    QTest::keyClicks(cycle, QStringLiteral("50"));
+    EXPECT_EQ(cycle->text(), QStringLiteral("750"));
+    EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "100")
+        << "a value outside 1..100 is stored as the nearest limit";
+    EXPECT_EQ(window->state().CircleTime, 100);
+    loseFocus(cycle);
+    EXPECT_EQ(cycle->text(), QStringLiteral("100"));
+    form->CancleButton->click();
+    EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "100") << "Cancel undoes nothing";
+}
+
+TEST_F(ConfigFormTest, TypingModelNamesShowsDefaultsAndStoresNothing) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
+    writeModels(kTwoModels);
+    start();
+    ASSERT_FALSE(window->state().MatrixPattern);
+    open();
+    ASSERT_FALSE(form->MatrixPatternCheckBox->isChecked());
+
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("Hall"));
+    EXPECT_TRUE(form->MatrixPatternCheckBox->isChecked()) << "Hall's pattern is shown";
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("0A"));
+    EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("大厅"));
+
+    QTest::keyClicks(form->MatrixModelComboBox->lineEdit(), QStringLiteral("X"));
+    EXPECT_FALSE(form->MatrixPatternCheckBox->isChecked());
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("00"));
+    EXPECT_EQ(form->MatrixCustomAddressHexEdit->text(), QStringLiteral("01"));
+    EXPECT_EQ(form->MatrixInputLabeledEdit->text(), QStringLiteral("0"));
+    EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("Velmoran Matrix"));
+
+    EXPECT_EQ(modelText(), kTwoModels) << "no section for any prefix typed";
+    EXPECT_FALSE(window->state().MatrixPattern) << "the control window is untouched";
+}
+
+TEST_F(ConfigFormTest, PickingAModelFromTheListShowsIt) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    QTest::keyClick(form->MatrixModelComboBox, Qt::Key_Down);
+    EXPECT_EQ(form->MatrixModelComboBox->currentText(), QStringLiteral("Stage"));
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("52"));
+    EXPECT_EQ(form->MatrixInputLabeledEdit->text(), QStringLiteral("16"));
+    EXPECT_FALSE(form->MatrixPatternCheckBox->isChecked());
+    EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("Velmoran Matrix"));
+    EXPECT_EQ(modelText(), kTwoModels);
+}
+
+TEST_F(ConfigFormTest, OperatorsPatternClickIsStoredAndReachesTheControlWindow) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    form->MatrixPatternCheckBox->click();
+    EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Stage", "MatrixPattern", ""), "1");
+    EXPECT_TRUE(window->state().MatrixPattern);
+    form->MatrixPatternCheckBox->click();
+    EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Stage", "MatrixPattern", ""), "0");
+    EXPECT_FALSE(window->state().MatrixPattern);
+}
+
+TEST_F(ConfigFormTest, PatternClickUnderAnUnusableNameIsRefused) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("a]b"));
+    form->MatrixPatternCheckBox->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(form->MatrixPatternCheckBox->isChecked()) << "the box goes back";
+    EXPECT_FALSE(window->state().MatrixPattern);
+    EXPECT_EQ(modelText(), kTwoModels);
+}
+
+// --- Add and delete -------------------------------------------------------------
+
+TEST_F(ConfigFormTest, AddWithInputsThatAreNoNumberWritesNothing) {
+    writeMain("");
+    start();
+    open();
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("Hall"));
+    form->MatrixInputLabeledEdit->setText(QStringLiteral("abc"));
+    form->MatrixOutputLabeledEdit->setText(QStringLiteral("8"));
+    form->AddMatrixModel->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              QStringLiteral("EConvertError\n'abc' is not a valid integer value"));
+    EXPECT_EQ(modelText(), "<none>");
+    EXPECT_EQ(form->MatrixModelComboBox->count(), 0);
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixModelNumber"), "<missing>");
+}
+
+TEST_F(ConfigFormTest, AddOverwritesAModelAndTheListDoesNotGrow) {
+    writeMain("");
+    writeModels(kTwoModels);
+    start();
+    open();
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("HALL"));
+    form->MatrixInputLabeledEdit->setText(QStringLiteral("32"));
+    form->MatrixOutputLabeledEdit->setText(QStringLiteral("16"));
+    typeInto(form->MatrixAddressHexEdit, QStringLiteral("a1"));
+    form->AddMatrixModel->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(items(form->MatrixModelComboBox), (QStringList{"Hall", "Stage"}));
+    EXPECT_EQ(form->MatrixModelComboBox->currentText(), QStringLiteral("HALL")) << "text stays";
+    EXPECT_EQ(iniReadInteger(paths.modelConfigFile(), "Hall", "MatrixInputNum", 0), 32);
+    EXPECT_EQ(iniReadInteger(paths.modelConfigFile(), "Hall", "MatrixAddress", 0), 0xA1);
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixModelNumber"), "2");
+
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("Bar"));
+    form->MatrixInputLabeledEdit->setText(QStringLiteral("8"));
+    form->MatrixOutputLabeledEdit->setText(QStringLiteral("8"));
+    form->AddMatrixModel->click();
+    EXPECT_EQ(items(form->MatrixModelComboBox), (QStringList{"Hall", "Stage", "Bar"}));
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixModelNumber"), "3");
+}
+
+TEST_F(ConfigFormTest, DeleteOfTheLastModelLeavesAnEmptyList) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
+    writeModels("[Hall]\nMatrixAddress=10\nMatrixInputNum=4\n");
+    start();
+    open();
+    form->Button3->click();
+    EXPECT_EQ(form->MatrixModelComboBox->count(), 0);
+    EXPECT_EQ(form->MatrixModelComboBox->currentText(), QString());
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("00"));
+    EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("Velmoran Matrix"));
+    EXPECT_EQ(modelText(), "");
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixModelNumber"), "0");
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall");
+}
+
+TEST_F(ConfigFormTest, DeleteOfTheModelInUseLeavesItInUse) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    form->Button3->click();
+    EXPECT_EQ(items(form->MatrixModelComboBox), (QStringList{"Hall"}));
+    EXPECT_EQ(form->MatrixModelComboBox->currentText(), QStringLiteral("Hall"));
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("0A")) << "Hall's fields shown";
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Stage");
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixModelNumber"), "1");
+}
+
+// --- Apply ----------------------------------------------------------------------
+
+TEST_F(ConfigFormTest, ApplyWithAPortThatCannotBeOpenedFallsBackToCom1) {
+    writeMain("");
+    start();
+    ASSERT_TRUE(window->Comm1.isOpen()) << "COM1 is a pseudo-terminal";
+    open();
+    form->ComSelSpinEdit->setValue(3);
+    form->BandComboBox->setCurrentIndex(2);
+    form->UpDataButton->click();
+
+    ASSERT_EQ(dialogs.ignoreErrors.size(), 1u);
+    EXPECT_EQ(dialogs.ignoreErrors[0].text, QString::fromUtf8(comms_message::OpenFailed));
+    EXPECT_TRUE(dialogs.ignoreErrors[0].detail.contains(QStringLiteral("/nonexistent/ttyCFG")))
+        << dialogs.ignoreErrors[0].detail.toStdString();
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM1");
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "ComPortNum"), "1");
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "57600");
+    EXPECT_EQ(window->Comm1.CommName(), "COM1");
+    EXPECT_EQ(window->Comm1.BaudRate(), 57600u);
+    EXPECT_TRUE(window->Comm1.isOpen()) << "the rebuilt window opens COM1";
+    EXPECT_TRUE(window->hasState());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+}
+
+TEST_F(ConfigFormTest, ApplyWithAnErrorBoxNotAnsweredIgnoreKeepsTheChosenPort) {
+    writeMain("");
+    start();
+    open();
+    dialogs.answerIgnore = false;
+    form->ComSelSpinEdit->setValue(3);
+    form->UpDataButton->click();
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM3");
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "ComPortNum"), "3");
+    ASSERT_EQ(dialogs.ignoreErrors.size(), 2u) << "Apply's box, then the rebuilt window's";
+    EXPECT_FALSE(window->Comm1.isOpen());
+    EXPECT_TRUE(window->hasState());
+}
+
+TEST_F(ConfigFormTest, ApplyWithTheSameModelErasesNamesAndModes) {
+    writeMain(
+        "[Serial Commucation Set]\nPortNum=COM2\nComPortNum=2\nPortBandRate=115200\n"
+        "[Matrix Manage Message]\nMatrixNowUse=Hall\nMatrixInputEditEnable=1\n"
+        "MatrixOutputEditEnable=1\n");
+    writeModels(kTwoModels);
+    writeBytes(paths.editListFile(),
+               "[MatrixInputStringList]\nInputString0=Cam\n[MatrixOutputStringList]\n"
+               "OutputString0=TV\n");
+    writeBytes(paths.modeFile(),
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MatrixMode><Mode会议><SwitchNode1>"
+               "<InputPort>1</InputPort><OutputPort>0</OutputPort></SwitchNode1></Mode会议>"
+               "</MatrixMode>\n");
+    start();
+    ASSERT_TRUE(window->state().MatrixInputEditEnable);
+    ASSERT_EQ(window->state().InputNames().at(0), "Cam");
+    window->state().CurrentModeName = "Mode会议";
+    open();
+    EXPECT_EQ(form->ComSelSpinEdit->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->BandComboBox->currentText(), QStringLiteral("115200"));
+    form->UpDataButton->click();
+
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(readBytes(paths.editListFile()), "");
+    EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixInputEditEnable"), "0");
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixOutputEditEnable"), "0");
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall");
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM2");
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "115200");
+    ASSERT_TRUE(window->hasState());
+    EXPECT_FALSE(window->state().MatrixInputEditEnable);
+    EXPECT_FALSE(window->state().MatrixOutputEditEnable);
+    EXPECT_EQ(window->state().InputNames().at(0), "");
+    EXPECT_EQ(window->state().CurrentModeName, "");
+    EXPECT_EQ(window->MatrixModeComboBox->count(), 0);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Hall 汇切台"));
+    EXPECT_TRUE(window->Comm1.isOpen());
+    EXPECT_EQ(window->Comm1.CommName(), "COM2");
+}
+
+TEST_F(ConfigFormTest, ApplyWithAModelWithoutSectionStartsWithTheDefaults) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
+    writeModels(kTwoModels);
+    start();
+    ASSERT_EQ(window->state().MatrixInputNum(), 4);
+    open();
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("NoSuch"));
+    form->UpDataButton->click();
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "NoSuch");
+    ASSERT_TRUE(window->hasState());
+    EXPECT_EQ(window->state().MatrixInputNum(), 32);
+    EXPECT_EQ(window->state().MatrixOutputNum(), 32);
+    EXPECT_EQ(window->state().ActiveAddress, 0x52);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("NoSuch 汇切台"));
+    EXPECT_EQ(modelText(), kTwoModels) << "Apply creates no model";
+}
+
+TEST_F(ConfigFormTest, ApplyStoresTheShownRateForAnUnknownStoredRate) {
+    writeMain("[Serial Commucation Set]\nPortNum=COM1\nComPortNum=1\nPortBandRate=19200\n");
+    start();
+    EXPECT_EQ(window->Comm1.BaudRate(), 19200u) << "the control window uses it unchanged";
+    open();
+    form->UpDataButton->click();
+    EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "9600");
+    EXPECT_EQ(window->Comm1.BaudRate(), 9600u);
+}
+
+TEST_F(ConfigFormTest, ApplyWithAMalformedModeFileReportsItAndRebuildsTheWindow) {
+    writeMain("");
+    const std::string broken = "<MatrixMode><Mode会议></MatrixMode>";
+    writeBytes(paths.modeFile(), broken);
+    start();
+    dialogs.errors.clear();
+    open();
+    form->UpDataButton->click();
+    // Apply's report first; the rebuilt window reports the file again when it
+    // fills its mode list.
+    ASSERT_GE(dialogs.errors.size(), 1u);
+    EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("MatrixMode.xml")))
+        << dialogs.errors[0].toStdString();
+    EXPECT_EQ(readBytes(paths.modeFile()), broken);
+    ASSERT_TRUE(window->hasState());
+    EXPECT_FALSE(window->GridBoxes.empty()) << "the grid is built again";
+    EXPECT_TRUE(window->Comm1.isOpen());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+}
+
+TEST_F(ConfigFormTest, ApplyCreatesAMissingModeFile) {
+    writeMain("");
+    start();
+    open();
+    form->UpDataButton->click();
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_TRUE(std::filesystem::exists(paths.modeFile()));
+    EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
+}
+
+TEST_F(ConfigFormTest, ApplyThatCannotWriteStillRebuildsTheWindow) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
+    // The names file is a link to a file whose name leaves no room for the
+    // temporary file of a write: erasing the names fails after the grid is
+    // freed.
+    const std::string target = dir.file(std::string(250, 'n'));
+    writeBytes(target, "[MatrixInputStringList]\nInputString0=Cam\n");
+    std::filesystem::create_symlink(target, paths.editListFile());
+    start();
+    open();
+    form->UpDataButton->click();
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Unable to write to")))
+        << dialogs.errors[0].toStdString();
+    ASSERT_TRUE(window->hasState());
+    EXPECT_FALSE(window->GridBoxes.empty());
+    EXPECT_TRUE(window->Comm1.isOpen());
+    EXPECT_TRUE(form->isVisible()) << "the dialog stays open after an error";
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall")
+        << "what was written before the error stays written";
+    EXPECT_EQ(readBytes(target), "[MatrixInputStringList]\nInputString0=Cam\n");
+}
+
+TEST_F(ConfigFormTest, CancelStoresNothing) {
+    writeMain("[Serial Commucation Set]\nPortNum=COM1\nComPortNum=1\n");
+    start();
+    const std::string before = mainText();
+    open();
+    form->ComSelSpinEdit->setValue(5);
+    form->BandComboBox->setCurrentIndex(3);
+    form->CancleButton->click();
+    EXPECT_EQ(mainText(), before);
+    EXPECT_EQ(window->Comm1.CommName(), "COM1");
+    EXPECT_TRUE(window->Comm1.isOpen());
+}
+
+}  // namespace
+}  // namespace mc
