@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include "config/AppPaths.h"
+#include "config/MatrixConfigUnit.h"
 #include "control/AboutBox.h"
 #include "control/Dialogs.h"
 #include "control/QXRMainControl.h"
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
 
     mc::QtDialogs dialogs;
     mc::TMatrixForm MatrixForm(mc::AppPaths::fromExecutable(), dialogs);
+
+    mc::TConfigForm ConfigForm(MatrixForm, &MatrixForm);
+    MatrixForm.setConfigForm(&ConfigForm);
 
     mc::TAboutBox AboutBox;
     MatrixForm.setAboutBox(&AboutBox);
@@ -37,6 +41,7 @@ int main(int argc, char** argv) {
 
     MatrixForm.show();
     const int result = QApplication::exec();
+    MatrixForm.setConfigForm(nullptr);
     MatrixForm.setAboutBox(nullptr);
     MatrixForm.setModeNameForm(nullptr);
     return result;
