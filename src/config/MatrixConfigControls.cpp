@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "config/ConfigDialogModel.h"
 #include "config/HexEdit.h"
@@ -120,7 +121,9 @@ void TConfigForm::createModelGroup() {
         edit->placeLabel();
 
     MatrixPatternCheckBox = new QCheckBox(QStringLiteral("非QXR-V或QXR-AV系列矩阵"), group);
-    MatrixPatternCheckBox->setGeometry(16, 165, 171, 17);
+    // Wide enough for its caption in the font in use.
+    MatrixPatternCheckBox->setGeometry(
+        16, 165, std::max(171, MatrixPatternCheckBox->sizeHint().width()), 17);
 
     AddMatrixModel = button(QStringLiteral("添加为新矩阵"), 324, 168, group);
     Button3 = button(QStringLiteral("删除当前矩阵"), 445, 168, group);
