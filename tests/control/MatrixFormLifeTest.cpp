@@ -1,0 +1,149 @@
+// The control window's close, rebuild and termination signals, and one run
+// from a click to the bytes on a pseudo-terminal.
+
+#include <poll.h>
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+
+#include "control/MatrixFormTestUtil.h"
+#include "control/TerminationWatch.h"
+#include "protocol/Frames.h"
+
+namespace mc::test {
+namespace {
+
+using MatrixFormLife = MatrixFormTest;
+
+TEST_F(MatrixFormLife, CloseSavesBothFlagsEvenWhenFalseAndNoNames) {
+    setConfig("Matrix Manage Message", "MatrixInputEditEnable", "0");
+    open();
+    form->close();
+
+    EXPECT_TRUE(form->closed());
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "0");
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
+    EXPECT_FALSE(std::filesystem::exists(paths.editListFile()));
+    EXPECT_FALSE(form->Comm1.isOpen());
+    EXPECT_FALSE(form->SenderThread);
+    EXPECT_FALSE(form->CommandQueue);
+    EXPECT_TRUE(form->GridBoxes.empty());
+}
+
+TEST_F(MatrixFormLife, CloseSavesTheNamesOfTheListsInUseOnly) {
+    useModel(4, 4);
+    iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString0", "kept");
+    TMatrixForm& window = open();
+    window.InputNameEdits[1]->setText(QStringLiteral("Cam 2"));
+    window.ExitItemClick();
+
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "1");
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
+    const std::string list = paths.editListFile();
+    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString0", "<missing>"), "");
+    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString1", "<missing>"), "Cam 2");
+    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString3", "<missing>"), "");
+    EXPECT_EQ(iniReadString(list, "MatrixOutputStringList", "OutputString0", "<missing>"), "kept");
+}
+
+TEST_F(MatrixFormLife, DestroyingWithoutCloseSavesNothing) {
+    open();
+    form.reset();
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "<missing>");
+}
+
+TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        std::filesystem::remove(paths.mainConfigFile());
+        setConfig("Serial Port Map", "COM1", pty.slavePath());
+        TMatrixForm& window = open();
+        {
+            TerminationWatch watch(window);
+            ASSERT_EQ(std::raise(signal), 0);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window.closed(); }, 5000));
+            EXPECT_EQ(watch.received(), signal);
+        }
+        EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
+        EXPECT_FALSE(window.Comm1.isOpen());
+        form.reset();
+    }
+}
+
+TEST_F(MatrixFormLife, RebuildReadsTheNewModelAndStartsAfresh) {
+    TMatrixForm& window = open();
+    click(box(0, 3));
+    mc::CommandQueue* oldQueue = window.CommandQueue.get();
+
+    useModel(8, 20, false, 0x52, 9);
+    window.MatrixFree();
+    EXPECT_FALSE(window.Comm1.isOpen());
+    EXPECT_TRUE(window.GridBoxes.empty());
+    window.state().CurrentModeName = "ModeX";  // the dialog may still write the state
+    window.RedrawMatrixForm(true);
+
+    EXPECT_NE(window.CommandQueue.get(), oldQueue);
+    EXPECT_TRUE(window.Comm1.isOpen());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("TestMatrix 汇切台"));
+    EXPECT_EQ(window.GridBoxes.size(), 16u);
+    EXPECT_EQ(window.GridBoxes[0].size(), 9u);
+    EXPECT_TRUE(window.DownBitBtn->isVisibleTo(&window));
+    EXPECT_FALSE(window.RightBitBtn->isVisibleTo(&window));
+    EXPECT_TRUE(window.state().selectedNodes().empty());
+    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    // Video stays checked across the rebuild, so no layer frame this time.
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{onOffFrame(0x52), onOffFrame(9), setAddressFrame(0x52, 9)}));
+    EXPECT_EQ(box(0, 0)->toolTip(), QStringLiteral("1 => 1"));
+
+    const int before = window.width();
+    window.RedrawMatrixForm(false);
+    EXPECT_EQ(window.width(), before);
+}
+
+// Reads from the pseudo-terminal's master until `count` bytes came or the
+// limit passed.
+Bytes readMaster(int master, std::size_t count, std::chrono::milliseconds limit) {
+    Bytes got;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 50) <= 0) continue;
+        std::uint8_t buffer[256];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n > 0) got.insert(got.end(), buffer, buffer + n);
+    }
+    return got;
+}
+
+TEST_F(MatrixFormLife, ClickReachesTheSerialLine) {
+    MatrixFormOptions options;
+    options.poster = &poster;
+    form = std::make_unique<TMatrixForm>(paths, dialogs, options);
+    form->show();
+    click(box(4, 9));
+
+    Bytes layer;
+    composeLayer(layer, 0x52, 1);
+    Bytes expected;
+    for (const Bytes& frame : {onOffFrame(0x52), layer, switchFrame(0x52, 9, 4)}) {
+        expected.insert(expected.end(), frame.begin(), frame.end());
+    }
+    ASSERT_EQ(switchFrame(0x52, 9, 4).size(), 7u);
+    EXPECT_EQ(readMaster(pty.master(), expected.size(), std::chrono::seconds(10)), expected);
+
+    // The status field learnt that the queue drained.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            poster.runPending();
+            return !form->portStatusText().contains(QStringLiteral("待发"));
+        },
+        5000));
+    form->close();
+}
+
+}  // namespace
+}  // namespace mc::test

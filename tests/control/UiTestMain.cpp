@@ -1,0 +1,14 @@
+// Entry point of the control window's tests: a QApplication on the offscreen
+// platform (unless the environment names another one), then every test.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QtGlobal>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
