@@ -8,6 +8,8 @@
 #include <QInputMethodEvent>
 #include <QString>
 #include <QTest>
+#include <ostream>
+#include <string>
 
 #include "config/HexEdit.h"
 
@@ -45,6 +47,10 @@ const TypingRow kTypingRows[] = {
     {"OtherCharactersDropped", "1", 4, -1, 0, 1, "x -.G", "1", 1},
     {"DigitsAfterBackspace", "AB", 2, -1, 0, 2, "\b9", "A9", 2},
 };
+
+void PrintTo(const TypingRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class HexEditTyping : public ::testing::TestWithParam<TypingRow> {};
 
