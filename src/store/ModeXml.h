@@ -8,14 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace mc {
+#include "store/XmlText.h"
 
-// How the file's bytes map to the UTF-8 text the document is parsed from.
-struct XmlFileEncoding {
-    std::string decodeFrom;  // iconv name of the file's encoding; empty: UTF-8
-    std::string encodeTo;    // iconv name for writing back; empty: UTF-8
-    std::string bom;         // byte-order mark written back before the text
-};
+namespace mc {
 
 class ModeDocument {
 public:
@@ -42,6 +37,9 @@ private:
     std::string serialise() const;
 
     std::string m_path;
+    // The UTF-8 text the document was parsed from in place; it lives as long
+    // as the document, which points into it.
+    std::string m_text;
     pugi::xml_document m_document;
     XmlFileEncoding m_encoding;
     bool m_missing = false;

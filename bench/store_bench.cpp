@@ -1,0 +1,156 @@
+// Status files and matrix modes on the largest model: 256 × 256 with every
+// output routed and every port named. Saving and loading a status file (the
+// frames are queued, not sent; the queue is emptied between iterations),
+// saving and applying a mode, and listing the modes of a file with 500 of them.
+// Target: each under 50 ms.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "config/AtomicWrite.h"
+#include "control/CrosspointState.h"
+#include "protocol/QXRClass.h"
+#include "store/ModeStore.h"
+#include "store/StatusFile.h"
+
+namespace mc {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t kPorts = 256;
+
+// A temporary folder for the files, removed at exit.
+class BenchFolder {
+public:
+    BenchFolder() {
+        std::string pattern = (fs::temp_directory_path() / "mc-store-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        if (!m_path.empty()) fs::remove_all(m_path, ignored);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+BenchFolder& folder() {
+    static BenchFolder instance;
+    return instance;
+}
+
+// The model: every output routed (output o on input (o * 7) % 256, every
+// fifth output closed), every input and output named, both lists in use.
+struct Model {
+    Model() {
+        StartupSettings settings;
+        settings.MatrixInputNum = kPorts;
+        settings.MatrixOutputNum = kPorts;
+        settings.MatrixPattern = true;
+        state = std::make_unique<CrosspointState>(queue, settings);
+        std::vector<Node> nodes;
+        for (std::int32_t o = 0; o < kPorts; ++o)
+            nodes.push_back(Node{o, o % 5 == 0 ? kPorts : (o * 7) % kPorts});
+        state->applyNodes(nodes);
+        for (std::int32_t n = 0; n < kPorts; ++n) {
+            state->setInputName(n, "输入端口" + std::to_string(n + 1));
+            state->setOutputName(n, "输出端口" + std::to_string(n + 1));
+        }
+        state->MatrixInputEditEnable = true;
+        state->MatrixOutputEditEnable = true;
+        discardFrames();
+    }
+    void discardFrames() {
+        while (queue.take()) {
+        }
+    }
+
+    CommandQueue queue;
+    std::unique_ptr<CrosspointState> state;
+};
+
+void BM_SaveStatusFile(benchmark::State& bench) {
+    Model model;
+    const std::string path = folder().file("save.ms");
+    for (auto _ : bench)
+        saveStatusFile(path, *model.state);
+}
+BENCHMARK(BM_SaveStatusFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadStatusFile(benchmark::State& bench) {
+    Model model;
+    const std::string path = folder().file("load.ms");
+    saveStatusFile(path, *model.state);
+    for (auto _ : bench) {
+        const StatusLoadResult result = loadStatusFile(path, *model.state);
+        benchmark::DoNotOptimize(result.nodes.applied);
+        bench.PauseTiming();
+        model.discardFrames();
+        bench.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LoadStatusFile)->Unit(benchmark::kMillisecond);
+
+void BM_SaveMode(benchmark::State& bench) {
+    Model model;
+    const ModeStore store(folder().file("save-mode.xml"));
+    for (auto _ : bench)
+        store.saveMode("Mode全部路由", *model.state);
+}
+BENCHMARK(BM_SaveMode)->Unit(benchmark::kMillisecond);
+
+void BM_ApplyMode(benchmark::State& bench) {
+    Model model;
+    const ModeStore store(folder().file("apply-mode.xml"));
+    store.saveMode("Mode全部路由", *model.state);
+    for (auto _ : bench) {
+        const auto result = store.applyMode("Mode全部路由", *model.state);
+        benchmark::DoNotOptimize(result);
+        bench.PauseTiming();
+        model.discardFrames();
+        bench.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ApplyMode)->Unit(benchmark::kMillisecond);
+
+// 500 modes, each holding range(0) nodes (16, or the full routing of 256).
+void BM_ListModes(benchmark::State& bench) {
+    std::string body;
+    for (std::int64_t o = 0; o < bench.range(0); ++o) {
+        body += "<SwitchNode" + std::to_string(o + 1) + "><InputPort>" + std::to_string(o) +
+                "</InputPort><OutputPort>" + std::to_string(o) + "</OutputPort></SwitchNode" +
+                std::to_string(o + 1) + ">\n";
+    }
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MatrixMode>\n";
+    for (int n = 1; n <= 500; ++n) {
+        const std::string name = "Mode场景" + std::to_string(n);
+        text += "<" + name + ">\n" + body + "</" + name + ">\n";
+    }
+    text += "</MatrixMode>\n";
+    const std::string path = folder().file("list-" + std::to_string(bench.range(0)) + ".xml");
+    writeFileAtomically(path, text);
+    bench.counters["file_MiB"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
+    const ModeStore store(path);
+    for (auto _ : bench) {
+        const std::vector<std::string> names = store.listModes();
+        if (names.size() != 500) bench.SkipWithError("wrong mode count");
+        benchmark::DoNotOptimize(names.data());
+    }
+}
+BENCHMARK(BM_ListModes)->Arg(16)->Arg(kPorts)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace mc
+
+BENCHMARK_MAIN();
