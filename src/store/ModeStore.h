@@ -92,8 +92,12 @@ public:
     // the apply never stops half-way. Port texts may carry surrounding
     // whitespace and use the configuration files' integer syntax.
     // Throws ModeFileError before the state is touched.
-    // The window then re-derives every control from the state's views (name
-    // fields set with their change handlers attached, as for a status file).
+    // Port names are not part of a mode. The window then sets every visible
+    // input name field c to InputNames()[c] when MatrixInputEditEnable, else
+    // to "", with its change handler attached (a changed text runs
+    // InputStringEditChange); the same for the output fields; and re-derives
+    // every label, box and paging button from the state's views (first page;
+    // controls hidden by a partial last page show again).
     std::optional<ApplyResult> applyMode(const std::string& elementName,
                                          CrosspointState& state) const;
 
