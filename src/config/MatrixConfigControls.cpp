@@ -129,7 +129,7 @@ void TConfigForm::createModelGroup() {
     Button3 = button(QStringLiteral("删除当前矩阵"), 445, 168, group);
 }
 
-void TConfigForm::setTabOrder() {
+void TConfigForm::applyTabOrder() {
     QWidget* const order[] = {PageControl1,
                               ComSelSpinEdit,
                               BandComboBox,

@@ -36,7 +36,7 @@ TConfigForm::TConfigForm(TMatrixForm& MatrixForm, QWidget* parent)
     : QDialog(parent), m_matrixForm(MatrixForm), m_dialogs(MatrixForm.dialogs()) {
     setObjectName(QStringLiteral("ConfigForm"));
     createControls();
-    setTabOrder();
+    applyTabOrder();
     connectHandlers();
     FormCreate();
 }

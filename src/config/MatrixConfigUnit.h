@@ -22,6 +22,15 @@
 // dialog sets its text; the pattern box's handler runs for the operator's
 // click only, never when the dialog loads a model.
 //
+// Apply (UpDataButtonClick) runs its steps in order: close the port twice,
+// store port and rate, try to open the port (error box with "&Ignore": fall
+// back to COM1 / 1 / 9600), MatrixFree, store the rate again, the model in use
+// and both name switches off, set the window caption, erase the port names,
+// remove every matrix mode, clear CurrentModeName, RedrawMatrixForm(true),
+// close. Whatever fails on the way (a file that cannot be written, a
+// malformed mode file) is shown, and the control window is rebuilt from what
+// is stored all the same; the dialog closes only when no file write failed.
+//
 // Lifetime: `MatrixForm` must outlive the dialog. UI thread only.
 
 #include <QDialog>
@@ -103,7 +112,7 @@ private:
     void createPortGroup();
     void createSystemGroup();
     void createModelGroup();
-    void setTabOrder();
+    void applyTabOrder();
     void connectHandlers();
 
     // MatrixConfigUnit.cpp
