@@ -3,12 +3,15 @@
 
 #include <poll.h>
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 
+#include "control/AboutBox.h"
 #include "control/MatrixFormTestUtil.h"
 #include "control/TerminationWatch.h"
 #include "protocol/Frames.h"
@@ -47,6 +50,56 @@ TEST_F(MatrixFormLife, CloseSavesTheNamesOfTheListsInUseOnly) {
     EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString1", "<missing>"), "Cam 2");
     EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString3", "<missing>"), "");
     EXPECT_EQ(iniReadString(list, "MatrixOutputStringList", "OutputString0", "<missing>"), "kept");
+}
+
+TEST_F(MatrixFormLife, HangUpShowsTheLineLost) {
+    TMatrixForm& window = open();
+    pty.closeMaster();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            poster.runPending();
+            return window.portStatusText().contains(QStringLiteral("连接中断"));
+        },
+        5000))
+        << window.portStatusText().toStdString();
+}
+
+TEST_F(MatrixFormLife, MenuCommandsShowTheirDialogs) {
+    TMatrixForm& window = open();
+    TAboutBox about;
+    QDialog config;
+    std::vector<QDialog*> shown;
+    dialogs.onExec = [&](QDialog& dialog) {
+        shown.push_back(&dialog);
+        return QDialog::Accepted;
+    };
+    window.AboutMenuItemClick();
+    window.ConfigMenuItemClick();  // none handed over yet: nothing
+    window.setAboutBox(&about);
+    window.setConfigForm(&config);
+    window.AboutMenuItem->trigger();
+    window.ConfigMenuItem->trigger();
+    EXPECT_EQ(shown, (std::vector<QDialog*>{&about, &config}));
+    window.setAboutBox(nullptr);
+    window.setConfigForm(nullptr);
+}
+
+TEST(AboutBox, FixedDialogWithTheProgramsTexts) {
+    TAboutBox about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("关于汇切台"));
+    EXPECT_EQ(about.size(), QSize(298, 213));
+    EXPECT_EQ(about.minimumSize(), about.maximumSize());
+    EXPECT_EQ(about.ProgramIcon->size(), QSize(269, 57));
+    ASSERT_FALSE(about.ProgramIcon->pixmap().isNull());
+    EXPECT_EQ(about.ProductName->text(), QStringLiteral("matrix-control"));
+    EXPECT_EQ(about.Version->text(), QStringLiteral("Version  2.0 "));
+    EXPECT_EQ(about.Comments->text(), QStringLiteral("Comments"));
+    EXPECT_TRUE(about.Comments->wordWrap());
+    EXPECT_TRUE(about.OKButton->isDefault());
+    about.show();
+    QTest::mouseClick(about.OKButton, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 TEST_F(MatrixFormLife, DestroyingWithoutCloseSavesNothing) {

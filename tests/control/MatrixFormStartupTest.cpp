@@ -54,6 +54,22 @@ TEST_F(MatrixFormStartup, FirstRunWithoutModelTable) {
     EXPECT_TRUE(window.statusNote().isEmpty());
 }
 
+TEST_F(MatrixFormStartup, PortFieldCountsTheFramesWaiting) {
+    TMatrixForm& window = open();
+    poster.runPending();
+    EXPECT_TRUE(window.portStatusText().endsWith(QStringLiteral("待发 2 帧，约 0.4 秒")))
+        << window.portStatusText().toStdString();
+    click(box(0, 0));
+    click(box(1, 0));
+    // One refresh is posted for the burst, not one per frame.
+    EXPECT_LE(poster.pending(), 1u);
+    poster.runPending();
+    EXPECT_TRUE(window.portStatusText().contains(QStringLiteral("待发 4 帧")));
+    frames();
+    poster.runPending();
+    EXPECT_FALSE(window.portStatusText().contains(QStringLiteral("待发")));
+}
+
 TEST_F(MatrixFormStartup, CustomAddressQueuesAddressFramesBeforeTheLayer) {
     useModel(32, 32, false, 0x52, 5);
     setConfig("System config", "VideoOrAudio", "2");

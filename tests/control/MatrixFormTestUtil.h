@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QDialog>
 #include <QString>
 #include <QTest>
 #include <deque>
@@ -83,8 +83,10 @@ public:
 private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
         if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
+        const bool given = answers.front().has_value();
+        const QString answer = given ? *answers.front() : QString();
         answers.pop_front();
+        if (!given) return std::nullopt;
         return answer;
     }
 };
@@ -113,6 +115,11 @@ public:
 
     const std::string& slavePath() const { return m_slavePath; }
     int master() const { return m_master; }
+    // The device goes away: the port sees a hang-up.
+    void closeMaster() {
+        if (m_master >= 0) ::close(m_master);
+        m_master = -1;
+    }
 
 private:
     int m_master = -1;
