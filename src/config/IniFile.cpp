@@ -147,8 +147,12 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     const auto existing = target.keys.find(foldAsciiCase(name));
     if (existing != target.keys.end()) {
         IniLine& line = target.body[existing->second];
+        std::string rewritten = line.name + "=" + text;  // keeps the file's spelling
+        // Writing the value a line already holds changes nothing, so the file
+        // is not rewritten for it (the start-up write-back of the layer).
+        if (rewritten == line.text) return;
         const std::string_view eol = line.eol.empty() ? document.eol : line.eol;
-        line = classifyIniLine(line.name + "=" + text, eol);  // keeps the file's spelling
+        line = classifyIniLine(std::move(rewritten), eol);
     } else {
         const std::size_t at = target.keyEnd;
         endLine(at == 0 ? target.header : target.body[at - 1], document.eol);

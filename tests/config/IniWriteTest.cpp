@@ -270,6 +270,20 @@ TEST(IniWrite, ErasingAMissingSectionWritesNothing) {
     EXPECT_FALSE(readBytes(nowhere));
 }
 
+TEST(IniWrite, WritingTheValueALineHoldsLeavesTheFileAlone) {
+    TempDir dir;
+    const std::string path = dir.file("t.con");
+    writeBytes(path, "[System config]\r\nVideoOrAudio=2\r\nk = v\r\n");
+    IniFile file(path);
+    file.writeInteger("system CONFIG", "videoOrAudio", 2);
+    EXPECT_FALSE(file.dirty());
+    // The same value in another spelling of the line is a change.
+    file.writeString("System config", "k", "v");
+    EXPECT_TRUE(file.dirty());
+    file.commit();
+    EXPECT_EQ(readBytes(path), "[System config]\r\nVideoOrAudio=2\r\nk=v\r\n");
+}
+
 TEST(IniWrite, KeyNamesALineCannotHoldAreRefused) {
     TempDir dir;
     IniFile file(dir.file("t.con"));
