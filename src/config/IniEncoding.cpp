@@ -1,9 +1,8 @@
 #include "config/IniEncoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
+
+#include "config/TextConvert.h"
 
 namespace mc {
 
@@ -42,23 +41,6 @@ std::size_t validSequenceLength(std::string_view bytes) {
     return length;
 }
 
-// RAII holder of an iconv descriptor.
-class Converter {
-public:
-    Converter() : m_handle(::iconv_open("UTF-8", "GB18030")) {}
-    ~Converter() {
-        if (valid()) ::iconv_close(m_handle);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
-    iconv_t handle() const { return m_handle; }
-
-private:
-    iconv_t m_handle;
-};
-
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -87,35 +69,9 @@ std::string sanitizeUtf8(std::string_view text) {
 }
 
 std::string gb18030ToUtf8(std::string_view bytes) {
-    Converter converter;
-    if (!converter.valid()) return sanitizeUtf8(bytes);
-
-    // No input byte grows to more than 3 output bytes (a two-byte character
-    // becomes at most 3, a replaced single byte exactly 3); grown if ever short.
-    std::string result(bytes.size() * 3 + 16, '\0');
-    std::size_t used = 0;
-    char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* out = result.data() + used;
-        std::size_t outLeft = result.size() - used;
-        const std::size_t converted = ::iconv(converter.handle(), &in, &inLeft, &out, &outLeft);
-        used = result.size() - outLeft;
-        if (converted != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG || result.size() - used < kReplacement.size()) {
-            result.resize(result.size() * 2);
-            continue;
-        }
-        if (errno != EILSEQ && errno != EINVAL) break;
-        // An invalid or cut-off sequence: replace one byte and go on.
-        result.replace(used, kReplacement.size(), kReplacement);
-        used += kReplacement.size();
-        ++in;
-        --inLeft;
-        ::iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
-    }
-    result.resize(used);
-    return result;
+    ConvertedText converted = convertText(bytes, "GB18030", "UTF-8", InvalidSequence::Replace);
+    if (!converted.ok) return sanitizeUtf8(bytes);  // no converter on this system
+    return std::move(converted.text);
 }
 
 DecodedIniText decodeIniBytes(std::string_view bytes) {

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "config/AtomicWrite.h"
+#include "config/TextConvert.h"
 #include "store/ModeStore.h"
-#include "store/TextConvert.h"
 
 namespace mc {
 
@@ -82,7 +82,7 @@ std::string ModeDocument::serialise() const {
     StringWriter writer(text);
     m_document.save(writer, "  ", kFormatFlags, pugi::encoding_utf8);
     if (m_encoding.encodeTo.empty()) return m_encoding.bom + text;
-    ConvertedText converted = convertStrictly(text, "UTF-8", m_encoding.encodeTo.c_str());
+    ConvertedText converted = convertText(text, "UTF-8", m_encoding.encodeTo.c_str());
     if (!converted.ok) {
         const auto [line, column] = textPosition(text, converted.failedAt);
         throw ModeFileError(m_path, line, column,

@@ -11,8 +11,8 @@
 #include <optional>
 
 #include "config/IniEncoding.h"
+#include "config/TextConvert.h"
 #include "store/ModeStore.h"
-#include "store/TextConvert.h"
 
 namespace mc {
 
@@ -81,7 +81,7 @@ std::size_t validUtf8Prefix(std::string_view bytes) {
 // Replaces bytes (in encoding `from`) by their UTF-8 text.
 void convertToUtf8(const std::string& path, std::string& bytes, std::size_t skip,
                    const char* from) {
-    ConvertedText converted = convertStrictly(std::string_view(bytes).substr(skip), from, "UTF-8");
+    ConvertedText converted = convertText(std::string_view(bytes).substr(skip), from, "UTF-8");
     if (!converted.ok) {
         const auto [line, column] = textPosition(converted.text, converted.text.size());
         throw ModeFileError(path, line, column, std::string("含有不属于 ") + from + " 编码的字节");

@@ -1,4 +1,4 @@
-#include "store/TextConvert.h"
+#include "config/TextConvert.h"
 
 #include <iconv.h>
 
@@ -7,6 +7,8 @@
 namespace mc {
 
 namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
 class Iconv {
 public:
@@ -26,7 +28,8 @@ private:
 
 }  // namespace
 
-ConvertedText convertStrictly(std::string_view bytes, const char* from, const char* to) {
+ConvertedText convertText(std::string_view bytes, const char* from, const char* to,
+                          InvalidSequence onInvalid) {
     ConvertedText result;
     Iconv converter(from, to);
     if (!converter.valid()) return result;
@@ -46,11 +49,20 @@ ConvertedText convertStrictly(std::string_view bytes, const char* from, const ch
                      : ::iconv(converter.handle(), &in, &inLeft, &outPtr, &outLeft);
         used = out.size() - outLeft;
         if (converted == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) {
+            if (errno == E2BIG || (onInvalid == InvalidSequence::Replace &&
+                                   out.size() - used < kReplacement.size())) {
                 out.resize(out.size() * 2);
                 continue;
             }
             // EILSEQ: invalid or unencodable; EINVAL: cut off at the end.
+            if (onInvalid == InvalidSequence::Replace && inLeft > 0) {
+                out.replace(used, kReplacement.size(), kReplacement);
+                used += kReplacement.size();
+                ++in;
+                --inLeft;
+                ::iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
+                continue;
+            }
             out.resize(used);
             result.text = std::move(out);
             result.failedAt = bytes.size() - inLeft;
