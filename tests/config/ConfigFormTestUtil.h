@@ -23,73 +23,10 @@
 #include "config/MatrixConfigUnit.h"
 #include "control/Dialogs.h"
 #include "control/QXRMainControl.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPty.h"
 
 namespace mc::test {
-
-// Answers every dialog at once and records what it was asked to show.
-class FakeDialogs final : public IDialogs {
-public:
-    struct Shown {
-        QString text;
-        QString detail;
-    };
-
-    bool ignoreError(QWidget*, const QString& text, const QString& detail) override {
-        ignoreErrors.push_back({text, detail});
-        return answerIgnore;
-    }
-    void showMessage(QWidget*, const QString& text) override { messages.push_back(text); }
-    void showError(QWidget*, const QString& text) override { errors.push_back(text); }
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    int exec(QDialog& dialog) override {
-        ++execs;
-        if (!onExec) return QDialog::Rejected;
-        return onExec(dialog);
-    }
-
-    bool answerIgnore = true;  // the error box is closed with "&Ignore"
-    std::function<int(QDialog&)> onExec;
-    std::vector<Shown> ignoreErrors;
-    std::vector<QString> messages;
-    std::vector<QString> errors;
-    int execs = 0;
-};
-
-// A pseudo-terminal whose slave side a port name can be mapped to.
-class Pty {
-public:
-    Pty() {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master < 0 || ::grantpt(m_master) < 0 || ::unlockpt(m_master) < 0) {
-            ADD_FAILURE() << "posix_openpt failed";
-            return;
-        }
-        char name[128] = {};
-        if (::ptsname_r(m_master, name, sizeof name) != 0) ADD_FAILURE() << "ptsname_r failed";
-        m_slavePath = name;
-        // Held open so that the port's own opens and closes are no hang-up.
-        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    }
-    ~Pty() {
-        if (m_slave >= 0) ::close(m_slave);
-        if (m_master >= 0) ::close(m_master);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    const std::string& slavePath() const { return m_slavePath; }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_slavePath;
-};
 
 // A program folder whose MatrixConfig.con maps COM1 and COM2 to
 // pseudo-terminals and COM3 to a device that does not exist; the control
@@ -133,7 +70,7 @@ protected:
     AppPaths paths;
     Pty com1;
     Pty com2;
-    FakeDialogs dialogs;
+    ScriptedDialogs dialogs;
     std::unique_ptr<TMatrixForm> window;
     std::unique_ptr<TConfigForm> form;
 };

@@ -31,101 +31,10 @@
 #include "control/Dialogs.h"
 #include "control/QXRMainControl.h"
 #include "serial/UiPoster.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPty.h"
 
 namespace mc::test {
-
-// Answers every dialog from a script and records what it was asked to show.
-class ScriptedDialogs final : public IDialogs {
-public:
-    struct Shown {
-        QString text;
-        QString detail;
-    };
-    struct FileAsk {
-        QString directory;
-        QString filter;
-        QString suffix;
-    };
-
-    bool ignoreError(QWidget*, const QString& text, const QString& detail) override {
-        ignoreErrors.push_back({text, detail});
-        return true;
-    }
-    void showMessage(QWidget*, const QString& text) override { messages.push_back(text); }
-    void showError(QWidget*, const QString& text) override { errors.push_back(text); }
-    std::optional<QString> openFileName(QWidget*, const QString& directory,
-                                        const QString& filter) override {
-        opens.push_back({directory, filter, {}});
-        return next(openAnswers);
-    }
-    std::optional<QString> saveFileName(QWidget*, const QString& directory, const QString& filter,
-                                        const QString& suffix) override {
-        saves.push_back({directory, filter, suffix});
-        return next(saveAnswers);
-    }
-    int exec(QDialog& dialog) override {
-        ++execs;
-        return onExec ? onExec(dialog) : QDialog::Rejected;
-    }
-
-    // Answers of the file dialogs, in order; nullopt (or none left): cancelled.
-    std::deque<std::optional<QString>> openAnswers;
-    std::deque<std::optional<QString>> saveAnswers;
-    std::function<int(QDialog&)> onExec;
-
-    std::vector<Shown> ignoreErrors;
-    std::vector<QString> messages;
-    std::vector<QString> errors;
-    std::vector<FileAsk> opens;
-    std::vector<FileAsk> saves;
-    int execs = 0;
-
-private:
-    static std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
-        if (answers.empty()) return std::nullopt;
-        const bool given = answers.front().has_value();
-        const QString answer = given ? *answers.front() : QString();
-        answers.pop_front();
-        if (!given) return std::nullopt;
-        return answer;
-    }
-};
-
-// A pseudo-terminal standing in for the serial device.
-class FormPty {
-public:
-    FormPty() {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-        char name[128] = {};
-        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
-            ::ptsname_r(m_master, name, sizeof name) != 0) {
-            ADD_FAILURE() << "no pseudo-terminal";
-            return;
-        }
-        m_slavePath = name;
-        // Held open so that the port's own opens and closes are no hang-up.
-        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    }
-    ~FormPty() {
-        if (m_slave >= 0) ::close(m_slave);
-        if (m_master >= 0) ::close(m_master);
-    }
-    FormPty(const FormPty&) = delete;
-    FormPty& operator=(const FormPty&) = delete;
-
-    const std::string& slavePath() const { return m_slavePath; }
-    int master() const { return m_master; }
-    // The device goes away: the port sees a hang-up.
-    void closeMaster() {
-        if (m_master >= 0) ::close(m_master);
-        m_master = -1;
-    }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_slavePath;
-};
 
 class MatrixFormTest : public ::testing::Test {
 protected:
@@ -201,7 +110,7 @@ protected:
 
     std::string programDir = makeProgramDir();
     AppPaths paths{programDir};
-    FormPty pty;
+    Pty pty;
     ScriptedDialogs dialogs;
     QueuedPoster poster;
     std::unique_ptr<TMatrixForm> form;

@@ -13,29 +13,12 @@
 #include <QTest>
 #include <vector>
 
-#include "control/Dialogs.h"
 #include "store/ModeName.h"
 #include "store/ModeNameUnit.h"
+#include "support/ScriptedDialogs.h"
 
 namespace mc::test {
 namespace {
-
-class FakeDialogs final : public IDialogs {
-public:
-    bool ignoreError(QWidget*, const QString&, const QString&) override { return true; }
-    void showMessage(QWidget*, const QString& text) override { messages.push_back(text); }
-    void showError(QWidget*, const QString& text) override { messages.push_back(text); }
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    int exec(QDialog&) override { return 0; }
-
-    std::vector<QString> messages;
-};
 
 class ModeNameForm : public ::testing::Test {
 protected:
@@ -48,7 +31,7 @@ protected:
         QApplication::sendEvent(form.ModeNameEdit, &commit);
     }
 
-    FakeDialogs dialogs;
+    ScriptedDialogs dialogs;
     TModeNameForm form{dialogs};
     QSignalSpy finished{&form, &QDialog::finished};
 };
