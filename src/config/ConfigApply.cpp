@@ -5,6 +5,7 @@
 #include "config/AtomicWrite.h"
 #include "config/IniFile.h"
 #include "store/ModeStore.h"
+#include "store/PortNameList.h"
 
 namespace mc {
 
@@ -45,8 +46,7 @@ void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string
 void erasePortNames(const AppPaths& paths) {
     paths.ensureConfigDir();
     IniFile names(paths.editListFile());
-    names.eraseSection("MatrixInputStringList");
-    names.eraseSection("MatrixOutputStringList");
+    mc::erasePortNames(names);
     names.commit();
 }
 

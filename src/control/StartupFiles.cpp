@@ -1,8 +1,10 @@
 #include "control/StartupFiles.h"
 
 #include <string>
+#include <vector>
 
 #include "config/IniFile.h"
+#include "store/PortNameList.h"
 
 namespace mc {
 
@@ -12,8 +14,6 @@ const char* const kSerialSection = "Serial Commucation Set";
 const char* const kManageSection = "Matrix Manage Message";
 const char* const kSystemSection = "System config";
 const char* const kPortMapSection = "Serial Port Map";
-const char* const kInputListSection = "MatrixInputStringList";
-const char* const kOutputListSection = "MatrixOutputStringList";
 
 bool outsidePortRange(std::int32_t count) {
     return clampPortCount(count) != count;
@@ -69,16 +69,14 @@ void loadPortNames(const AppPaths& paths, CrosspointState& state) {
     if (!state.MatrixInputEditEnable && !state.MatrixOutputEditEnable) return;
     const IniFile names(paths.editListFile());
     if (state.MatrixInputEditEnable) {
-        for (std::int32_t k = 0; k < state.MatrixInputNum(); ++k) {
-            state.setInputName(
-                k, names.readString(kInputListSection, "InputString" + std::to_string(k), ""));
-        }
+        const std::vector<std::string> inputs = readInputNames(names, state);
+        for (std::size_t k = 0; k < inputs.size(); ++k)
+            state.setInputName(static_cast<std::int32_t>(k), inputs[k]);
     }
     if (state.MatrixOutputEditEnable) {
-        for (std::int32_t k = 0; k < state.MatrixOutputNum(); ++k) {
-            state.setOutputName(
-                k, names.readString(kOutputListSection, "OutputString" + std::to_string(k), ""));
-        }
+        const std::vector<std::string> outputs = readOutputNames(names, state);
+        for (std::size_t k = 0; k < outputs.size(); ++k)
+            state.setOutputName(static_cast<std::int32_t>(k), outputs[k]);
     }
 }
 
@@ -92,18 +90,7 @@ void savePortNames(const AppPaths& paths, const CrosspointState& state) {
     }
     if (state.MatrixInputEditEnable || state.MatrixOutputEditEnable) {
         IniFile names(paths.editListFile());
-        if (state.MatrixInputEditEnable) {
-            for (std::int32_t k = 0; k < state.MatrixInputNum(); ++k) {
-                names.writeString(kInputListSection, "InputString" + std::to_string(k),
-                                  state.InputNames()[static_cast<std::size_t>(k)]);
-            }
-        }
-        if (state.MatrixOutputEditEnable) {
-            for (std::int32_t k = 0; k < state.MatrixOutputNum(); ++k) {
-                names.writeString(kOutputListSection, "OutputString" + std::to_string(k),
-                                  state.OutputNames()[static_cast<std::size_t>(k)]);
-            }
-        }
+        writePortNames(names, state);
         names.commit();
     }
 }

@@ -9,14 +9,13 @@
 
 #include "config/IniFile.h"
 #include "control/CrosspointState.h"
+#include "store/PortNameList.h"
 
 namespace mc {
 
 namespace {
 
 const char* const kMessageSection = "Matrix Message";
-const char* const kInputListSection = "MatrixInputStringList";
-const char* const kOutputListSection = "MatrixOutputStringList";
 const char* const kNodeCountKey = "SwitchNodeNum";
 constexpr std::string_view kNodePrefix = "SwitchNode";
 
@@ -40,14 +39,6 @@ std::optional<std::int64_t> nodeNumber(std::string_view section) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
     if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return n;
-}
-
-std::string inputKey(std::int32_t n) {
-    return "InputString" + std::to_string(n);
-}
-
-std::string outputKey(std::int32_t n) {
-    return "OutputString" + std::to_string(n);
 }
 
 // Removes every node section numbered above count, duplicates included.
@@ -89,18 +80,8 @@ void saveStatusFile(const std::string& path, const CrosspointState& state) {
     file.writeInteger(kMessageSection, kNodeCountKey, n);
     eraseNodesAbove(file, n);
 
-    file.eraseSection(kInputListSection);
-    file.eraseSection(kOutputListSection);
-    if (state.MatrixInputEditEnable) {
-        for (std::int32_t k = 0; k < state.MatrixInputNum(); ++k)
-            file.writeString(kInputListSection, inputKey(k),
-                             state.InputNames()[static_cast<std::size_t>(k)]);
-    }
-    if (state.MatrixOutputEditEnable) {
-        for (std::int32_t k = 0; k < state.MatrixOutputNum(); ++k)
-            file.writeString(kOutputListSection, outputKey(k),
-                             state.OutputNames()[static_cast<std::size_t>(k)]);
-    }
+    erasePortNames(file);
+    writePortNames(file, state);
     file.commit();
 }
 
@@ -134,18 +115,12 @@ StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state)
     result.nodes = state.applyNodes(nodes);
     result.nodes.skipped += invalid;
 
-    result.inputNames.resize(static_cast<std::size_t>(state.MatrixInputNum()));
-    for (std::int32_t k = 0; k < state.MatrixInputNum(); ++k) {
-        auto& name = result.inputNames[static_cast<std::size_t>(k)];
-        name = file.readString(kInputListSection, inputKey(k), "");
-        state.setInputName(k, name);
-    }
-    result.outputNames.resize(static_cast<std::size_t>(state.MatrixOutputNum()));
-    for (std::int32_t k = 0; k < state.MatrixOutputNum(); ++k) {
-        auto& name = result.outputNames[static_cast<std::size_t>(k)];
-        name = file.readString(kOutputListSection, outputKey(k), "");
-        state.setOutputName(k, name);
-    }
+    result.inputNames = readInputNames(file, state);
+    for (std::size_t k = 0; k < result.inputNames.size(); ++k)
+        state.setInputName(static_cast<std::int32_t>(k), result.inputNames[k]);
+    result.outputNames = readOutputNames(file, state);
+    for (std::size_t k = 0; k < result.outputNames.size(); ++k)
+        state.setOutputName(static_cast<std::int32_t>(k), result.outputNames[k]);
     return result;
 }
 
