@@ -33,8 +33,9 @@
 
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
-#include "control/Dialogs.h"
-#include "control/QXRMainControl.h"
+#include "ui/Dialogs.h"
+#include "ui/QXRMainControl.h"
+#include "ui/QtUiPoster.h"
 
 extern char** environ;
 
@@ -90,9 +91,11 @@ int runChild(const std::string& kind, const std::string& programDir) {
     QApplication app(argc, argv);
     FirstPaint watch;
     SilentDialogs dialogs;
+    mc::QtUiPoster poster;
+    mc::MatrixSession session(mc::AppPaths(programDir), poster);
     std::unique_ptr<QMainWindow> window;
     if (kind == "form") {
-        window = std::make_unique<mc::TMatrixForm>(mc::AppPaths(programDir), dialogs);
+        window = std::make_unique<mc::TMatrixForm>(session, dialogs);
     } else {
         window = std::make_unique<QMainWindow>();
         window->resize(985, 560);
@@ -187,7 +190,9 @@ PageTimes pageChangeMilliseconds(const std::string& dir) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     SilentDialogs dialogs;
-    mc::TMatrixForm window(mc::AppPaths(dir), dialogs);
+    mc::QtUiPoster poster;
+    mc::MatrixSession session(mc::AppPaths(dir), poster);
+    mc::TMatrixForm window(session, dialogs);
     window.show();
     QCoreApplication::processEvents();
     std::vector<double> handler, painted;

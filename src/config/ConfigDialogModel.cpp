@@ -5,14 +5,13 @@
 
 #include "config/HexToInt.h"
 #include "config/IniFile.h"
+#include "config/SettingsKeys.h"
 
 namespace mc {
 
 namespace {
 
-const char* const kSerialSection = "Serial Commucation Set";
-const char* const kManageSection = "Matrix Manage Message";
-const char* const kSystemSection = "System config";
+using namespace keys;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
@@ -46,7 +45,7 @@ CountCheck checkCount(std::string_view text, std::string_view what) {
 
 void writeModelNumber(const AppPaths& paths, std::size_t count) {
     paths.ensureConfigDir();
-    iniWriteInteger(paths.mainConfigFile(), kManageSection, "MatrixModelNumber",
+    iniWriteInteger(paths.mainConfigFile(), kManageSection, kMatrixModelNumber,
                     static_cast<std::int32_t>(count));
 }
 
@@ -72,12 +71,12 @@ ModelFields readModelFields(const AppPaths& paths, const std::string& model,
                             std::string_view logoDefault) {
     const IniFile models(paths.modelConfigFile());
     ModelFields f;
-    f.MatrixAddress = models.readInteger(model, "MatrixAddress", 0);
-    f.MatrixInputNum = models.readInteger(model, "MatrixInputNum", 0);
-    f.MatrixOutputNum = models.readInteger(model, "MatrixOutputNum", 0);
-    f.MatrixCustomLogo = models.readString(model, "MatrixCustomLogo", logoDefault);
-    f.MatrixCustomAddress = models.readInteger(model, "MatrixCustomAddress", 1);
-    f.MatrixPattern = models.readBool(model, "MatrixPattern", false);
+    f.MatrixAddress = models.readInteger(model, kMatrixAddress, 0);
+    f.MatrixInputNum = models.readInteger(model, kMatrixInputNum, 0);
+    f.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, 0);
+    f.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, logoDefault);
+    f.MatrixCustomAddress = models.readInteger(model, kMatrixCustomAddress, 1);
+    f.MatrixPattern = models.readBool(model, kMatrixPattern, false);
     return f;
 }
 
@@ -89,11 +88,11 @@ DialogValues loadDialogValues(const AppPaths& paths) {
     paths.ensureConfigDir();
     DialogValues v;
     const IniFile config(paths.mainConfigFile());
-    v.MatrixNowUse = config.readString(kManageSection, "MatrixNowUse", v.MatrixNowUse);
+    v.MatrixNowUse = config.readString(kManageSection, kMatrixNowUse, v.MatrixNowUse);
     v.ComPortNum =
-        std::clamp(config.readInteger(kSerialSection, "ComPortNum", 1), kMinComPort, kMaxComPort);
-    v.rateIndex = baudRateIndex(config.readInteger(kSerialSection, "PortBandRate", 9600));
-    v.CircleTime = config.readInteger(kSystemSection, "CircleTime", 1);
+        std::clamp(config.readInteger(kSerialSection, kComPortNum, 1), kMinComPort, kMaxComPort);
+    v.rateIndex = baudRateIndex(config.readInteger(kSerialSection, kPortBandRate, 9600));
+    v.CircleTime = config.readInteger(kSystemSection, kCircleTime, 1);
     v.models = modelNames(paths);
     v.fields = readModelFields(paths, v.MatrixNowUse, kLogoOnOpening);
     return v;
@@ -125,12 +124,12 @@ AddResult addModel(const AppPaths& paths, const NewModel& model) {
 
     paths.ensureConfigDir();
     IniFile models(paths.modelConfigFile());
-    models.writeInteger(model.name, "MatrixAddress", HexToInt(model.addressText));
-    models.writeInteger(model.name, "MatrixInputNum", inputs.value);
-    models.writeInteger(model.name, "MatrixOutputNum", outputs.value);
-    models.writeBool(model.name, "MatrixPattern", model.pattern);
-    models.writeInteger(model.name, "MatrixCustomAddress", HexToInt(model.customAddressText));
-    models.writeString(model.name, "MatrixCustomLogo", model.logo);
+    models.writeInteger(model.name, kMatrixAddress, HexToInt(model.addressText));
+    models.writeInteger(model.name, kMatrixInputNum, inputs.value);
+    models.writeInteger(model.name, kMatrixOutputNum, outputs.value);
+    models.writeBool(model.name, kMatrixPattern, model.pattern);
+    models.writeInteger(model.name, kMatrixCustomAddress, HexToInt(model.customAddressText));
+    models.writeString(model.name, kMatrixCustomLogo, model.logo);
     models.commit();
 
     AddResult result;
@@ -156,14 +155,14 @@ std::optional<std::string> storeMatrixPattern(const AppPaths& paths, const std::
                                               bool pattern) {
     if (auto problem = modelNameProblem(name)) return problem;
     paths.ensureConfigDir();
-    iniWriteBool(paths.modelConfigFile(), name, "MatrixPattern", pattern);
+    iniWriteBool(paths.modelConfigFile(), name, kMatrixPattern, pattern);
     return std::nullopt;
 }
 
 std::int32_t storeCircleTime(const AppPaths& paths, std::int32_t value) {
     const std::int32_t stored = std::clamp(value, kMinCircleTime, kMaxCircleTime);
     paths.ensureConfigDir();
-    iniWriteInteger(paths.mainConfigFile(), kSystemSection, "CircleTime", stored);
+    iniWriteInteger(paths.mainConfigFile(), kSystemSection, kCircleTime, stored);
     return stored;
 }
 

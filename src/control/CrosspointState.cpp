@@ -6,10 +6,6 @@
 
 namespace mc {
 
-std::int32_t clampPortCount(std::int32_t raw) {
-    return std::clamp(raw, kMinPortCount, kMaxPortCount);
-}
-
 CrosspointState::CrosspointState(CommandQueue& queue, const StartupSettings& settings)
     : MatrixCustomAddress(settings.MatrixCustomAddress),
       MatrixAddress(settings.MatrixAddress),
@@ -114,8 +110,16 @@ std::optional<std::string> CrosspointState::outputNameEdited(std::int32_t r, std
     return tooltip;
 }
 
-void CrosspointState::clearSelection() {
-    std::fill(m_selected.begin(), m_selected.end(), 0);
+void CrosspointState::clearSelection(const OutputFilter& keep) {
+    if (!keep) {
+        std::fill(m_selected.begin(), m_selected.end(), 0);
+        return;
+    }
+    for (std::int32_t o = 0; o < m_outputs; ++o) {
+        if (keep(o)) continue;
+        const auto row = m_selected.begin() + static_cast<std::ptrdiff_t>(index(o, 0));
+        std::fill(row, row + m_inputs + 1, 0);
+    }
 }
 
 std::vector<Node> CrosspointState::selectedNodes() const {
@@ -128,11 +132,16 @@ std::vector<Node> CrosspointState::selectedNodes() const {
     return nodes;
 }
 
-ApplyResult CrosspointState::applyNodes(const std::vector<Node>& nodes) {
+ApplyResult CrosspointState::applyNodes(const std::vector<Node>& nodes,
+                                        const OutputFilter& frozen) {
     ApplyResult result;
     for (const Node& node : nodes) {
         if (node.I < 0 || node.I >= m_outputs || node.J < 0 || node.J > m_inputs) {
             ++result.skipped;
+            continue;
+        }
+        if (frozen && frozen(node.I)) {
+            ++result.locked;
             continue;
         }
         m_selected[index(node.I, node.J)] = 1;

@@ -29,12 +29,13 @@
 // the state. UI-thread use only; not thread-safe.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "control/GridViews.h"
-#include "control/StartupSettings.h"
+#include "config/StartupSettings.h"
 #include "protocol/QXRClass.h"
 
 namespace mc {
@@ -114,6 +115,12 @@ public:
     // cell selected, close frame queued). REQUIRES: 0 <= o < MatrixOutputNum.
     void CloseEmptyOutput(std::int32_t o);
 
+    // Output o carries cell k only (an input, or MatrixInputNum: closed): the
+    // other cells are cleared and k's switch or close frame is queued, also
+    // when k was selected already. Output 0 in cycle mode becomes that one
+    // input. REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum.
+    void routeOutput(std::int32_t o, std::int32_t k);
+
     // --- Paging (GridPaging.cpp) -------------------------------------------
     // Move one page. A click on a button that is hidden or disabled does
     // nothing and returns false. Never queues a frame, never changes Selected.
@@ -154,16 +161,19 @@ public:
     std::optional<std::string> outputNameEdited(std::int32_t r, std::string text);
 
     // --- Whole-state operations ---------------------------------------------
-    // Every Selected 0; queues nothing.
-    void clearSelection();
+    // Every Selected 0, except in the outputs `keep` names (when given);
+    // queues nothing.
+    using OutputFilter = std::function<bool(std::int32_t output)>;
+    void clearSelection(const OutputFilter& keep = {});
     // Every selected cell, output 0..N-1, within an output input 0 ..
     // MatrixInputNum (close cell last).
     std::vector<Node> selectedNodes() const;
     // For each node in order: outside the state (I not in 0..MatrixOutputNum-1
     // or J not in 0..MatrixInputNum) it is skipped; otherwise its cell is
     // selected and its close frame (J == MatrixInputNum) or switch frame
-    // queued. Other cells are left as they are.
-    ApplyResult applyNodes(const std::vector<Node>& nodes);
+    // queued. Other cells are left as they are. Nodes of outputs `frozen`
+    // names (when given) change nothing and are counted as locked.
+    ApplyResult applyNodes(const std::vector<Node>& nodes, const OutputFilter& frozen = {});
 
 private:
     enum class LabelStyle { Created, Paged, FirstPage };

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "store/SwitchNode.h"
+
 namespace mc {
 
 // One check box of the grid, GridBoxes[r][c].
@@ -50,20 +52,11 @@ struct PagingButtons {
     bool operator==(const PagingButtons&) const = default;
 };
 
-// One selected crosspoint as status files and matrix modes store it: output I
-// and input J, zero-based; J equal to the input count stands for the close cell
-// (output I closed).
-struct Node {
-    std::int32_t I = 0;
-    std::int32_t J = 0;
-
-    bool operator==(const Node&) const = default;
-};
-
 // Outcome of CrosspointState::applyNodes.
 struct ApplyResult {
     int applied = 0;  // nodes whose cell was selected and whose frame was queued
     int skipped = 0;  // nodes outside the state: nothing set, nothing queued
+    int locked = 0;   // nodes of frozen (locked) outputs: nothing set, nothing queued
 
     bool operator==(const ApplyResult&) const = default;
 };

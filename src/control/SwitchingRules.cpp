@@ -53,6 +53,17 @@ void CrosspointState::CheckBoxClick(std::int32_t screenRow, std::int32_t screenC
     }
 }
 
+void CrosspointState::routeOutput(std::int32_t o, std::int32_t k) {
+    checkCell(o, k);
+    if (k == m_inputs) {
+        closeBoxTicked(o);
+        return;
+    }
+    m_selected[index(o, k)] = 1;
+    m_scratch.SendSwitch(m_queue, ActiveAddress, k, o);
+    ClearOtherSwitches(o, k);
+}
+
 void CrosspointState::closeBoxTicked(std::int32_t o) {
     m_selected[index(o, m_inputs)] = 1;
     m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);

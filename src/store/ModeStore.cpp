@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "config/IniFile.h"
-#include "control/CrosspointState.h"
 #include "store/ModeName.h"
 #include "store/ModeXml.h"
 
@@ -76,34 +75,24 @@ std::vector<std::string> ModeStore::listModes() const {
     return names;
 }
 
-std::optional<ApplyResult> ModeStore::applyMode(const std::string& elementName,
-                                                CrosspointState& state) const {
+ModeStore::ModeNodes ModeStore::readMode(const std::string& elementName) const {
     const ModeDocument document(m_path);
     document.createIfMissing();
-    if (elementName.empty()) return std::nullopt;
-
-    // Every node is read before the state changes.
-    std::vector<Node> nodes;
-    int unreadable = 0;
+    ModeNodes result;
     for (pugi::xml_node node : firstChildElement(document.root(), elementName).children()) {
         if (node.type() != pugi::node_element) continue;
         const auto input = portValue(node, "InputPort");
         const auto output = portValue(node, "OutputPort");
         if (!input || !output) {
-            ++unreadable;
+            ++result.unreadable;
             continue;
         }
-        nodes.push_back(Node{*output, *input});
+        result.nodes.push_back(Node{*output, *input});
     }
-
-    state.returnToFirstPage();
-    state.clearSelection();
-    ApplyResult result = state.applyNodes(nodes);
-    result.skipped += unreadable;
     return result;
 }
 
-void ModeStore::saveMode(const std::string& elementName, const CrosspointState& state) const {
+void ModeStore::saveMode(const std::string& elementName, const std::vector<Node>& nodes) const {
     const std::string_view prefix = "Mode";
     if (!elementName.starts_with(prefix))
         throw std::invalid_argument("mode element name without \"Mode\": " + elementName);
@@ -116,7 +105,7 @@ void ModeStore::saveMode(const std::string& elementName, const CrosspointState& 
     if (!mode) mode = root.append_child(elementName.c_str());
     mode.remove_children();
     int n = 0;
-    for (const Node& cell : state.selectedNodes()) {
+    for (const Node& cell : nodes) {
         pugi::xml_node node = mode.append_child(("SwitchNode" + std::to_string(++n)).c_str());
         appendNumber(node, "InputPort", cell.J);
         appendNumber(node, "OutputPort", cell.I);

@@ -37,11 +37,9 @@
 #include <string>
 #include <vector>
 
-#include "control/GridViews.h"
+#include "store/SwitchNode.h"
 
 namespace mc {
-
-class CrosspointState;
 
 // MatrixMode.xml could not be read, parsed or encoded. what() names the file
 // and, for a parse error, the line, column and reason, e.g.
@@ -81,34 +79,27 @@ public:
     // Throws ModeFileError.
     std::vector<std::string> listModes() const;
 
-    // Applies the mode elementName (CurrentModeName) to the state. An empty
-    // name changes nothing and gives nullopt. Otherwise: returnToFirstPage;
-    // clearSelection (nothing queued for cleared cells); then every node of
-    // the root's first child element of that name (none: an empty mode) in
-    // document order through applyNodes, one switch or close frame each with
-    // ActiveAddress. Nodes with a missing, empty or unparsable InputPort or
-    // OutputPort, or outside the state (OutputPort not below MatrixOutputNum,
-    // InputPort above MatrixInputNum, negative), are skipped and counted;
-    // the apply never stops half-way. Port texts may carry surrounding
-    // whitespace and use the configuration files' integer syntax.
-    // Throws ModeFileError before the state is touched.
-    // Port names are not part of a mode. The window then sets every visible
-    // input name field c to InputNames()[c] when MatrixInputEditEnable, else
-    // to "", with its change handler attached (a changed text runs
-    // InputStringEditChange); the same for the output fields; and re-derives
-    // every label, box and paging button from the state's views (first page;
-    // controls hidden by a partial last page show again).
-    std::optional<ApplyResult> applyMode(const std::string& elementName,
-                                         CrosspointState& state) const;
+    // The nodes of the mode elementName: every node of the root's first child
+    // element of that name (none: an empty mode) in document order. Nodes
+    // with a missing, empty or unparsable InputPort or OutputPort are counted
+    // in `unreadable`; whether the others lie inside the matrix is for the
+    // caller to check. Port texts may carry surrounding whitespace and use the
+    // configuration files' integer syntax. Port names are not part of a mode.
+    // Throws ModeFileError.
+    struct ModeNodes {
+        std::vector<Node> nodes;
+        int unreadable = 0;
+    };
+    ModeNodes readMode(const std::string& elementName) const;
 
-    // Stores the state's selected cells as the mode elementName: the root's
-    // first child element of that name, or a new one appended as the root's
-    // last child; all its children are replaced by SwitchNode1.. in node
-    // order. Throws std::invalid_argument (with modeNameProblem's message) for
-    // an element name that is not "Mode" + a valid mode name, ModeFileError
-    // for a file that cannot be read or parsed or a name the file's encoding
-    // cannot hold, FileWriteError when the file cannot be written.
-    void saveMode(const std::string& elementName, const CrosspointState& state) const;
+    // Stores `nodes` (in node order) as the mode elementName: the root's first
+    // child element of that name, or a new one appended as the root's last
+    // child; all its children are replaced by SwitchNode1.. . Throws
+    // std::invalid_argument (with modeNameProblem's message) for an element
+    // name that is not "Mode" + a valid mode name, ModeFileError for a file
+    // that cannot be read or parsed or a name the file's encoding cannot hold,
+    // FileWriteError when the file cannot be written.
+    void saveMode(const std::string& elementName, const std::vector<Node>& nodes) const;
 
     // Removes the root's first child element named elementName and writes the
     // file back. Returns false when there is none; the file is then not

@@ -8,16 +8,16 @@
 #include <string_view>
 
 #include "config/IniFile.h"
-#include "control/CrosspointState.h"
-#include "store/PortNameList.h"
+#include "config/SettingsKeys.h"
+#include "config/PortNameList.h"
 
 namespace mc {
 
 namespace {
 
-const char* const kMessageSection = "Matrix Message";
-const char* const kNodeCountKey = "SwitchNodeNum";
-constexpr std::string_view kNodePrefix = "SwitchNode";
+using namespace keys;
+
+constexpr std::string_view kNodePrefix = kSwitchNodePrefix;
 
 std::string nodeSection(std::int64_t n) {
     return std::string(kNodePrefix) + std::to_string(n);
@@ -63,64 +63,50 @@ std::vector<std::int32_t> presentNodes(const IniFile& file, std::int32_t count) 
 
 }  // namespace
 
-void saveStatusFile(const std::string& path, const CrosspointState& state) {
+void saveStatusFile(const std::string& path, const StatusContent& content) {
     IniFile file(path);
-    file.eraseSection(kMessageSection);
-    file.writeInteger(kMessageSection, "Matrix Address", state.ActiveAddress);
-    file.writeInteger(kMessageSection, "MatrixInputNum", state.MatrixInputNum());
-    file.writeInteger(kMessageSection, "MatrixOutputNum", state.MatrixOutputNum());
+    file.eraseSection(kStatusSection);
+    file.writeInteger(kStatusSection, kStatusAddress, content.address);
+    file.writeInteger(kStatusSection, kMatrixInputNum, content.inputs);
+    file.writeInteger(kStatusSection, kMatrixOutputNum, content.outputs);
 
-    const std::vector<Node> nodes = state.selectedNodes();
     std::int32_t n = 0;
-    for (const Node& node : nodes) {
+    for (const Node& node : content.nodes) {
         const std::string section = nodeSection(++n);
-        file.writeInteger(section, "I", node.I);
-        file.writeInteger(section, "J", node.J);
+        file.writeInteger(section, kNodeOutput, node.I);
+        file.writeInteger(section, kNodeInput, node.J);
     }
-    file.writeInteger(kMessageSection, kNodeCountKey, n);
+    file.writeInteger(kStatusSection, kSwitchNodeNum, n);
     eraseNodesAbove(file, n);
 
     erasePortNames(file);
-    writePortNames(file, state);
+    writePortNames(file, content.names);
     file.commit();
 }
 
-StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state) {
-    StatusLoadResult result;
+StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std::int32_t outputs) {
+    StatusFileRead result;
     const IniFile file(path);
-    const std::int32_t inputs = file.readInteger(kMessageSection, "MatrixInputNum", 0);
-    const std::int32_t outputs = file.readInteger(kMessageSection, "MatrixOutputNum", 0);
-    if (inputs != state.MatrixInputNum() && outputs != state.MatrixOutputNum()) return result;
+    const std::int32_t fileInputs = file.readInteger(kStatusSection, kMatrixInputNum, 0);
+    const std::int32_t fileOutputs = file.readInteger(kStatusSection, kMatrixOutputNum, 0);
+    if (fileInputs != inputs && fileOutputs != outputs) return result;
     result.matched = true;
 
-    const std::int32_t count = file.readInteger(kMessageSection, kNodeCountKey, 0);
-    std::vector<Node> nodes;
-    int invalid = 0;
+    const std::int32_t count = file.readInteger(kStatusSection, kSwitchNodeNum, 0);
     const std::vector<std::int32_t> present = presentNodes(file, count);
-    if (count > 0) invalid += count - static_cast<int>(present.size());
+    if (count > 0) result.unreadable += count - static_cast<int>(present.size());
     for (const std::int32_t number : present) {
         const std::string section = nodeSection(number);
-        const Node node{file.readInteger(section, "I", -1), file.readInteger(section, "J", -1)};
-        // Negative: missing or unparsable; applyNodes skips and counts the
-        // rest of the nodes outside the state.
+        const Node node{file.readInteger(section, kNodeOutput, -1),
+                        file.readInteger(section, kNodeInput, -1)};
         if (node.I < 0 || node.J < 0) {
-            ++invalid;
+            ++result.unreadable;
             continue;
         }
-        nodes.push_back(node);
+        result.nodes.push_back(node);
     }
-
-    state.returnToFirstPage();
-    state.clearSelection();
-    result.nodes = state.applyNodes(nodes);
-    result.nodes.skipped += invalid;
-
-    result.inputNames = readInputNames(file, state);
-    for (std::size_t k = 0; k < result.inputNames.size(); ++k)
-        state.setInputName(static_cast<std::int32_t>(k), result.inputNames[k]);
-    result.outputNames = readOutputNames(file, state);
-    for (std::size_t k = 0; k < result.outputNames.size(); ++k)
-        state.setOutputName(static_cast<std::int32_t>(k), result.outputNames[k]);
+    result.inputNames = readInputNames(file, inputs);
+    result.outputNames = readOutputNames(file, outputs);
     return result;
 }
 

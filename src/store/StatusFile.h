@@ -21,63 +21,55 @@
 // Numbers are decimal. Section and key order means nothing to the reader.
 //
 // Neither function creates the status folder, shows a dialog or changes the
-// current directory: the window's handlers do (AppPaths::ensureStatusDir,
-// statusDir, restoreCurrentDirectory). UI-thread use only.
+// current directory. Neither knows the crosspoint state: the session hands
+// the content to save and applies what was read. UI-thread use only.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "control/GridViews.h"
+#include "config/PortNameList.h"
+#include "store/SwitchNode.h"
 
 namespace mc {
 
-class CrosspointState;
+// What a status file holds.
+struct StatusContent {
+    std::int32_t address = 0;  // "Matrix Address": written, never read
+    std::int32_t inputs = 0;
+    std::int32_t outputs = 0;
+    std::vector<Node> nodes;  // in node order
+    PortNameLists names;      // the lists in use
+};
 
-// Saves the state to path. An existing file is updated, not emptied: the
+// Saves `content` to path. An existing file is updated, not emptied: the
 // section "Matrix Message" is erased and written anew, the node sections
 // SwitchNode1..k are written with "I" then "J", "SwitchNodeNum" = k, node
 // sections numbered above k (left by an earlier, longer save) are removed,
-// both name sections are erased and the names of the lists in use written.
-// Other sections of the file stay. The file is written once, atomically, at
-// the end. Throws IniWriteError ("Unable to write to <path>"); the file is then
-// as it was. Changes nothing in memory.
-void saveStatusFile(const std::string& path, const CrosspointState& state);
+// both name sections are erased and the lists present written. Other sections
+// of the file stay. The file is written once, atomically, at the end. Throws
+// IniWriteError ("Unable to write to <path>"); the file is then as it was.
+void saveStatusFile(const std::string& path, const StatusContent& content);
 
-struct StatusLoadResult {
-    // False: the file matches neither the input count nor the output count of
-    // the state (a missing or foreign file reads both as 0). Nothing has
-    // changed; the window shows "调用的文件与但前矩阵不匹配".
+// What a status file gave for a matrix of `inputs` x `outputs`.
+struct StatusFileRead {
+    // False: the file matches neither the input count nor the output count
+    // (a missing or foreign file reads both as 0); nothing else is read.
     bool matched = false;
-    // Nodes applied (cell selected, frame queued) and nodes skipped: outside
-    // the state (I not below MatrixOutputNum, J above MatrixInputNum), negative,
-    // missing or unparsable, including numbers up to SwitchNodeNum that have no
-    // section. The window reports a non-zero skipped count in its status bar.
-    ApplyResult nodes;
-    // The names read from the file, MatrixInputNum and MatrixOutputNum entries
-    // (empty when missing). Already stored in the state; see loadStatusFile.
+    // The nodes SwitchNode1..SwitchNodeNum in ascending order that have a
+    // section and both numbers non-negative; whether they lie inside the
+    // matrix is for the caller to check.
+    std::vector<Node> nodes;
+    // Nodes up to SwitchNodeNum without a section, or with "I" or "J" missing,
+    // unparsable or negative.
+    int unreadable = 0;
+    // Every input and output name of the file, `inputs` and `outputs` entries
+    // (empty when missing).
     std::vector<std::string> inputNames;
     std::vector<std::string> outputNames;
 };
 
-// Loads path into the state. Order: the count test (the file's
-// "MatrixInputNum" equals the state's, or its "MatrixOutputNum" does; else
-// nothing changes); returnToFirstPage; clearSelection (nothing queued for the
-// cleared cells); the nodes SwitchNode1..SwitchNodeNum in ascending order
-// through applyNodes (one switch or close frame each, with ActiveAddress);
-// then every input and output name from the file, stored with setInputName /
-// setOutputName. The list-in-use flags are not changed here.
-//
-// The window then, in this order:
-// 1. sets the text of every visible input name field c to inputNames[c] with
-//    its change handler attached: when the text differs from what the field
-//    showed, InputStringEditChange runs (inputNameEdited: the name is stored
-//    again and MatrixInputEditEnable becomes true); then sets the field's
-//    tooltip to inputNames[c];
-// 2. the same for the output name fields with outputNames;
-// 3. re-derives every label, box, field and paging button from the state's
-//    views (first page; controls hidden by a partial last page show again).
-// A file that cannot be read reads as empty (and so mismatches).
-StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state);
+// Reads path. A file that cannot be read reads as empty (and so mismatches).
+StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std::int32_t outputs);
 
 }  // namespace mc

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "config/ConfigFormTestUtil.h"
-#include "config/HexEdit.h"
-#include "config/LabeledEdit.h"
-#include "config/SpinField.h"
+#include "ui/HexEdit.h"
+#include "ui/LabeledEdit.h"
+#include "ui/SpinField.h"
 
 namespace mc {
 namespace {

@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "config/ConfigFormTestUtil.h"
-#include "config/HexEdit.h"
+#include "ui/HexEdit.h"
 #include "config/IniFile.h"
-#include "config/LabeledEdit.h"
-#include "config/SpinField.h"
+#include "ui/LabeledEdit.h"
+#include "ui/SpinField.h"
 #include "serial/CommsError.h"
 #include "store/ModeStore.h"
 

@@ -20,9 +20,9 @@
 
 #include "config/AppPaths.h"
 #include "config/ConfigTestUtil.h"
-#include "config/MatrixConfigUnit.h"
-#include "control/Dialogs.h"
-#include "control/QXRMainControl.h"
+#include "ui/MatrixConfigUnit.h"
+#include "ui/Dialogs.h"
+#include "ui/QXRMainControl.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPty.h"
 

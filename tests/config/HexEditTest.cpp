@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "config/HexEdit.h"
+#include "ui/HexEdit.h"
 
 namespace mc {
 namespace {

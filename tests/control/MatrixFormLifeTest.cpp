@@ -11,9 +11,9 @@
 #include <csignal>
 #include <filesystem>
 
-#include "control/AboutBox.h"
+#include "ui/AboutBox.h"
 #include "control/MatrixFormTestUtil.h"
-#include "control/TerminationWatch.h"
+#include "ui/TerminationWatch.h"
 #include "protocol/Frames.h"
 
 namespace mc::test {

@@ -9,7 +9,7 @@
 
 #include "control/MatrixFormTestUtil.h"
 #include "protocol/Frames.h"
-#include "store/ModeNameUnit.h"
+#include "ui/ModeNameUnit.h"
 
 namespace mc::test {
 namespace {

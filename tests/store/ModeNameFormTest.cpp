@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "store/ModeName.h"
-#include "store/ModeNameUnit.h"
+#include "ui/ModeNameUnit.h"
 #include "support/ScriptedDialogs.h"
 
 namespace mc::test {

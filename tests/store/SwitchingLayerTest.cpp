@@ -10,7 +10,7 @@
 #include "config/IniFile.h"
 #include "control/StartupFiles.h"
 #include "store/StoreTestUtil.h"
-#include "store/SwitchingLayer.h"
+#include "control/SwitchingLayer.h"
 
 namespace mc::test {
 namespace {

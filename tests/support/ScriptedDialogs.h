@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "control/Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace mc::test {
 

@@ -1,0 +1,152 @@
+#include "config/Settings.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "config/IniFile.h"
+#include "config/SettingsKeys.h"
+
+namespace mc {
+
+namespace {
+
+using namespace keys;
+
+bool outsidePortRange(std::int32_t count) {
+    return clampPortCount(count) != count;
+}
+
+// The map holds the "COMn" keys the port names of the program can take, in
+// their canonical spelling, plus the configured port name itself when that is
+// not a device path (a hand-edited name such as "COM300").
+void readSerialPortMap(const IniFile& config, StartupSettings& settings) {
+    for (int n = 1; n <= 256; ++n) {
+        const std::string key = commName(n);
+        std::string device = config.readString(kPortMapSection, key, "");
+        if (!device.empty()) settings.SerialPortMap[key] = std::move(device);
+    }
+    if (!settings.PortNum.empty() && settings.PortNum.front() != '/' &&
+        !settings.SerialPortMap.contains(settings.PortNum)) {
+        std::string device = config.readString(kPortMapSection, settings.PortNum, "");
+        if (!device.empty()) settings.SerialPortMap[settings.PortNum] = std::move(device);
+    }
+}
+
+void readNetworkSettings(const IniFile& config, StartupSettings& s) {
+    NetworkSettings& n = s.Network;
+    n.Enabled = config.readBool(kNetworkSection, kNetworkEnabled, n.Enabled);
+    n.Address = config.readString(kNetworkSection, kNetworkAddress, n.Address);
+    n.Port = config.readInteger(kNetworkSection, kNetworkPort, n.Port);
+    n.FriendlyName = config.readString(kNetworkSection, kNetworkFriendlyName, n.FriendlyName);
+}
+
+}  // namespace
+
+std::int32_t clampPortCount(std::int32_t raw) {
+    return std::clamp(raw, kMinPortCount, kMaxPortCount);
+}
+
+StartupSettings readStartupSettings(const AppPaths& paths) {
+    paths.ensureConfigDir();
+    StartupSettings s;
+    const IniFile config(paths.mainConfigFile());
+    s.PortNum = config.readString(kSerialSection, kPortNum, s.PortNum);
+    s.PortBandRate = config.readInteger(kSerialSection, kPortBandRate, s.PortBandRate);
+    s.MatrixNowUse = config.readString(kManageSection, kMatrixNowUse, s.MatrixNowUse);
+    s.VideoOrAudio = config.readInteger(kSystemSection, kVideoOrAudio, s.VideoOrAudio);
+    s.CircleTime = config.readInteger(kSystemSection, kCircleTime, s.CircleTime);
+    s.MatrixInputEditEnable =
+        config.readBool(kManageSection, kMatrixInputEditEnable, s.MatrixInputEditEnable);
+    s.MatrixOutputEditEnable =
+        config.readBool(kManageSection, kMatrixOutputEditEnable, s.MatrixOutputEditEnable);
+    readNetworkSettings(config, s);
+
+    const IniFile models(paths.modelConfigFile());
+    const std::string& model = s.MatrixNowUse;
+    s.MatrixAddress = models.readInteger(model, kMatrixAddress, s.MatrixAddress);
+    s.MatrixCustomAddress = models.readInteger(model, kMatrixCustomAddress, s.MatrixCustomAddress);
+    s.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, s.MatrixOutputNum);
+    s.MatrixInputNum = models.readInteger(model, kMatrixInputNum, s.MatrixInputNum);
+    s.MatrixPattern = models.readBool(model, kMatrixPattern, s.MatrixPattern);
+    s.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, s.MatrixCustomLogo);
+
+    readSerialPortMap(config, s);
+    s.countsClamped = outsidePortRange(s.MatrixOutputNum) || outsidePortRange(s.MatrixInputNum);
+    return s;
+}
+
+PortNameLists readPortNameFile(const AppPaths& paths, std::int32_t inputs, std::int32_t outputs,
+                               bool inputsInUse, bool outputsInUse) {
+    PortNameLists names;
+    if (!inputsInUse && !outputsInUse) return names;
+    const IniFile file(paths.editListFile());
+    if (inputsInUse) names.inputs = readInputNames(file, inputs);
+    if (outputsInUse) names.outputs = readOutputNames(file, outputs);
+    return names;
+}
+
+void savePortNameFile(const AppPaths& paths, const PortNameLists& names) {
+    paths.ensureConfigDir();
+    {
+        IniFile config(paths.mainConfigFile());
+        config.writeBool(kManageSection, kMatrixInputEditEnable, names.inputs.has_value());
+        config.writeBool(kManageSection, kMatrixOutputEditEnable, names.outputs.has_value());
+        config.commit();
+    }
+    if (names.inputs || names.outputs) {
+        IniFile file(paths.editListFile());
+        writePortNames(file, names);
+        file.commit();
+    }
+}
+
+void erasePortNameFile(const AppPaths& paths) {
+    paths.ensureConfigDir();
+    IniFile file(paths.editListFile());
+    erasePortNames(file);
+    file.commit();
+}
+
+void writeLayerSetting(const AppPaths& paths, std::int32_t layer) {
+    iniWriteInteger(paths.mainConfigFile(), kSystemSection, kVideoOrAudio, layer);
+}
+
+std::string commName(std::int32_t comPort) {
+    return "COM" + std::to_string(comPort);
+}
+
+void writePortSettings(const AppPaths& paths, std::int32_t comPort, std::int32_t rate) {
+    paths.ensureConfigDir();
+    IniFile config(paths.mainConfigFile());
+    config.writeString(kSerialSection, kPortNum, commName(comPort));
+    config.writeInteger(kSerialSection, kComPortNum, comPort);
+    config.writeInteger(kSerialSection, kPortBandRate, rate);
+    config.commit();
+}
+
+void writePortFallback(const AppPaths& paths) {
+    writePortSettings(paths, 1, 9600);
+}
+
+void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string& model) {
+    paths.ensureConfigDir();
+    IniFile config(paths.mainConfigFile());
+    config.writeInteger(kSerialSection, kPortBandRate, rate);
+    config.writeString(kManageSection, kMatrixNowUse, model);
+    config.writeBool(kManageSection, kMatrixInputEditEnable, false);
+    config.writeBool(kManageSection, kMatrixOutputEditEnable, false);
+    config.commit();
+}
+
+void writeNetworkSettings(const AppPaths& paths, const NetworkSettings& network) {
+    paths.ensureConfigDir();
+    IniFile config(paths.mainConfigFile());
+    config.writeBool(kNetworkSection, kNetworkEnabled, network.Enabled);
+    config.writeString(kNetworkSection, kNetworkAddress, network.Address);
+    config.writeInteger(kNetworkSection, kNetworkPort, network.Port);
+    config.writeString(kNetworkSection, kNetworkFriendlyName, network.FriendlyName);
+    config.commit();
+}
+
+}  // namespace mc

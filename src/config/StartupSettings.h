@@ -1,0 +1,67 @@
+#pragma once
+
+// The settings the control window reads when it is created or rebuilt, with
+// the defaults that apply when a file, section or key is missing. A
+// default-constructed StartupSettings is what a first run without any
+// configuration file reads.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace mc {
+
+// Port counts the crosspoint state accepts: a frame carries an input or output
+// index in one byte, so input 257 would switch input 1.
+inline constexpr std::int32_t kMinPortCount = 1;
+inline constexpr std::int32_t kMaxPortCount = 256;
+
+// The count the crosspoint state uses for a port count of the model table.
+std::int32_t clampPortCount(std::int32_t raw);
+
+// Section "Network Control" of MatrixConfig.con.
+struct NetworkSettings {
+    bool Enabled = false;
+    std::string Address = "127.0.0.1";  // "0.0.0.0": every interface
+    std::int32_t Port = 9990;
+    std::string FriendlyName;  // empty: the model name
+    bool operator==(const NetworkSettings&) const = default;
+};
+
+struct StartupSettings {
+    // MatrixConfig.con, section "Serial Commucation Set".
+    std::string PortNum = "COM1";
+    std::int32_t PortBandRate = 9600;
+    // MatrixConfig.con, section "Matrix Manage Message".
+    std::string MatrixNowUse = "DefaultMatrix";
+    // MatrixConfig.con, section "System config".
+    std::int32_t VideoOrAudio = 1;
+    std::int32_t CircleTime = 1;
+    // MatrixConfig.con, section "Matrix Manage Message".
+    bool MatrixInputEditEnable = false;
+    bool MatrixOutputEditEnable = false;
+
+    // MatrixModelConfig.con, the section named by MatrixNowUse. The counts are
+    // the raw values of the file, not yet clamped.
+    std::int32_t MatrixAddress = 0x52;
+    std::int32_t MatrixCustomAddress = 1;
+    std::int32_t MatrixOutputNum = 32;
+    std::int32_t MatrixInputNum = 32;
+    bool MatrixPattern = false;
+    std::string MatrixCustomLogo = "VELMORAN MATRIX";
+
+    // MatrixConfig.con, section "Serial Port Map": "COMn" (canonical spelling)
+    // to device path, for the keys that are present with a non-empty value.
+    std::map<std::string, std::string> SerialPortMap;
+
+    NetworkSettings Network;
+
+    // Set by readStartupSettings: a raw count lies outside 1..256, so the
+    // crosspoint state uses a clamped one and the window shows a warning.
+    bool countsClamped = false;
+
+    // The caption of the control window: the model name and " 汇切台".
+    std::string windowCaption() const { return MatrixNowUse + " 汇切台"; }
+};
+
+}  // namespace mc

@@ -1,0 +1,386 @@
+// MatrixSession: construction, the build and its life cycle, the port and the
+// queue figures, the grid, names, locks and the layer. Status files, modes and
+// the configuration dialog's operations are in MatrixSessionFiles.cpp.
+
+#include "control/MatrixSession.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+#include "config/Settings.h"
+#include "control/PortOpenDetail.h"
+#include "control/SwitchingLayer.h"
+#include "serial/CommsError.h"
+
+namespace mc {
+
+namespace {
+
+constexpr std::size_t kNameMaxLength = 16;  // characters of a port name, as the fields keep
+
+std::string clampNote(const CrosspointState& state) {
+    return "注意：矩阵型号的端口数超出 1～256 的范围，现按 " +
+           std::to_string(state.MatrixInputNum()) + " 路输入、" +
+           std::to_string(state.MatrixOutputNum()) + " 路输出使用";
+}
+
+// `text` cut to its first kNameMaxLength characters (UTF-8 code points).
+std::string fieldText(std::string text) {
+    std::size_t at = 0;
+    for (std::size_t n = 0; at < text.size(); ++n) {
+        if (n == kNameMaxLength) {
+            text.resize(at);
+            break;
+        }
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return text;
+}
+
+// Answers without asking, for a session without a window.
+class SilentPrompts final : public ISessionPrompts {
+public:
+    bool ignorePortError(const std::string& text, const std::string& detail) override {
+        std::fprintf(stderr, "matrix-control: %s: %s\n", text.c_str(), detail.c_str());
+        return true;
+    }
+    void showError(const std::string& text) override {
+        std::fprintf(stderr, "matrix-control: %s\n", text.c_str());
+    }
+    void showMessage(const std::string& text) override {
+        std::fprintf(stderr, "matrix-control: %s\n", text.c_str());
+    }
+    std::optional<std::string> askModeName() override { return std::nullopt; }
+};
+
+}  // namespace
+
+// The queue's figures reach the user-interface thread from the sender and
+// from whoever appends: stored in atomics, one refresh posted while none is
+// pending, so a burst of frames costs one report and an idle program nothing.
+struct MatrixSession::QueueFeed {
+    std::atomic<std::size_t> queued{0};
+    std::atomic<std::size_t> refused{0};
+    std::atomic<bool> refreshPosted{false};
+    MatrixSession* session = nullptr;  // UI thread only: null once the session is gone
+
+    void requestRefresh(IUiPoster& poster, const std::shared_ptr<QueueFeed>& self) {
+        if (refreshPosted.exchange(true)) return;
+        poster.post([self] {
+            self->refreshPosted = false;
+            if (self->session != nullptr) self->session->refreshQueueFigures();
+        });
+    }
+};
+
+MatrixSession::MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions options)
+    : m_paths(std::move(paths)),
+      m_poster(poster),
+      m_silentPrompts(std::make_unique<SilentPrompts>()),
+      m_prompts(m_silentPrompts.get()),
+      m_options(options),
+      m_feed(std::make_shared<QueueFeed>()),
+      Comm1(poster) {
+    m_feed->session = this;
+    Comm1.OnRequestHangup = [this](TComm&) { setPortState(PortState::Lost); };
+    // Whatever the switcher sends is discarded.
+    Comm1.OnReceiveData = [](TComm&, const std::uint8_t*, std::uint16_t) {};
+}
+
+MatrixSession::~MatrixSession() {
+    m_feed->session = nullptr;
+    stopSender();
+    Comm1.ClosePort();
+}
+
+void MatrixSession::attach(ISessionObserver& observer) {
+    if (std::find(m_observers.begin(), m_observers.end(), &observer) == m_observers.end())
+        m_observers.push_back(&observer);
+}
+
+void MatrixSession::detach(ISessionObserver& observer) {
+    std::erase(m_observers, &observer);
+}
+
+void MatrixSession::setPrompts(ISessionPrompts* prompts) {
+    m_prompts = prompts != nullptr ? prompts : m_silentPrompts.get();
+}
+
+void MatrixSession::notify(const std::function<void(ISessionObserver&)>& callback) {
+    // A copy: an observer may be detached by another's callback.
+    const std::vector<ISessionObserver*> observers = m_observers;
+    for (ISessionObserver* observer : observers)
+        callback(*observer);
+}
+
+bool MatrixSession::guarded(const std::function<void()>& operation) {
+    try {
+        operation();
+        return true;
+    } catch (const std::exception& error) {
+        m_paths.restoreCurrentDirectory();
+        m_prompts->showError(error.what());
+        return false;
+    }
+}
+
+// --- Life cycle -------------------------------------------------------------------
+
+void MatrixSession::start() {
+    if (m_closed || m_state) return;
+    build();
+}
+
+void MatrixSession::rebuild() {
+    if (m_closed) return;
+    closePort();
+    stopSender();
+    build();
+}
+
+void MatrixSession::build() {
+    m_settings = readStartupSettings(m_paths);
+    Comm1.setCommName(m_settings.PortNum);
+    Comm1.setBaudRate(static_cast<std::uint32_t>(m_settings.PortBandRate));
+    Comm1.setPortMap(m_settings.SerialPortMap);
+    m_caption = m_settings.windowCaption();
+
+    openPort();
+
+    CommandQueue = std::make_unique<mc::CommandQueue>();
+    m_feed->queued = 0;
+    m_feed->refused = 0;
+    CommandQueue->setCountListener([feed = m_feed, &poster = m_poster](std::size_t count) {
+        feed->queued = count;
+        feed->requestRefresh(poster, feed);
+    });
+    startSender();
+
+    m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
+    m_locks.reset(m_state->MatrixOutputNum());
+    m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
+    guarded([this] {
+        const PortNameLists names = readPortNameFile(
+            m_paths, m_state->MatrixInputNum(), m_state->MatrixOutputNum(),
+            m_state->MatrixInputEditEnable, m_state->MatrixOutputEditEnable);
+        if (names.inputs) {
+            for (std::size_t k = 0; k < names.inputs->size(); ++k)
+                m_state->setInputName(static_cast<std::int32_t>(k), (*names.inputs)[k]);
+        }
+        if (names.outputs) {
+            for (std::size_t k = 0; k < names.outputs->size(); ++k)
+                m_state->setOutputName(static_cast<std::int32_t>(k), (*names.outputs)[k]);
+        }
+    });
+    m_state->queueStartupFrames();
+    preselectLayer();
+
+    m_paths.restoreCurrentDirectory();
+    m_state->CurrentModeName.clear();
+    refreshQueueFigures();
+    notify([](ISessionObserver& o) { o.rebuilt(); });
+}
+
+void MatrixSession::close() {
+    if (m_closed) return;
+    m_closed = true;
+    if (m_state) {
+        const CrosspointState& state = *m_state;
+        PortNameLists names;
+        if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
+        if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
+        guarded([&] { savePortNameFile(m_paths, names); });
+    }
+    stopSender();
+    closePort();
+    m_paths.restoreCurrentDirectory();
+}
+
+void MatrixSession::openPort() {
+    try {
+        Comm1.OpenPort();
+    } catch (const ECommsError& error) {
+        m_portStatus.devicePath = Comm1.devicePath();
+        m_portStatus.baudRate = Comm1.BaudRate();
+        setPortState(PortState::NotOpen);
+        if (m_prompts->ignorePortError(error.what(),
+                                      portOpenDetail(error.errorCode(), error.devicePath()))) {
+            Comm1.ClosePort();
+        }
+    }
+    m_portStatus.devicePath = Comm1.devicePath();
+    m_portStatus.baudRate = Comm1.BaudRate();
+    setPortState(Comm1.isOpen() ? PortState::Open : PortState::NotOpen);
+}
+
+void MatrixSession::closePort() {
+    Comm1.ClosePort();
+    setPortState(PortState::NotOpen);
+}
+
+void MatrixSession::startSender() {
+    IBytePort& port = m_options.senderPort != nullptr ? *m_options.senderPort : Comm1;
+    ISenderClock& clock =
+        m_options.senderClock != nullptr ? *m_options.senderClock : steadySenderClock();
+    SenderThread = std::make_unique<TMatrixCommDataThread>(*CommandQueue, port, clock);
+    SenderThread->setHandOverListener(
+        [feed = m_feed, &poster = m_poster](bool accepted, std::size_t remaining) {
+            if (!accepted) ++feed->refused;
+            feed->queued = remaining;
+            feed->requestRefresh(poster, feed);
+        });
+    if (m_options.startSender) SenderThread->start();
+}
+
+void MatrixSession::stopSender() {
+    if (SenderThread) SenderThread->stop();
+    SenderThread.reset();
+    m_state.reset();
+    CommandQueue.reset();
+}
+
+void MatrixSession::setPortState(PortState state) {
+    if (state == PortState::Open) m_feed->refused = 0;
+    m_portStatus.state = state;
+    notify([](ISessionObserver& o) { o.portStatusChanged(); });
+}
+
+void MatrixSession::refreshQueueFigures() {
+    const std::size_t queued = m_feed->queued.load();
+    const std::size_t refused = m_feed->refused.load();
+    if (queued == m_portStatus.queued && refused == m_portStatus.refused) return;
+    m_portStatus.queued = queued;
+    m_portStatus.refused = refused;
+    notify([](ISessionObserver& o) { o.portStatusChanged(); });
+}
+
+void MatrixSession::setNote(std::string note) {
+    if (note == m_note) return;
+    m_note = std::move(note);
+    notify([](ISessionObserver& o) { o.noteChanged(); });
+}
+
+// --- Grid ---------------------------------------------------------------------------
+
+bool MatrixSession::heldByOther(std::int32_t output, const std::string& owner) const {
+    return !m_locks.allows(output, owner);
+}
+
+bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn,
+                                  bool ticked) {
+    if (!m_state) return false;
+    const std::int32_t output = m_state->RowOffset() + screenRow;
+    if (screenRow < 0 || screenRow >= m_state->visibleRows() ||
+        output >= m_state->MatrixOutputNum()) {
+        return false;
+    }
+    if (heldByOther(output, kWindowOwner)) {
+        setNote("输出 " + std::to_string(output + 1) + " 已被 " + m_locks.owner(output) +
+                " 锁定，本次切换未执行");
+        notify([output](ISessionObserver& o) { o.outputChanged(output); });
+        return false;
+    }
+    m_state->CheckBoxClick(screenRow, screenColumn, ticked);
+    notify([output](ISessionObserver& o) { o.outputChanged(output); });
+    return true;
+}
+
+bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output,
+                                std::int32_t input) {
+    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+    if (input < -1 || input >= m_state->MatrixInputNum()) return false;
+    if (heldByOther(output, owner)) return false;
+    m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input);
+    notify([output](ISessionObserver& o) { o.outputChanged(output); });
+    return true;
+}
+
+void MatrixSession::UpBitBtnClick() {
+    if (m_state && m_state->UpBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+void MatrixSession::DownBitBtnClick() {
+    if (m_state && m_state->DownBitBtnClick())
+        notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+void MatrixSession::LeftBitBtnClick() {
+    if (m_state && m_state->LeftBitBtnClick())
+        notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+void MatrixSession::RightBitBtnClick() {
+    if (m_state && m_state->RightBitBtnClick())
+        notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+// --- Names ----------------------------------------------------------------------------
+
+void MatrixSession::InputStringEditChange(std::int32_t column, std::string text) {
+    if (!m_state) return;
+    const std::int32_t input = m_state->ColumnOffset() + column;
+    if (!m_state->inputNameEdited(column, std::move(text))) return;
+    notify([input](ISessionObserver& o) { o.inputNameChanged(input); });
+}
+
+void MatrixSession::OutputStringEditChange(std::int32_t row, std::string text) {
+    if (!m_state) return;
+    const std::int32_t output = m_state->RowOffset() + row;
+    if (!m_state->outputNameEdited(row, std::move(text))) return;
+    notify([output](ISessionObserver& o) { o.outputNameChanged(output); });
+}
+
+bool MatrixSession::setInputName(std::int32_t input, std::string text) {
+    if (!m_state || input < 0 || input >= m_state->MatrixInputNum()) return false;
+    m_state->setInputName(input, fieldText(std::move(text)));
+    m_state->MatrixInputEditEnable = true;
+    notify([input](ISessionObserver& o) { o.inputNameChanged(input); });
+    return true;
+}
+
+bool MatrixSession::setOutputName(std::int32_t output, std::string text) {
+    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+    m_state->setOutputName(output, fieldText(std::move(text)));
+    m_state->MatrixOutputEditEnable = true;
+    notify([output](ISessionObserver& o) { o.outputNameChanged(output); });
+    return true;
+}
+
+// --- Locks -------------------------------------------------------------------------------
+
+bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output,
+                               LockRequest request) {
+    bool changed = false;
+    if (!m_locks.request(output, owner, request, changed)) return false;
+    if (changed) notify([output](ISessionObserver& o) { o.lockChanged(output); });
+    return true;
+}
+
+// --- Layer ---------------------------------------------------------------------------------
+
+void MatrixSession::chooseLayer(std::int32_t layer) {
+    if (!m_state || !m_layer.enabled || layer == m_layer.checked) return;
+    if (layer < kLayerVideo || layer > kLayerVideoAndAudio) return;
+    m_layer.checked = layer;
+    notify([](ISessionObserver& o) { o.layerChanged(); });
+    guarded([&] { switchingLayerClick(layer, m_paths, *m_state, *CommandQueue); });
+}
+
+void MatrixSession::preselectLayer() {
+    const LayerStartup startup =
+        startupLayerSelection(m_state->MatrixPattern, m_settings.VideoOrAudio, m_layer.checked);
+    m_layer.enabled = startup.enabled;
+    if (startup.check >= kLayerVideo && startup.check <= kLayerVideoAndAudio)
+        m_layer.checked = startup.check;
+    notify([](ISessionObserver& o) { o.layerChanged(); });
+    if (startup.runClick) {
+        guarded([&] { switchingLayerClick(startup.check, m_paths, *m_state, *CommandQueue); });
+    }
+}
+
+}  // namespace mc

@@ -1,0 +1,255 @@
+#pragma once
+
+// MatrixSession: the program's behaviour without any window. It owns the
+// serial port component Comm1, the command queue, the sender thread and the
+// crosspoint state of one build, the layer choice and the output locks, and
+// runs every operation the operator (through the control window and the
+// configuration dialog) or a network client asks for. Windows and the network
+// server translate their events into one call here and bring their views in
+// line when an observer callback reports a change.
+//
+// Life cycle: start() builds everything from the configuration files (read the
+// settings, open the port, create the queue and start the sender, size the
+// state, load the names, queue the start-up frames, preselect the layer).
+// rebuild() stops the sender, drops the queue, the state and the locks and
+// builds again (the configuration dialog's Apply ends with it). close() saves
+// the name switches and the names, stops the sender, drops the queue with any
+// frames still waiting and closes the port; it runs once.
+//
+// Threads: every member runs on the user-interface thread. Comm1 and the
+// sender report through the poster given at construction, so observers are
+// always called on that thread too.
+//
+// Errors: an operation that fails on a file (IniWriteError, ModeFileError,
+// FileWriteError) reports it through ISessionPrompts::showError and returns;
+// nothing throws out of the session. File operations end by setting the
+// current directory back to the program folder.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/AppPaths.h"
+#include "config/StartupSettings.h"
+#include "control/CrosspointState.h"
+#include "control/OutputLocks.h"
+#include "control/PortStatus.h"
+#include "control/SessionObserver.h"
+#include "protocol/BytePort.h"
+#include "protocol/MatrixComm.h"
+#include "protocol/SenderClock.h"
+#include "serial/SerialComm.h"
+#include "serial/UiPoster.h"
+
+namespace mc {
+
+// What tests change about the session's own objects. The program uses the
+// defaults.
+struct SessionOptions {
+    // The port the sender writes to. Null: Comm1. Must outlive the session.
+    IBytePort* senderPort = nullptr;
+    // The sender's clock. Null: the steady clock. Must outlive the session.
+    ISenderClock* senderClock = nullptr;
+    // False: the sender thread is created but never started, so the frames
+    // the session queues stay in the command queue for inspection.
+    bool startSender = true;
+};
+
+// The three layer radio buttons as the session wants them shown.
+struct LayerView {
+    bool enabled = true;
+    std::int32_t checked = 0;  // kLayerVideo.., or kLayerNone
+    bool operator==(const LayerView&) const = default;
+};
+
+// What the operator chose in the configuration dialog, for Apply.
+struct ConfigChoice {
+    std::int32_t comPort = 1;  // 1..20
+    std::int32_t baudRate = 9600;
+    std::string model;         // the model shown, to become the model in use
+    NetworkSettings network;   // the "Network Control" section
+};
+
+// Outcome of loading a status file or a mode.
+struct LoadOutcome {
+    bool done = false;  // false: nothing changed (mismatch, error, no mode)
+    int applied = 0;
+    int skipped = 0;  // outside the matrix or unreadable
+    int locked = 0;   // nodes of outputs that another owner has locked
+};
+
+class MatrixSession {
+public:
+    // REQUIRES: poster outlives the session.
+    MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions options = {});
+    // Stops the sender and closes the port if close() has not run; saves
+    // nothing.
+    ~MatrixSession();
+    MatrixSession(const MatrixSession&) = delete;
+    MatrixSession& operator=(const MatrixSession&) = delete;
+
+    // Observers are not owned; each must be detached before it goes.
+    void attach(ISessionObserver& observer);
+    void detach(ISessionObserver& observer);
+    // Who answers the session's questions; not owned, must outlive its use.
+    // Null (the default): questions are answered without asking: the port
+    // error is ignored, errors and messages go to standard error as one line,
+    // no mode name is given.
+    void setPrompts(ISessionPrompts* prompts);
+
+    // --- Life cycle ------------------------------------------------------------
+    void start();
+    void rebuild();
+    void close();
+    bool closed() const { return m_closed; }
+    // True from start() until close().
+    bool hasState() const { return static_cast<bool>(m_state); }
+
+    // --- The state, for views -------------------------------------------------
+    // REQUIRES: hasState().
+    const CrosspointState& state() const { return *m_state; }
+    const AppPaths& paths() const { return m_paths; }
+    const StartupSettings& settings() const { return m_settings; }
+    // The caption of the control window: the model name and " 汇切台".
+    std::string caption() const { return m_caption; }
+    LayerView layer() const { return m_layer; }
+    const PortStatus& portStatus() const { return m_portStatus; }
+    bool portOpen() const { return Comm1.isOpen(); }
+    // The queue of the current build, for tests and benchmarks (null before
+    // start() and after close()).
+    mc::CommandQueue* commandQueue() const { return CommandQueue.get(); }
+    // The latest note for the status bar (count clamping, skipped nodes, a
+    // refused click); empty when there is none.
+    const std::string& note() const { return m_note; }
+    // The owner of output o's lock; "" when it is not locked.
+    const std::string& lockOwner(std::int32_t output) const { return m_locks.owner(output); }
+
+    // --- The grid ---------------------------------------------------------------
+    // The operator clicked grid box [screenRow][screenColumn] of the window,
+    // whose tick after the click is `ticked`. Refused (false; nothing changes,
+    // the note says why) when the output is locked by someone other than the
+    // window.
+    bool CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
+    // A route request: output o carries input i only (i == -1: closed), as
+    // ticking that box does; output 0 in cycle mode becomes exactly that one
+    // input. A route to the input already routed sends its frame again.
+    // Refused (false) for a port that does not exist or an output locked by
+    // another owner; nothing is queued then.
+    bool routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
+    void UpBitBtnClick();
+    void DownBitBtnClick();
+    void LeftBitBtnClick();
+    void RightBitBtnClick();
+
+    // --- Names --------------------------------------------------------------------
+    // The text of the window's input name field `column` / output name field
+    // `row` changed: the name is stored and its list is in use.
+    void InputStringEditChange(std::int32_t column, std::string text);
+    void OutputStringEditChange(std::int32_t row, std::string text);
+    // A label request: the name of input / output `port` becomes `text` (at
+    // most 16 characters are kept, as in the field; "" clears it) and its list
+    // is in use. False for a port that does not exist.
+    bool setInputName(std::int32_t input, std::string text);
+    bool setOutputName(std::int32_t output, std::string text);
+
+    // --- Locks --------------------------------------------------------------------
+    // See OutputLocks::request. False when refused or out of range.
+    bool lockOutput(const std::string& owner, std::int32_t output, LockRequest request);
+
+    // --- Layer ----------------------------------------------------------------------
+    // The operator checked the button of `layer` (1..3); a button that was
+    // already checked does nothing.
+    void chooseLayer(std::int32_t layer);
+
+    // --- Status files ---------------------------------------------------------------
+    // Save the whole state to path / load it from path. A file that does not
+    // match the matrix changes nothing and is reported with the message
+    // "调用的文件与但前矩阵不匹配".
+    bool saveStatusFile(const std::string& path);
+    LoadOutcome loadStatusFile(const std::string& path);
+
+    // --- Matrix modes -----------------------------------------------------------------
+    // The mode names of MatrixMode.xml, in file order; empty (and the error
+    // shown) when the file cannot be read.
+    std::vector<std::string> modeList();
+    // Applies the mode named `modeName` (a combo-box item) and makes it the
+    // current mode.
+    LoadOutcome applyMode(const std::string& modeName);
+    // Clears the selection and the current mode; queues nothing.
+    void newMode();
+    // Saves the selection as the current mode, asking for a name when there
+    // is none. False when nothing was saved.
+    bool saveMode();
+    // Deletes the mode named `modeName`, then starts a new mode. False when
+    // the file could not be changed.
+    bool deleteMode(const std::string& modeName);
+    const std::string& currentModeName() const;
+
+    // --- The configuration dialog ---------------------------------------------------------
+    // The cycle interval / pattern flag the dialog has just stored.
+    void setCircleTime(std::int32_t seconds);
+    void setPattern(bool pattern);
+    // Apply: see the configuration dialog. The matrix is rebuilt from what is
+    // stored whatever fails on the way. True when no file write failed.
+    bool applyConfiguration(const ConfigChoice& choice);
+
+    // Owner id of the control window's operator in lock tables.
+    static constexpr const char* kWindowOwner = "本机操作台";
+
+private:
+    void build();
+    void openPort();
+    void startSender();
+    void stopSender();
+    void closePort();
+    void preselectLayer();
+    void setNote(std::string note);
+    void setPortState(PortState state);
+    void refreshQueueFigures();
+    // Names from a file or a mode go into the window's fields with their change
+    // handling attached: a visible field whose text changes stores its name
+    // again and puts its list in use.
+    struct FieldTexts {
+        std::vector<std::string> inputs;
+        std::vector<std::string> outputs;
+    };
+    FieldTexts fieldTexts() const;
+    void retypeFields(const FieldTexts& before, const FieldTexts& after);
+    LoadOutcome applyLoaded(const std::vector<Node>& nodes, int unreadable);
+    bool heldByOther(std::int32_t output, const std::string& owner) const;
+    // Runs `operation`; an exception it throws is shown, and false returned.
+    bool guarded(const std::function<void()>& operation);
+    void notify(const std::function<void(ISessionObserver&)>& callback);
+
+    struct QueueFeed;
+
+    AppPaths m_paths;
+    IUiPoster& m_poster;
+    std::unique_ptr<ISessionPrompts> m_silentPrompts;
+    ISessionPrompts* m_prompts = nullptr;  // never null
+    SessionOptions m_options;
+    std::vector<ISessionObserver*> m_observers;
+    std::shared_ptr<QueueFeed> m_feed;
+
+    // The serial port component. Declared after the poster it posts through.
+    TComm Comm1;
+
+    // The objects of one build: created by build(), dropped by stopSender()
+    // (thread first, then state, then queue).
+    std::unique_ptr<mc::CommandQueue> CommandQueue;
+    std::unique_ptr<TMatrixCommDataThread> SenderThread;
+    std::unique_ptr<CrosspointState> m_state;  // uses *CommandQueue: dropped before it
+
+    StartupSettings m_settings;
+    std::string m_caption;
+    LayerView m_layer{true, 0};
+    PortStatus m_portStatus;
+    OutputLocks m_locks;
+    std::string m_note;
+    bool m_closed = false;
+};
+
+}  // namespace mc

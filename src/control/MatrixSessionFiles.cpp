@@ -1,0 +1,249 @@
+// MatrixSession: status files, matrix modes and the configuration dialog's
+// operations.
+
+#include <utility>
+
+#include "config/Settings.h"
+#include "control/MatrixSession.h"
+#include "control/PortOpenDetail.h"
+#include "serial/CommsError.h"
+#include "store/ModeStore.h"
+#include "store/StatusFile.h"
+
+namespace mc {
+
+namespace {
+
+const char* const kMismatch = "调用的文件与但前矩阵不匹配";
+
+std::string loadNote(const LoadOutcome& outcome) {
+    std::string note;
+    if (outcome.skipped > 0) {
+        note = "已跳过 " + std::to_string(outcome.skipped) + " 个超出当前矩阵或无法识别的切换节点";
+    }
+    if (outcome.locked > 0) {
+        if (!note.empty()) note += "；";
+        note += std::to_string(outcome.locked) + " 个切换节点所在的输出已被他人锁定，未执行";
+    }
+    return note;
+}
+
+}  // namespace
+
+MatrixSession::FieldTexts MatrixSession::fieldTexts() const {
+    FieldTexts texts;
+    for (std::int32_t c = 0; c < m_state->visibleColumns(); ++c)
+        texts.inputs.push_back(m_state->inputField(c).text);
+    for (std::int32_t r = 0; r < m_state->visibleRows(); ++r)
+        texts.outputs.push_back(m_state->outputField(r).text);
+    return texts;
+}
+
+void MatrixSession::retypeFields(const FieldTexts& before, const FieldTexts& after) {
+    for (std::size_t c = 0; c < after.inputs.size() && c < before.inputs.size(); ++c) {
+        if (after.inputs[c] != before.inputs[c])
+            m_state->inputNameEdited(static_cast<std::int32_t>(c), after.inputs[c]);
+    }
+    for (std::size_t r = 0; r < after.outputs.size() && r < before.outputs.size(); ++r) {
+        if (after.outputs[r] != before.outputs[r])
+            m_state->outputNameEdited(static_cast<std::int32_t>(r), after.outputs[r]);
+    }
+}
+
+LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable) {
+    const auto lockedElsewhere = [this](std::int32_t o) { return heldByOther(o, kWindowOwner); };
+    m_state->returnToFirstPage();
+    m_state->clearSelection(lockedElsewhere);
+    const ApplyResult applied = m_state->applyNodes(nodes, lockedElsewhere);
+    LoadOutcome outcome;
+    outcome.done = true;
+    outcome.applied = applied.applied;
+    outcome.skipped = applied.skipped + unreadable;
+    outcome.locked = applied.locked;
+    return outcome;
+}
+
+// --- Status files -------------------------------------------------------------------
+
+bool MatrixSession::saveStatusFile(const std::string& path) {
+    if (!m_state) return false;
+    const CrosspointState& state = *m_state;
+    StatusContent content;
+    content.address = state.ActiveAddress;
+    content.inputs = state.MatrixInputNum();
+    content.outputs = state.MatrixOutputNum();
+    content.nodes = state.selectedNodes();
+    if (state.MatrixInputEditEnable) content.names.inputs = state.InputNames();
+    if (state.MatrixOutputEditEnable) content.names.outputs = state.OutputNames();
+    const bool saved = guarded([&] { mc::saveStatusFile(path, content); });
+    m_paths.restoreCurrentDirectory();
+    return saved;
+}
+
+LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
+    if (!m_state) return {};
+    StatusFileRead read;
+    const bool ok = guarded([&] {
+        read = readStatusFile(path, m_state->MatrixInputNum(), m_state->MatrixOutputNum());
+    });
+    m_paths.restoreCurrentDirectory();
+    if (!ok) return {};
+    if (!read.matched) {
+        m_prompts->showMessage(kMismatch);
+        return {};
+    }
+    const FieldTexts before = fieldTexts();
+    LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
+    for (std::size_t k = 0; k < read.inputNames.size(); ++k)
+        m_state->setInputName(static_cast<std::int32_t>(k), read.inputNames[k]);
+    for (std::size_t k = 0; k < read.outputNames.size(); ++k)
+        m_state->setOutputName(static_cast<std::int32_t>(k), read.outputNames[k]);
+    FieldTexts after;
+    after.inputs.assign(read.inputNames.begin(),
+                        read.inputNames.begin() + m_state->visibleColumns());
+    after.outputs.assign(read.outputNames.begin(),
+                         read.outputNames.begin() + m_state->visibleRows());
+    retypeFields(before, after);
+    setNote(loadNote(outcome));
+    notify([](ISessionObserver& o) { o.gridChanged(); });
+    return outcome;
+}
+
+// --- Matrix modes ---------------------------------------------------------------------
+
+std::vector<std::string> MatrixSession::modeList() {
+    std::vector<std::string> modes;
+    guarded([&] { modes = ModeStore(m_paths.modeFile()).listModes(); });
+    m_paths.restoreCurrentDirectory();
+    return modes;
+}
+
+const std::string& MatrixSession::currentModeName() const {
+    static const std::string kNone;
+    return m_state ? m_state->CurrentModeName : kNone;
+}
+
+LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
+    if (!m_state) return {};
+    m_state->CurrentModeName = modeElementName(modeName);
+    ModeStore::ModeNodes mode;
+    const bool ok =
+        guarded([&] { mode = ModeStore(m_paths.modeFile()).readMode(m_state->CurrentModeName); });
+    m_paths.restoreCurrentDirectory();
+    if (!ok) return {};
+    const FieldTexts before = fieldTexts();
+    LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
+    // The fields show the names of the lists in use, empty otherwise.
+    const CrosspointState& state = *m_state;
+    FieldTexts after;
+    for (std::int32_t c = 0; c < state.visibleColumns(); ++c) {
+        after.inputs.push_back(state.MatrixInputEditEnable
+                                   ? state.InputNames()[static_cast<std::size_t>(c)]
+                                   : std::string());
+    }
+    for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
+        after.outputs.push_back(state.MatrixOutputEditEnable
+                                    ? state.OutputNames()[static_cast<std::size_t>(r)]
+                                    : std::string());
+    }
+    retypeFields(before, after);
+    setNote(loadNote(outcome));
+    notify([](ISessionObserver& o) { o.gridChanged(); });
+    return outcome;
+}
+
+void MatrixSession::newMode() {
+    if (!m_state) return;
+    m_state->clearSelection([this](std::int32_t o) { return heldByOther(o, kWindowOwner); });
+    m_state->CurrentModeName.clear();
+    notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+bool MatrixSession::saveMode() {
+    if (!m_state) return false;
+    const ModeStore store(m_paths.modeFile());
+    // A file that cannot be read stops the save before a name is asked.
+    if (!guarded([&] { store.listModes(); })) return false;
+    if (m_state->CurrentModeName.empty()) {
+        m_state->CurrentModeName = m_prompts->askModeName().value_or(std::string());
+    }
+    bool saved = false;
+    if (!m_state->CurrentModeName.empty()) {
+        saved = guarded([&] { store.saveMode(m_state->CurrentModeName, m_state->selectedNodes()); });
+    }
+    m_paths.restoreCurrentDirectory();
+    notify([](ISessionObserver& o) { o.modeListChanged(); });
+    return saved;
+}
+
+bool MatrixSession::deleteMode(const std::string& modeName) {
+    if (!m_state) return false;
+    const std::string element = modeElementName(modeName);
+    const bool deleted = guarded([&] { ModeStore(m_paths.modeFile()).deleteMode(element); });
+    m_paths.restoreCurrentDirectory();
+    if (deleted) newMode();
+    notify([](ISessionObserver& o) { o.modeListChanged(); });
+    return deleted;
+}
+
+// --- The configuration dialog -----------------------------------------------------------
+
+void MatrixSession::setCircleTime(std::int32_t seconds) {
+    if (m_state) m_state->CircleTime = seconds;
+}
+
+void MatrixSession::setPattern(bool pattern) {
+    if (m_state) m_state->MatrixPattern = pattern;
+}
+
+bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
+    if (m_closed) return false;
+    bool gridFreed = false;
+    bool completed = false;
+    guarded([&] {
+        Comm1.ClosePort();
+        m_paths.ensureConfigDir();
+        Comm1.ClosePort();
+
+        Comm1.setCommName(commName(choice.comPort));
+        Comm1.setBaudRate(static_cast<std::uint32_t>(choice.baudRate));
+        writePortSettings(m_paths, choice.comPort, static_cast<std::int32_t>(Comm1.BaudRate()));
+
+        try {
+            Comm1.OpenPort();
+        } catch (const ECommsError& error) {
+            if (m_prompts->ignorePortError(error.what(),
+                                          portOpenDetail(error.errorCode(), error.devicePath()))) {
+                Comm1.ClosePort();
+                writePortFallback(m_paths);
+            }
+        }
+
+        closePort();
+        gridFreed = true;
+
+        writeModelInUse(m_paths, static_cast<std::int32_t>(Comm1.BaudRate()), choice.model);
+        writeNetworkSettings(m_paths, choice.network);
+        m_caption = choice.model + " 汇切台";
+        if (m_state) {
+            m_state->MatrixInputEditEnable = false;
+            m_state->MatrixOutputEditEnable = false;
+        }
+        erasePortNameFile(m_paths);
+        m_paths.restoreCurrentDirectory();
+
+        m_paths.ensureConfigDir();
+        guarded([this] { ModeStore(m_paths.modeFile()).removeAllModes(); });
+        if (m_state) m_state->CurrentModeName.clear();
+        completed = true;
+    });
+    // The matrix is rebuilt from what is stored whatever happened on the way:
+    // it never stays with a closed port.
+    if (!gridFreed) closePort();
+    rebuild();
+    m_paths.restoreCurrentDirectory();
+    notify([](ISessionObserver& o) { o.modeListChanged(); });
+    return completed;
+}
+
+}  // namespace mc

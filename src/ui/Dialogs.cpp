@@ -1,0 +1,60 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace mc {
+
+bool QtDialogs::ignoreError(QWidget* parent, const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
+                    parent);
+    QPushButton* ignore = box.addButton(QStringLiteral("&Ignore"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ignore);
+    box.setEscapeButton(ignore);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
+    box.exec();
+    return box.clickedButton() == ignore;
+}
+
+void QtDialogs::showMessage(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+void QtDialogs::showError(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& directory,
+                                               const QString& filter) {
+    QFileDialog dialog(parent, QString(), directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name of a missing file is accepted; reading it then finds nothing.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& directory,
+                                               const QString& filter,
+                                               const QString& defaultSuffix) {
+    QFileDialog dialog(parent, QString(), directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // An existing file is updated without asking.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+int QtDialogs::exec(QDialog& dialog) {
+    return dialog.exec();
+}
+
+}  // namespace mc

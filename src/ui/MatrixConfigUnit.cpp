@@ -1,0 +1,189 @@
+#include "ui/MatrixConfigUnit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <exception>
+#include <string>
+
+#include "config/ConfigDialogModel.h"
+#include "control/MatrixSession.h"
+#include "ui/Dialogs.h"
+#include "ui/HexEdit.h"
+#include "ui/LabeledEdit.h"
+#include "ui/SpinField.h"
+
+namespace mc {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string utf8(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace
+
+TConfigForm::TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_session(session), m_dialogs(dialogs) {
+    setObjectName(QStringLiteral("ConfigForm"));
+    createControls();
+    applyTabOrder();
+    connectHandlers();
+    FormCreate();
+}
+
+TConfigForm::~TConfigForm() = default;
+
+template <typename Operation>
+void TConfigForm::guarded(Operation&& operation) {
+    try {
+        operation();
+    } catch (const std::exception& error) {
+        m_dialogs.showError(this, QString::fromUtf8(error.what()));
+    }
+}
+
+void TConfigForm::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) FormShow();
+    QDialog::showEvent(event);
+}
+
+void TConfigForm::FormCreate() {
+    MatrixAddressHexEdit->setMaxDigits(2);
+    MatrixCustomAddressHexEdit->setMaxDigits(2);
+}
+
+void TConfigForm::FormShow() {
+    const AppPaths& paths = m_session.paths();
+    guarded([&] {
+        const DialogValues v = loadDialogValues(paths);
+        ComSelSpinEdit->setMaxLength(2);
+        ComSelSpinEdit->setRange(kMinComPort, kMaxComPort);
+        ComSelSpinEdit->setValue(v.ComPortNum);
+        BandComboBox->setCurrentIndex(v.rateIndex);
+        CircleTimeSpinEdit->setValue(v.CircleTime);
+        fillModelList(v.models);
+        setModelText(qs(v.MatrixNowUse));
+        showModelFields(v.fields);
+    });
+    paths.restoreCurrentDirectory();
+}
+
+void TConfigForm::ComSelSpinEditChange() {
+    if (ComSelSpinEdit->Value() > kMaxComPort) ComSelSpinEdit->setValue(kMaxComPort);
+    if (ComSelSpinEdit->Value() < kMinComPort) ComSelSpinEdit->setValue(kMinComPort);
+}
+
+void TConfigForm::CircleTimeSpinEditChange() {
+    const AppPaths& paths = m_session.paths();
+    guarded([&] {
+        const std::int32_t stored = storeCircleTime(paths, CircleTimeSpinEdit->Value());
+        m_session.setCircleTime(stored);
+    });
+    paths.restoreCurrentDirectory();
+}
+
+void TConfigForm::MatrixModelComboBoxChange() {
+    const AppPaths& paths = m_session.paths();
+    guarded([&] { showModelFields(readModelFields(paths, utf8(modelName()), kLogoOnNameChange)); });
+    paths.restoreCurrentDirectory();
+}
+
+void TConfigForm::MatrixPatternCheckBoxClick() {
+    const AppPaths& paths = m_session.paths();
+    const bool pattern = MatrixPatternCheckBox->isChecked();
+    guarded([&] {
+        if (auto refusal = storeMatrixPattern(paths, utf8(modelName()), pattern)) {
+            MatrixPatternCheckBox->setChecked(!pattern);
+            m_dialogs.showMessage(this, qs(*refusal));
+            return;
+        }
+        m_session.setPattern(pattern);
+    });
+    paths.restoreCurrentDirectory();
+}
+
+void TConfigForm::AddMatrixModelClick() {
+    const AppPaths& paths = m_session.paths();
+    guarded([&] {
+        NewModel model;
+        model.name = utf8(modelName());
+        model.addressText = utf8(MatrixAddressHexEdit->text());
+        model.customAddressText = utf8(MatrixCustomAddressHexEdit->text());
+        model.inputsText = utf8(MatrixInputLabeledEdit->text());
+        model.outputsText = utf8(MatrixOutputLabeledEdit->text());
+        model.pattern = MatrixPatternCheckBox->isChecked();
+        model.logo = utf8(MatrixLogoLabeledEdit->text());
+        const AddResult result = addModel(paths, model);
+        if (result.refusal) {
+            m_dialogs.showMessage(this, qs(*result.refusal));
+            return;
+        }
+        fillModelList(result.models);
+    });
+    paths.restoreCurrentDirectory();
+}
+
+void TConfigForm::Button3Click() {
+    const AppPaths& paths = m_session.paths();
+    bool deleted = false;
+    guarded([&] {
+        const DeleteResult result = deleteModel(paths, utf8(modelName()));
+        fillModelList(result.models);
+        setModelText(qs(result.shown));
+        deleted = true;
+    });
+    paths.restoreCurrentDirectory();
+    if (deleted) MatrixModelComboBoxChange();
+}
+
+void TConfigForm::UpDataButtonClick() {
+    ConfigChoice choice;
+    choice.comPort = ComSelSpinEdit->Value();
+    choice.baudRate = baudRateAt(BandComboBox->currentIndex());
+    choice.model = utf8(modelName());
+    choice.network = m_session.settings().Network;
+    if (m_session.applyConfiguration(choice)) accept();
+}
+
+void TConfigForm::CancleButtonClick() {
+    reject();
+}
+
+QString TConfigForm::modelName() const {
+    return MatrixModelComboBox->currentText();
+}
+
+void TConfigForm::showModelFields(const ModelFields& fields) {
+    MatrixAddressHexEdit->setText(qs(hexDisplay(fields.MatrixAddress)));
+    MatrixInputLabeledEdit->setText(QString::number(fields.MatrixInputNum));
+    MatrixOutputLabeledEdit->setText(QString::number(fields.MatrixOutputNum));
+    MatrixLogoLabeledEdit->setText(qs(fields.MatrixCustomLogo));
+    MatrixCustomAddressHexEdit->setText(qs(hexDisplay(fields.MatrixCustomAddress)));
+    MatrixPatternCheckBox->setChecked(fields.MatrixPattern);
+}
+
+void TConfigForm::fillModelList(const std::vector<std::string>& models) {
+    const QSignalBlocker blocker(MatrixModelComboBox);
+    const QString text = MatrixModelComboBox->currentText();
+    MatrixModelComboBox->clear();
+    for (const std::string& name : models)
+        MatrixModelComboBox->addItem(qs(name));
+    MatrixModelComboBox->setCurrentIndex(-1);
+    MatrixModelComboBox->setEditText(text);
+}
+
+void TConfigForm::setModelText(const QString& text) {
+    const QSignalBlocker blocker(MatrixModelComboBox);
+    const int index = MatrixModelComboBox->findText(text, Qt::MatchExactly);
+    MatrixModelComboBox->setCurrentIndex(index);
+    MatrixModelComboBox->setEditText(text);
+}
+
+}  // namespace mc

@@ -1,0 +1,133 @@
+#pragma once
+
+// TConfigForm, the configuration dialog "配置汇切台": serial port and speed,
+// cycle interval, and the model table (show, add or overwrite, delete a model,
+// set its pattern flag). Apply makes the model shown the model in use, stores
+// the port settings, deletes all port names and matrix modes, and rebuilds the
+// control window.
+//
+// The program creates the dialog once, after the control window, and keeps it
+// for the whole run; the control window's ConfigMenuItemClick shows it modally
+// through IDialogs::exec. Every opening (FormShow, from showEvent) reloads all
+// controls from the configuration files; the model worked on is always the
+// text of MatrixModelComboBox. The file work lives in ConfigDialogModel.h and
+// the session (MatrixSession::applyConfiguration); the handlers here move
+// values between those and the controls, and show refusals and errors
+// through IDialogs. A handler never lets an exception reach Qt's event loop.
+//
+// Handlers run for operator actions only, except where noted: the two spin
+// fields' change handlers run on every change of their text (CircleTime is
+// therefore stored when FormShow sets a different value); the model box's
+// handler runs for each keystroke and each pick from the list, never when the
+// dialog sets its text; the pattern box's handler runs for the operator's
+// click only, never when the dialog loads a model.
+//
+// Apply (UpDataButtonClick) runs its steps in order: close the port twice,
+// store port and rate, try to open the port (error box with "&Ignore": fall
+// back to COM1 / 1 / 9600), MatrixFree, store the rate again, the model in use
+// and both name switches off, set the window caption, erase the port names,
+// remove every matrix mode, clear CurrentModeName, RedrawMatrixForm(true),
+// close. Whatever fails on the way (a file that cannot be written, a
+// malformed mode file) is shown, and the control window is rebuilt from what
+// is stored all the same; the dialog closes only when no file write failed.
+//
+// The dialog hands the session what the operator chose; the session runs
+// Apply's steps. UI thread only.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QShowEvent;
+class QTabWidget;
+class QWidget;
+
+namespace mc {
+
+class IDialogs;
+class LabeledEdit;
+class SpinField;
+class MatrixSession;
+class THexEdit;
+struct ModelFields;
+
+class TConfigForm : public QDialog {
+    Q_OBJECT
+
+public:
+    // Builds every control and runs FormCreate. The dialog is a window of its
+    // own, shown at screen position 192, 106.
+    // REQUIRES: session and dialogs outlive the dialog.
+    TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TConfigForm() override;
+
+    // --- Handlers -------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void ComSelSpinEditChange();
+    void CircleTimeSpinEditChange();
+    void MatrixModelComboBoxChange();
+    void MatrixPatternCheckBoxClick();
+    void AddMatrixModelClick();
+    void Button3Click();
+    void UpDataButtonClick();
+    void CancleButtonClick();
+
+    // --- Controls (owned by Qt's parent chain) ----------------------------------
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* MatrixSetTabSheet = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    SpinField* ComSelSpinEdit = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* BandComboBox = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* CircleTimeLabel = nullptr;
+    SpinField* CircleTimeSpinEdit = nullptr;
+    QGroupBox* MatrixMessageGroupBox = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* MatrixModelComboBox = nullptr;
+    LabeledEdit* MatrixInputLabeledEdit = nullptr;
+    LabeledEdit* MatrixOutputLabeledEdit = nullptr;
+    QLabel* Label4 = nullptr;
+    THexEdit* MatrixAddressHexEdit = nullptr;
+    QLabel* Label5 = nullptr;
+    THexEdit* MatrixCustomAddressHexEdit = nullptr;
+    LabeledEdit* MatrixLogoLabeledEdit = nullptr;
+    QCheckBox* MatrixPatternCheckBox = nullptr;
+    QPushButton* AddMatrixModel = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* UpDataButton = nullptr;
+    QPushButton* CancleButton = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // MatrixConfigControls.cpp
+    void createControls();
+    void createPortGroup();
+    void createSystemGroup();
+    void createModelGroup();
+    void applyTabOrder();
+    void connectHandlers();
+
+    // MatrixConfigUnit.cpp
+    QString modelName() const;
+    void showModelFields(const ModelFields& fields);
+    // Refills the model box's list with its handler suspended; the text stays.
+    void fillModelList(const std::vector<std::string>& models);
+    void setModelText(const QString& text);
+    template <typename Operation>
+    void guarded(Operation&& operation);
+
+    MatrixSession& m_session;
+    IDialogs& m_dialogs;
+};
+
+}  // namespace mc

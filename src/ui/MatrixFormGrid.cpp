@@ -1,0 +1,326 @@
+// TMatrixForm: the grid's controls. They mirror the crosspoint state: every
+// handler makes one call into the session, whose observer callbacks then set
+// the affected controls from the state's views. Ticks are set with the box's signals blocked and
+// name texts with the field's signals blocked, so that bringing a control in
+// line with the state never runs a handler.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "ui/MatrixFormSupport.h"
+#include "ui/QXRMainControl.h"
+
+namespace mc {
+
+namespace {
+
+constexpr int kNameFieldWidth = 50;  // W of the layout
+constexpr int kNameMaxLength = 16;   // characters of a port name
+constexpr int kLabelHeight = 30;
+
+void setHint(QWidget* widget, const QString& hint) {
+    if (widget->toolTip() != hint) widget->setToolTip(hint);
+    if (widget->statusTip() != hint) widget->setStatusTip(hint);
+}
+
+// The height of a single-line edit field in the window's font; the grid's
+// rows use it too.
+int nameFieldHeight(QWidget* parent) {
+    QLineEdit probe(parent);
+    return std::max(21, probe.sizeHint().height());
+}
+
+QLineEdit* nameField(QWidget* parent, int width, int height) {
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(kNameMaxLength);
+    field->resize(width, height);
+    return field;
+}
+
+// A small padlock, drawn once.
+QIcon lockIcon() {
+    static const QIcon icon = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0x80, 0x60, 0x00), 2));
+        painter.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xC8, 0x96, 0x00));
+        painter.drawRoundedRect(QRectF(2.5, 6.5, 11, 8), 1.5, 1.5);
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+QString lockHint(const std::string& owner) {
+    return QStringLiteral("已被 %1 锁定").arg(toQ(owner));
+}
+
+}  // namespace
+
+void TMatrixForm::createGrid() {
+    const CrosspointState& state = m_session.state();
+    const std::int32_t rows = state.visibleRows();
+    const std::int32_t columns = state.visibleColumns();
+    const int height = nameFieldHeight(GroupBox);
+
+    InputNameEdits.resize(static_cast<std::size_t>(columns));
+    for (std::int32_t c = 0; c < columns; ++c) {
+        QLineEdit* field = nameField(InputGroupBox, kNameFieldWidth, height);
+        field->setObjectName(QStringLiteral("InputNameEdit%1").arg(c));
+        connect(field, &QLineEdit::textChanged, this, [this, c] { InputStringEditChange(c); });
+        InputNameEdits[static_cast<std::size_t>(c)] = field;
+    }
+
+    OutputNameEdits.resize(static_cast<std::size_t>(rows));
+    for (std::int32_t r = 0; r < rows; ++r) {
+        QLineEdit* field = nameField(GroupBox, kNameFieldWidth + 6, height);
+        field->setObjectName(QStringLiteral("OutputNameEdit%1").arg(r));
+        connect(field, &QLineEdit::textChanged, this, [this, r] { OutputStringEditChange(r); });
+        field->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(field, &QLineEdit::customContextMenuRequested, this,
+                [this, r, field](const QPoint& at) { OutputLockMenu(r, field->mapToGlobal(at)); });
+        auto* lock = field->addAction(lockIcon(), QLineEdit::TrailingPosition);
+        lock->setObjectName(QStringLiteral("OutputLock%1").arg(r));
+        lock->setVisible(false);
+        OutputNameEdits[static_cast<std::size_t>(r)] = field;
+    }
+
+    ColumnLabels.resize(static_cast<std::size_t>(columns) + 1);
+    for (std::int32_t c = 0; c <= columns; ++c) {
+        auto* label = new QLabel(InputGroupBox);
+        label->setObjectName(QStringLiteral("ColumnLabel%1").arg(c));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->resize(c == columns ? kNameFieldWidth : kNameFieldWidth - 10, kLabelHeight);
+        ColumnLabels[static_cast<std::size_t>(c)] = label;
+    }
+
+    GridBoxes.assign(static_cast<std::size_t>(rows), {});
+    for (std::int32_t r = 0; r < rows; ++r) {
+        auto& row = GridBoxes[static_cast<std::size_t>(r)];
+        row.resize(static_cast<std::size_t>(columns) + 1);
+        for (std::int32_t c = 0; c <= columns; ++c) {
+            auto* box = new QCheckBox(GroupBox);
+            box->setObjectName(QStringLiteral("GridBox%1_%2").arg(r).arg(c));
+            box->resize(c == columns ? kNameFieldWidth + 20 : kNameFieldWidth - 10, height);
+            connect(box, &QCheckBox::clicked, this, [this, r, c] { CheckBoxClick(r, c); });
+            box->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(box, &QCheckBox::customContextMenuRequested, this,
+                    [this, r, box](const QPoint& at) { OutputLockMenu(r, box->mapToGlobal(at)); });
+            row[static_cast<std::size_t>(c)] = box;
+        }
+    }
+    refreshGrid();
+}
+
+void TMatrixForm::freeGrid() {
+    for (auto& row : GridBoxes) {
+        for (QCheckBox* box : row)
+            delete box;
+    }
+    GridBoxes.clear();
+    for (QLabel* label : ColumnLabels)
+        delete label;
+    ColumnLabels.clear();
+    for (QLineEdit* field : InputNameEdits)
+        delete field;
+    InputNameEdits.clear();
+    for (QLineEdit* field : OutputNameEdits)
+        delete field;
+    OutputNameEdits.clear();
+}
+
+void TMatrixForm::refreshGrid() {
+    if (!m_session.hasState()) return;
+    applyLabels();
+    for (std::size_t r = 0; r < GridBoxes.size(); ++r)
+        applyRow(static_cast<std::int32_t>(r));
+    applyNameFields();
+    applyPagingButtons();
+}
+
+void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
+    QCheckBox* box = GridBoxes[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+    const CrosspointState& state = m_session.state();
+    const BoxView view = state.box(r, c);
+    const std::string& owner = m_session.lockOwner(state.RowOffset() + r);
+    const QString hint = owner.empty() ? toQ(view.hint)
+                                       : toQ(view.hint) + QStringLiteral("（") + lockHint(owner) +
+                                             QStringLiteral("）");
+    {
+        const QSignalBlocker blocker(box);
+        if (box->isChecked() != view.checked) box->setChecked(view.checked);
+    }
+    box->setText(toQ(view.caption));
+    setHint(box, hint);
+    box->setEnabled(view.enabled);
+    box->setVisible(view.visible);
+}
+
+void TMatrixForm::applyRow(std::int32_t r) {
+    const auto columns = static_cast<std::int32_t>(GridBoxes[static_cast<std::size_t>(r)].size());
+    for (std::int32_t c = 0; c < columns; ++c)
+        applyBox(r, c);
+}
+
+void TMatrixForm::applyColumnHints(std::int32_t c) {
+    for (std::size_t r = 0; r < GridBoxes.size(); ++r)
+        applyBox(static_cast<std::int32_t>(r), c);
+}
+
+void TMatrixForm::applyLabels() {
+    for (std::size_t c = 0; c < ColumnLabels.size(); ++c) {
+        const LabelView view = m_session.state().label(static_cast<std::int32_t>(c));
+        QLabel* label = ColumnLabels[c];
+        label->setText(toQ(view.caption));
+        label->setEnabled(view.enabled);
+        label->setVisible(view.visible);
+    }
+}
+
+void TMatrixForm::applyNameFields() {
+    auto apply = [](QLineEdit* field, const NameFieldView& view) {
+        {
+            const QSignalBlocker blocker(field);
+            const QString text = toQ(view.text);
+            if (field->text() != text) field->setText(text);
+        }
+        setHint(field, toQ(view.hint));
+        field->setVisible(view.visible);
+    };
+    const CrosspointState& state = m_session.state();
+    for (std::size_t c = 0; c < InputNameEdits.size(); ++c)
+        apply(InputNameEdits[c], state.inputField(static_cast<std::int32_t>(c)));
+    for (std::size_t r = 0; r < OutputNameEdits.size(); ++r) {
+        const auto row = static_cast<std::int32_t>(r);
+        apply(OutputNameEdits[r], state.outputField(row));
+        const std::string& owner = m_session.lockOwner(state.RowOffset() + row);
+        QAction* lock = OutputNameEdits[r]->actions().value(0);
+        if (lock != nullptr) {
+            lock->setVisible(!owner.empty());
+            lock->setToolTip(owner.empty() ? QString() : lockHint(owner));
+        }
+    }
+}
+
+void TMatrixForm::applyPagingButtons() {
+    const PagingButtons& buttons = m_session.state().pagingButtons();
+    auto apply = [](QPushButton* button, const ButtonState& state) {
+        button->setEnabled(state.enabled);
+        button->setVisible(state.visible);
+    };
+    apply(UpBitBtn, buttons.up);
+    apply(DownBitBtn, buttons.down);
+    apply(LeftBitBtn, buttons.left);
+    apply(RightBitBtn, buttons.right);
+}
+
+std::int32_t TMatrixForm::screenRowOf(std::int32_t output) const {
+    if (!m_session.hasState()) return -1;
+    const std::int32_t r = output - m_session.state().RowOffset();
+    return r >= 0 && r < static_cast<std::int32_t>(GridBoxes.size()) ? r : -1;
+}
+
+// --- Handlers -------------------------------------------------------------------
+
+void TMatrixForm::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn) {
+    if (screenRow < 0 || screenRow >= static_cast<std::int32_t>(GridBoxes.size())) return;
+    const auto& row = GridBoxes[static_cast<std::size_t>(screenRow)];
+    if (screenColumn < 0 || screenColumn >= static_cast<std::int32_t>(row.size())) return;
+    const bool ticked = row[static_cast<std::size_t>(screenColumn)]->isChecked();
+    m_session.CheckBoxClick(screenRow, screenColumn, ticked);
+}
+
+void TMatrixForm::UpBitBtnClick() {
+    m_session.UpBitBtnClick();
+}
+
+void TMatrixForm::DownBitBtnClick() {
+    m_session.DownBitBtnClick();
+}
+
+void TMatrixForm::LeftBitBtnClick() {
+    m_session.LeftBitBtnClick();
+}
+
+void TMatrixForm::RightBitBtnClick() {
+    m_session.RightBitBtnClick();
+}
+
+void TMatrixForm::InputStringEditChange(std::int32_t column) {
+    if (column < 0 || column >= static_cast<std::int32_t>(InputNameEdits.size())) return;
+    m_session.InputStringEditChange(column,
+                                    fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
+}
+
+void TMatrixForm::OutputStringEditChange(std::int32_t row) {
+    if (row < 0 || row >= static_cast<std::int32_t>(OutputNameEdits.size())) return;
+    m_session.OutputStringEditChange(row,
+                                     fromQ(OutputNameEdits[static_cast<std::size_t>(row)]->text()));
+}
+
+void TMatrixForm::OutputLockMenu(std::int32_t row, const QPoint& globalPosition) {
+    if (!m_session.hasState() || row < 0 || row >= static_cast<std::int32_t>(GridBoxes.size()))
+        return;
+    const std::int32_t output = m_session.state().RowOffset() + row;
+    if (output >= m_session.state().MatrixOutputNum()) return;
+    const std::string& owner = m_session.lockOwner(output);
+    const std::string self = MatrixSession::kWindowOwner;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("OutputLockMenu"));
+    QAction* lock = menu.addAction(QStringLiteral("锁定输出 %1").arg(output + 1));
+    lock->setEnabled(owner.empty());
+    QAction* unlock = menu.addAction(QStringLiteral("解锁输出 %1").arg(output + 1));
+    unlock->setEnabled(owner == self);
+    QAction* force = menu.addAction(QStringLiteral("强制解锁（%1）").arg(lockHint(owner)));
+    force->setVisible(!owner.empty() && owner != self);
+    QAction* chosen = menu.exec(globalPosition);
+    if (chosen == lock) m_session.lockOutput(self, output, LockRequest::Lock);
+    if (chosen == unlock) m_session.lockOutput(self, output, LockRequest::Unlock);
+    if (chosen == force) m_session.lockOutput(self, output, LockRequest::ForceUnlock);
+}
+
+// --- Session observer ---------------------------------------------------------------
+
+void TMatrixForm::outputChanged(std::int32_t output) {
+    const std::int32_t r = screenRowOf(output);
+    if (r >= 0) applyRow(r);
+}
+
+void TMatrixForm::gridChanged() {
+    refreshGrid();
+}
+
+void TMatrixForm::inputNameChanged(std::int32_t input) {
+    if (!m_session.hasState()) return;
+    const std::int32_t c = input - m_session.state().ColumnOffset();
+    if (c < 0 || c >= static_cast<std::int32_t>(InputNameEdits.size())) return;
+    applyNameFields();
+    applyColumnHints(c);
+}
+
+void TMatrixForm::outputNameChanged(std::int32_t output) {
+    const std::int32_t r = screenRowOf(output);
+    if (r < 0) return;
+    applyNameFields();
+    applyRow(r);
+}
+
+void TMatrixForm::lockChanged(std::int32_t output) {
+    const std::int32_t r = screenRowOf(output);
+    if (r < 0) return;
+    applyNameFields();
+    applyRow(r);
+}
+
+}  // namespace mc

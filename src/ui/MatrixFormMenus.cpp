@@ -1,0 +1,255 @@
+// TMatrixForm: the controls that live as long as the window: the main menu,
+// the tool bar with the layer buttons and the mode list, the two group boxes
+// of the grid and the four paging buttons.
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFont>
+#include <QFrame>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QWidget>
+#include <algorithm>
+
+#include "ui/QXRMainControl.h"
+
+namespace mc {
+
+namespace {
+
+enum class Arrow { Up, Down, Left, Right };
+
+// A filled arrow on a transparent 16 × 16 picture.
+QIcon arrowIcon(Arrow direction) {
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x1f, 0x4e, 0x9a));
+    QPolygonF shape;
+    switch (direction) {
+        case Arrow::Up:
+            shape << QPointF(8, 2) << QPointF(15, 10) << QPointF(10.5, 10) << QPointF(10.5, 14)
+                  << QPointF(5.5, 14) << QPointF(5.5, 10) << QPointF(1, 10);
+            break;
+        case Arrow::Down:
+            shape << QPointF(8, 14) << QPointF(15, 6) << QPointF(10.5, 6) << QPointF(10.5, 2)
+                  << QPointF(5.5, 2) << QPointF(5.5, 6) << QPointF(1, 6);
+            break;
+        case Arrow::Left:
+            shape << QPointF(2, 8) << QPointF(10, 1) << QPointF(10, 5.5) << QPointF(14, 5.5)
+                  << QPointF(14, 10.5) << QPointF(10, 10.5) << QPointF(10, 15);
+            break;
+        case Arrow::Right:
+            shape << QPointF(14, 8) << QPointF(6, 1) << QPointF(6, 5.5) << QPointF(2, 5.5)
+                  << QPointF(2, 10.5) << QPointF(6, 10.5) << QPointF(6, 15);
+            break;
+    }
+    painter.drawPolygon(shape);
+    painter.end();
+    QIcon icon(picture);
+    return icon;
+}
+
+QAction* addItem(QMenu* menu, const QString& caption, const QString& hint, const QString& name) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    if (!hint.isEmpty()) {
+        item->setStatusTip(hint);
+        item->setToolTip(hint);
+    }
+    return item;
+}
+
+QPushButton* pagingButton(QWidget* parent, const QString& name, Arrow direction, int width,
+                          int height) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(arrowIcon(direction));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(width, height);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+void setHint(QWidget* widget, const QString& hint) {
+    widget->setToolTip(hint);
+    widget->setStatusTip(hint);
+}
+
+}  // namespace
+
+void TMatrixForm::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MatrixMainMenu"));
+
+    FileSubMenu = bar->addMenu(QStringLiteral("文件（&F）"));
+    FileSubMenu->setObjectName(QStringLiteral("FileSubMenu"));
+    ReadItem = addItem(FileSubMenu, QStringLiteral("读入数据（&O）"), QStringLiteral("读入数据"),
+                       QStringLiteral("ReadItem"));
+    SaveMatrixStatusItem =
+        addItem(FileSubMenu, QStringLiteral("保存数据（&S）"), QStringLiteral("保存数据"),
+                QStringLiteral("SaveMatrixStatusItem"));
+    FileSubMenu->addSeparator();
+    ExitItem = addItem(FileSubMenu, QStringLiteral("退出（&X）"), QStringLiteral("退出应用程序"),
+                       QStringLiteral("ExitItem"));
+
+    ConfigMenu = bar->addMenu(QStringLiteral("配置（&C）"));
+    ConfigMenu->setObjectName(QStringLiteral("ConfigMenu"));
+    ConfigMenuItem = addItem(ConfigMenu, QStringLiteral("系统配置（&I）"),
+                             QStringLiteral("系统配置"), QStringLiteral("ConfigMenuItem"));
+
+    MatrixModeN = bar->addMenu(QStringLiteral("矩阵模式（&M）"));
+    MatrixModeN->setObjectName(QStringLiteral("MatrixModeN"));
+    NewMatrixModeN = addItem(MatrixModeN, QStringLiteral("新建模式(&N)"), QString(),
+                             QStringLiteral("NewMatrixModeN"));
+    SaveMatrixModeN = addItem(MatrixModeN, QStringLiteral("保存模式(&S)"), QString(),
+                              QStringLiteral("SaveMatrixModeN"));
+    DeleteMatrixModeN = addItem(MatrixModeN, QStringLiteral("删除模式(&D)"), QString(),
+                                QStringLiteral("DeleteMatrixModeN"));
+
+    HelpMenu = bar->addMenu(QStringLiteral("帮助（&H）"));
+    HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    AboutMenuItem = addItem(HelpMenu, QStringLiteral("关于（&A）"), QStringLiteral("关于本软件"),
+                            QStringLiteral("AboutMenuItem"));
+
+    connect(ReadItem, &QAction::triggered, this, [this] { ReadItemClick(); });
+    connect(SaveMatrixStatusItem, &QAction::triggered, this,
+            [this] { SaveMatrixStatusItemClick(); });
+    connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
+    connect(ConfigMenuItem, &QAction::triggered, this, [this] { ConfigMenuItemClick(); });
+    connect(NewMatrixModeN, &QAction::triggered, this, [this] { NewMatrixModeNClick(); });
+    connect(SaveMatrixModeN, &QAction::triggered, this, [this] { SaveMatrixModeNClick(); });
+    connect(DeleteMatrixModeN, &QAction::triggered, this, [this] { DeleteMatrixModeNClick(); });
+    connect(AboutMenuItem, &QAction::triggered, this, [this] { AboutMenuItemClick(); });
+}
+
+void TMatrixForm::createToolBar() {
+    constexpr int kToolBarHeight = 35;
+    MatrixToolBar = new QToolBar(this);
+    MatrixToolBar->setObjectName(QStringLiteral("MatrixToolBar"));
+    MatrixToolBar->setMovable(false);
+    MatrixToolBar->setFloatable(false);
+    MatrixToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    MatrixToolBar->toggleViewAction()->setVisible(false);
+    MatrixToolBar->setFixedHeight(kToolBarHeight);
+    MatrixToolBar->setContentsMargins(0, 0, 0, 0);
+    addToolBar(Qt::TopToolBarArea, MatrixToolBar);
+
+    // The tool bar's controls stand at fixed places on one panel.
+    auto* panel = new QWidget(MatrixToolBar);
+    panel->setObjectName(QStringLiteral("MatrixToolPanel"));
+    const int panelHeight = kToolBarHeight - 4;
+    auto centred = [panelHeight](QWidget* widget, int left, int width) {
+        const int height = std::min(panelHeight, widget->sizeHint().height());
+        widget->setGeometry(left, (panelHeight - height) / 2, width, height);
+    };
+
+    struct Layer {
+        QRadioButton** button;
+        const char16_t* name;
+        const char16_t* caption;
+        const char16_t* hint;
+        int left;
+    };
+    const Layer layers[] = {
+        {&VideoRadioButton, u"VideoRadioButton", u"视频控制", u"视频切换模式", 0},
+        {&AudioRadioButton, u"AudioRadioButton", u"音频控制", u"音频切换模式", 86},
+        {&VideoAndAudioRadioButton, u"VideoAndAudioRadioButton", u"音视频控制", u"音频视频切换模式",
+         172},
+    };
+    auto* group = new QButtonGroup(panel);
+    group->setExclusive(true);
+    for (const Layer& layer : layers) {
+        auto* button = new QRadioButton(QString::fromUtf16(layer.caption), panel);
+        button->setObjectName(QString::fromUtf16(layer.name));
+        setHint(button, QString::fromUtf16(layer.hint));
+        centred(button, layer.left, std::max(86, button->sizeHint().width()));
+        group->addButton(button);
+        *layer.button = button;
+    }
+    connect(VideoRadioButton, &QRadioButton::toggled, this, [this] { VideoRadioButtonClick(); });
+    connect(AudioRadioButton, &QRadioButton::toggled, this, [this] { AudioRadioButtonClick(); });
+    connect(VideoAndAudioRadioButton, &QRadioButton::toggled, this,
+            [this] { VideoAndAudioRadioButtonClick(); });
+
+    const int afterLayers = VideoAndAudioRadioButton->geometry().right() + 1;
+    auto* separator1 = new QFrame(panel);
+    separator1->setFrameShape(QFrame::VLine);
+    separator1->setFrameShadow(QFrame::Sunken);
+    const int separator1Left = std::max(afterLayers + 4, 270);
+    separator1->setGeometry(separator1Left, 4, 2, panelHeight - 8);
+
+    Label1 = new QLabel(QStringLiteral("矩阵模式   "), panel);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const int labelLeft = std::max(283, separator1Left + 13);
+    centred(Label1, labelLeft, std::max(57, Label1->sizeHint().width()));
+
+    auto* separator2 = new QFrame(panel);
+    separator2->setFrameShape(QFrame::VLine);
+    separator2->setFrameShadow(QFrame::Sunken);
+    const int separator2Left = Label1->geometry().right() + 6;
+    separator2->setGeometry(separator2Left, 4, 2, panelHeight - 8);
+
+    MatrixModeComboBox = new QComboBox(panel);
+    MatrixModeComboBox->setObjectName(QStringLiteral("MatrixModeComboBox"));
+    MatrixModeComboBox->setEditable(false);
+    const int comboLeft = std::max(365, separator2Left + 8);
+    centred(MatrixModeComboBox, comboLeft, 110);
+    connect(MatrixModeComboBox, &QComboBox::activated, this,
+            [this](int index) { MatrixModeComboBoxChange(index); });
+
+    panel->setFixedSize(MatrixModeComboBox->geometry().right() + 4, panelHeight);
+    MatrixToolBar->addWidget(panel);
+}
+
+void TMatrixForm::createFrame() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("MatrixClientArea"));
+    setCentralWidget(central);
+
+    QFont bold = font();
+    bold.setBold(true);
+
+    GroupBox = new QGroupBox(central);
+    GroupBox->setObjectName(QStringLiteral("GroupBox"));
+    GroupBox->setFont(bold);
+
+    InputGroupBox = new QGroupBox(GroupBox);
+    InputGroupBox->setObjectName(QStringLiteral("InputGroupBox"));
+    InputGroupBox->setFont(bold);
+
+    InputStaticText = new QLabel(QStringLiteral("输入通道"), InputGroupBox);
+    InputStaticText->setObjectName(QStringLiteral("InputStaticText"));
+    QFont large = bold;
+    large.setPixelSize(16);
+    InputStaticText->setFont(large);
+    InputStaticText->setForegroundRole(QPalette::ToolTipText);
+    InputStaticText->setAlignment(Qt::AlignCenter);
+    InputStaticText->resize(std::max(72, InputStaticText->sizeHint().width()),
+                            std::max(24, InputStaticText->sizeHint().height()));
+
+    LeftBitBtn = pagingButton(InputGroupBox, QStringLiteral("LeftBitBtn"), Arrow::Left, 40, 21);
+    RightBitBtn = pagingButton(InputGroupBox, QStringLiteral("RightBitBtn"), Arrow::Right, 40, 25);
+    UpBitBtn = pagingButton(GroupBox, QStringLiteral("UpBitBtn"), Arrow::Up, 25, 41);
+    DownBitBtn = pagingButton(GroupBox, QStringLiteral("DownBitBtn"), Arrow::Down, 25, 41);
+    connect(LeftBitBtn, &QPushButton::clicked, this, [this] { LeftBitBtnClick(); });
+    connect(RightBitBtn, &QPushButton::clicked, this, [this] { RightBitBtnClick(); });
+    connect(UpBitBtn, &QPushButton::clicked, this, [this] { UpBitBtnClick(); });
+    connect(DownBitBtn, &QPushButton::clicked, this, [this] { DownBitBtnClick(); });
+}
+
+}  // namespace mc

@@ -1,0 +1,15 @@
+#include "ui/PortStatusField.h"
+
+namespace mc {
+
+PortStatusField::PortStatusField(QWidget* parent) : QLabel(parent) {
+    setObjectName(QStringLiteral("PortStatusField"));
+    setStatus(PortStatus{});
+}
+
+void PortStatusField::setStatus(const PortStatus& status) {
+    const QString text = QString::fromStdString(describePortStatus(status));
+    if (text != this->text()) setText(text);
+}
+
+}  // namespace mc

@@ -1,0 +1,21 @@
+#pragma once
+
+// PortStatusField: the permanent field at the right end of the control
+// window's status bar: the serial device, its speed and state, and the frames
+// waiting (describePortStatus).
+
+#include <QLabel>
+
+#include "control/PortStatus.h"
+
+namespace mc {
+
+class PortStatusField final : public QLabel {
+    Q_OBJECT
+public:
+    explicit PortStatusField(QWidget* parent = nullptr);
+
+    void setStatus(const PortStatus& status);
+};
+
+}  // namespace mc

@@ -1,0 +1,169 @@
+// TMatrixForm: construction, the life cycle, the session's observer callbacks
+// and questions, and the small menu commands. The grid is MatrixFormGrid.cpp,
+// the layout MatrixFormLayout.cpp, the menus and tool bar MatrixFormMenus.cpp,
+// the File menu, modes and layer buttons MatrixFormStore.cpp.
+
+#include "ui/QXRMainControl.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QShowEvent>
+#include <QStatusBar>
+
+#include "ui/Dialogs.h"
+#include "ui/MatrixFormSupport.h"
+#include "ui/ModeNameUnit.h"
+#include "ui/PortStatusField.h"
+
+namespace mc {
+
+TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_dialogs(dialogs) {
+    setObjectName(QStringLiteral("MatrixForm"));
+    setWindowTitle(QStringLiteral("汇切台"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    createMenus();
+    createToolBar();
+    createFrame();
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(false);
+    m_noteField = new QLabel(statusBar());
+    m_noteField->setObjectName(QStringLiteral("StatusNote"));
+    m_noteField->hide();
+    statusBar()->addPermanentWidget(m_noteField);
+    m_portField = new PortStatusField(statusBar());
+    statusBar()->addPermanentWidget(m_portField);
+
+    m_session.attach(*this);
+    m_session.setPrompts(this);
+    FormCreate();
+}
+
+TMatrixForm::~TMatrixForm() {
+    m_session.setPrompts(nullptr);
+    m_session.detach(*this);
+}
+
+void TMatrixForm::FormCreate() {
+    if (m_session.hasState()) {
+        rebuilt();
+    } else {
+        m_session.start();
+    }
+}
+
+void TMatrixForm::FormClose() {
+    if (m_closed) return;
+    m_closed = true;
+    m_session.close();
+    MatrixFree();
+}
+
+void TMatrixForm::RedrawMatrixForm(bool Redraw) {
+    if (!Redraw || m_closed) return;
+    m_session.rebuild();
+}
+
+void TMatrixForm::MatrixFree() {
+    freeGrid();
+}
+
+void TMatrixForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous() && !m_closed) FormShow();
+}
+
+void TMatrixForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TMatrixForm::ExitItemClick() {
+    close();
+    QCoreApplication::quit();
+}
+
+void TMatrixForm::ConfigMenuItemClick() {
+    if (m_configForm != nullptr) m_dialogs.exec(*m_configForm);
+}
+
+void TMatrixForm::AboutMenuItemClick() {
+    if (m_aboutBox != nullptr) m_dialogs.exec(*m_aboutBox);
+}
+
+QString TMatrixForm::portStatusText() const {
+    return m_portField->text();
+}
+
+QString TMatrixForm::statusNote() const {
+    return m_noteField->text();
+}
+
+void TMatrixForm::setNetworkNote(const QString& text) {
+    m_networkNote = text;
+    showNotes();
+}
+
+void TMatrixForm::showNotes() {
+    QString note = toQ(m_session.note());
+    if (!m_networkNote.isEmpty()) {
+        if (!note.isEmpty()) note += QStringLiteral("　");
+        note += m_networkNote;
+    }
+    m_noteField->setText(note);
+    m_noteField->setToolTip(note);
+    m_noteField->setVisible(!note.isEmpty());
+}
+
+// --- Session observer ------------------------------------------------------------
+
+void TMatrixForm::rebuilt() {
+    freeGrid();
+    if (!m_session.hasState() || m_closed) return;
+    setWindowTitle(toQ(m_session.caption()));
+    createGrid();
+    layerChanged();
+    noteChanged();
+    portStatusChanged();
+    if (m_shownOnce) FormShow();
+}
+
+void TMatrixForm::portStatusChanged() {
+    m_portField->setStatus(m_session.portStatus());
+}
+
+void TMatrixForm::noteChanged() {
+    showNotes();
+}
+
+void TMatrixForm::modeListChanged() {
+    reloadModeList();
+}
+
+// --- Session questions -------------------------------------------------------------
+
+bool TMatrixForm::ignorePortError(const std::string& text, const std::string& detail) {
+    return m_dialogs.ignoreError(this, QString::fromStdString(text), QString::fromStdString(detail));
+}
+
+void TMatrixForm::showError(const std::string& text) {
+    m_dialogs.showError(this, QString::fromStdString(text));
+}
+
+void TMatrixForm::showMessage(const std::string& text) {
+    m_dialogs.showMessage(this, QString::fromStdString(text));
+}
+
+std::optional<std::string> TMatrixForm::askModeName() {
+    if (m_modeNameForm == nullptr) return std::nullopt;
+    m_dialogs.exec(*m_modeNameForm);
+    return m_modeNameForm->CurrentModeName();
+}
+
+}  // namespace mc

@@ -1,0 +1,231 @@
+#pragma once
+
+// TMatrixForm, the control window: the crosspoint grid with its paging
+// buttons, the switching-layer radio buttons and the matrix-mode combo box on
+// the tool bar, the menus and the status bar. It shows a MatrixSession and
+// hands it the operator's actions.
+//
+// The window is a translator. Every handler turns one widget event into one
+// call of the session; every observer callback of the session brings the
+// affected widgets in line with the state's views: ticks with the box's
+// signals blocked, name texts with the field's signals blocked. The window
+// owns no port, queue, sender or state, never builds frame bytes, never parses
+// a file and never decides a switching rule. It answers the session's
+// questions (the port-open error, the mode name, errors and messages) through
+// the dialog seam IDialogs.
+//
+// Life cycle: the constructor attaches the window to the session and runs
+// FormCreate, which starts the session when it has not started yet. Showing
+// the window runs FormShow (layout, fixed size, mode list). Closing it (close
+// box, the Exit item, a termination signal, the end of the session) runs
+// FormClose once, which closes the session. A rebuild of the session (the
+// configuration dialog's Apply) makes the grid again.
+//
+// Threads: everything here runs on the user-interface thread.
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/MatrixSession.h"
+#include "control/SessionObserver.h"
+
+class QAction;
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPoint;
+class QPushButton;
+class QRadioButton;
+class QShowEvent;
+class QToolBar;
+class QWidget;
+
+namespace mc {
+
+class IDialogs;
+class PortStatusField;
+class TModeNameForm;
+
+class TMatrixForm : public QMainWindow, private ISessionObserver, private ISessionPrompts {
+    Q_OBJECT
+
+public:
+    // Builds the whole window (FormCreate). The port-open error box, if any,
+    // is shown from here through `dialogs`. REQUIRES: a QApplication exists;
+    // `session` and `dialogs` outlive the window.
+    TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TMatrixForm() override;
+
+    // --- The other windows (not owned; each must outlive the window or be
+    // set back to null before it goes). Null: the menu item does nothing.
+    void setConfigForm(QDialog* form) { m_configForm = form; }
+    void setAboutBox(QDialog* box) { m_aboutBox = box; }
+    void setModeNameForm(TModeNameForm* form) { m_modeNameForm = form; }
+
+    // --- Life cycle -----------------------------------------------------------
+    // Starts the session (when it has not started) and builds the grid.
+    void FormCreate();
+    // Lays the grid out, fixes the window size, sets the paging buttons and
+    // refills the mode list. Runs when the window is shown and after a rebuild.
+    void FormShow();
+    // Closes the session (names saved, sender stopped, port closed) and frees
+    // the grid. Runs once: later calls do nothing.
+    void FormClose();
+    // Rebuilds the session from the configuration files. Does nothing when
+    // Redraw is false.
+    void RedrawMatrixForm(bool Redraw);
+    // Frees the grid's controls.
+    void MatrixFree();
+
+    // --- Menu commands ----------------------------------------------------------
+    void ExitItemClick();
+    void ConfigMenuItemClick();
+    void AboutMenuItemClick();
+    void ReadItemClick();
+    void SaveMatrixStatusItemClick();
+    void NewMatrixModeNClick();
+    void SaveMatrixModeNClick();
+    void DeleteMatrixModeNClick();
+
+    // --- Tool bar ---------------------------------------------------------------
+    void VideoRadioButtonClick();
+    void AudioRadioButtonClick();
+    void VideoAndAudioRadioButtonClick();
+    // The operator picked item `index` of MatrixModeComboBox (-1: none).
+    void MatrixModeComboBoxChange(int index);
+
+    // --- Grid ---------------------------------------------------------------------
+    // The operator clicked GridBoxes[screenRow][screenColumn]; its tick is
+    // already the new one.
+    void CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn);
+    void UpBitBtnClick();
+    void DownBitBtnClick();
+    void LeftBitBtnClick();
+    void RightBitBtnClick();
+    // The text of input name field `column` / output name field `row` changed.
+    void InputStringEditChange(std::int32_t column);
+    void OutputStringEditChange(std::int32_t row);
+    // The context menu of output name field `row`: lock, unlock, force-unlock.
+    void OutputLockMenu(std::int32_t row, const QPoint& globalPosition);
+
+    // --- For the other windows and for tests ---------------------------------------
+    MatrixSession& session() const { return m_session; }
+    IDialogs& dialogs() const { return m_dialogs; }
+    // True once FormClose has run.
+    bool closed() const { return m_closed; }
+    // Re-derives every grid control (boxes, labels, name fields, paging
+    // buttons) from the state.
+    void refreshGrid();
+    // The text of the permanent port field at the right of the status bar.
+    QString portStatusText() const;
+    // The latest note of the window in the status bar (count clamping,
+    // skipped nodes, refused clicks); empty when there is none.
+    QString statusNote() const;
+    // Shows `text` in the status bar's note field (the network server's state).
+    void setNetworkNote(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ISessionObserver
+    void outputChanged(std::int32_t output) override;
+    void gridChanged() override;
+    void inputNameChanged(std::int32_t input) override;
+    void outputNameChanged(std::int32_t output) override;
+    void lockChanged(std::int32_t output) override;
+    void layerChanged() override;
+    void portStatusChanged() override;
+    void noteChanged() override;
+    void modeListChanged() override;
+    void rebuilt() override;
+    // ISessionPrompts
+    bool ignorePortError(const std::string& text, const std::string& detail) override;
+    void showError(const std::string& text) override;
+    void showMessage(const std::string& text) override;
+    std::optional<std::string> askModeName() override;
+
+    // MatrixFormMenus.cpp: menus, tool bar, group boxes, paging buttons.
+    void createMenus();
+    void createToolBar();
+    void createFrame();
+
+    // MatrixFormGrid.cpp
+    void createGrid();
+    void freeGrid();
+    void applyBox(std::int32_t r, std::int32_t c);
+    void applyRow(std::int32_t r);
+    void applyColumnHints(std::int32_t c);
+    void applyLabels();
+    void applyNameFields();
+    void applyPagingButtons();
+    // The screen row that shows output o, or -1.
+    std::int32_t screenRowOf(std::int32_t output) const;
+
+    // MatrixFormLayout.cpp
+    void layoutGrid();
+
+    // MatrixFormStore.cpp
+    void layerClicked(QRadioButton* button, std::int32_t layer);
+    void reloadModeList();
+    void showNotes();
+
+    MatrixSession& m_session;
+    IDialogs& m_dialogs;
+    QDialog* m_configForm = nullptr;
+    QDialog* m_aboutBox = nullptr;
+    TModeNameForm* m_modeNameForm = nullptr;
+    PortStatusField* m_portField = nullptr;
+    QLabel* m_noteField = nullptr;
+    QString m_networkNote;
+    bool m_closed = false;
+    bool m_shownOnce = false;
+
+    // --- Controls (owned by Qt's parent chain; null before FormCreate and,
+    // for the grid, after MatrixFree). Tests find them by object name.
+    QToolBar* MatrixToolBar = nullptr;
+    QRadioButton* VideoRadioButton = nullptr;
+    QRadioButton* AudioRadioButton = nullptr;
+    QRadioButton* VideoAndAudioRadioButton = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* MatrixModeComboBox = nullptr;
+    QGroupBox* GroupBox = nullptr;
+    QGroupBox* InputGroupBox = nullptr;
+    QLabel* InputStaticText = nullptr;
+    QPushButton* LeftBitBtn = nullptr;
+    QPushButton* RightBitBtn = nullptr;
+    QPushButton* UpBitBtn = nullptr;
+    QPushButton* DownBitBtn = nullptr;
+    // Screen row × (visible columns + 1); the last column holds the close boxes.
+    std::vector<std::vector<QCheckBox*>> GridBoxes;
+    std::vector<QLabel*> ColumnLabels;        // visible columns + 1
+    std::vector<QLineEdit*> InputNameEdits;   // visible columns
+    std::vector<QLineEdit*> OutputNameEdits;  // visible rows
+
+    // Menus and items.
+    QMenu* FileSubMenu = nullptr;
+    QAction* ReadItem = nullptr;
+    QAction* SaveMatrixStatusItem = nullptr;
+    QAction* ExitItem = nullptr;
+    QMenu* ConfigMenu = nullptr;
+    QAction* ConfigMenuItem = nullptr;
+    QMenu* MatrixModeN = nullptr;
+    QAction* NewMatrixModeN = nullptr;
+    QAction* SaveMatrixModeN = nullptr;
+    QAction* DeleteMatrixModeN = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* AboutMenuItem = nullptr;
+};
+
+}  // namespace mc
