@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "config/AppPaths.h"
-#include "config/ConfigApply.h"
 #include "config/ConfigDialogModel.h"
 #include "config/ConfigTestUtil.h"
 #include "config/IniFile.h"
+#include "config/Settings.h"
 #include "store/ModeStore.h"
 
 namespace mc {
@@ -342,38 +342,8 @@ TEST_F(DialogFiles, ApplyErasesBothNameListsOnly) {
     writeBytes(paths.editListFile(),
                "[MatrixInputStringList]\nInputString0=Cam\n[Other]\nk=1\n"
                "[MatrixOutputStringList]\nOutputString0=TV\n");
-    erasePortNames(paths);
+    erasePortNameFile(paths);
     EXPECT_EQ(readBytes(paths.editListFile()), "[Other]\nk=1\n");
-}
-
-TEST_F(DialogFiles, ApplyRemovesEveryModeAndKeepsTheRoot) {
-    paths.ensureConfigDir();
-    writeBytes(paths.modeFile(),
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MatrixMode>\n"
-               "<Mode会议><SwitchNode1><InputPort>2</InputPort><OutputPort>0</OutputPort>"
-               "</SwitchNode1></Mode会议>\n<ModeB/>\n</MatrixMode>\n");
-    ASSERT_EQ(ModeStore(paths.modeFile()).listModes(), (Names{"会议", "B"}));
-    EXPECT_EQ(removeAllModes(paths), std::nullopt);
-    EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
-    const std::string after = readBytes(paths.modeFile()).value_or("");
-    EXPECT_NE(after.find("MatrixMode"), std::string::npos) << after;
-    EXPECT_EQ(after.find("Mode会议"), std::string::npos) << after;
-}
-
-TEST_F(DialogFiles, ApplyCreatesAMissingModeFile) {
-    EXPECT_EQ(removeAllModes(paths), std::nullopt);
-    EXPECT_TRUE(std::filesystem::exists(paths.modeFile()));
-    EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
-}
-
-TEST_F(DialogFiles, ApplyReportsAMalformedModeFileAndLeavesIt) {
-    paths.ensureConfigDir();
-    const std::string broken = "<MatrixMode><Mode会议></MatrixMode>";
-    writeBytes(paths.modeFile(), broken);
-    const std::optional<std::string> error = removeAllModes(paths);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find("MatrixMode.xml"), std::string::npos) << *error;
-    EXPECT_EQ(readBytes(paths.modeFile()), broken);
 }
 
 }  // namespace

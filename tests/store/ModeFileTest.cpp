@@ -34,7 +34,7 @@ TEST_F(ModeFile, AMissingFileIsCreatedWithAnEmptyRootOnFirstUse) {
     fs::remove(path);
     Grid grid(model(4, 4));
     select(grid, {{1, 2}});
-    store.saveMode("Mode甲", *grid);
+    store.saveMode("Mode甲", grid->selectedNodes());
     EXPECT_EQ(store.listModes(), std::vector<std::string>{"甲"});
 }
 
@@ -42,8 +42,8 @@ TEST_F(ModeFile, AMissingFolderIsReportedOnlyByOperationsThatWrite) {
     const ModeStore nowhere(dir.file("gone/MatrixMode.xml"));
     Grid grid(model(4, 4));
     EXPECT_TRUE(nowhere.listModes().empty());
-    EXPECT_EQ(nowhere.applyMode("ModeA", *grid), (ApplyResult{0, 0}));
-    EXPECT_THROW(nowhere.saveMode("ModeA", *grid), FileWriteError);
+    EXPECT_EQ(applyModeTo(nowhere, "ModeA", grid), (ApplyResult{0, 0}));
+    EXPECT_THROW(nowhere.saveMode("ModeA", grid->selectedNodes()), FileWriteError);
     EXPECT_THROW(nowhere.removeAllModes(), FileWriteError);
 }
 
@@ -57,8 +57,8 @@ TEST_F(ModeFile, AMalformedFileIsNeverWrittenAndTheStateStays) {
     select(grid, {{2, 2}});
     const std::function<void()> operations[] = {
         [&] { store.listModes(); },
-        [&] { store.applyMode("ModeA", *grid); },
-        [&] { store.saveMode("ModeA", *grid); },
+        [&] { applyModeTo(store, "ModeA", grid); },
+        [&] { store.saveMode("ModeA", grid->selectedNodes()); },
         [&] { store.deleteMode("ModeA"); },
         [&] { store.removeAllModes(); },
     };
@@ -116,7 +116,7 @@ TEST_F(ModeFile, AGbkFileIsReadAndWrittenBackInGbk) {
 
     Grid grid(model(4, 4));
     select(grid, {{0, 1}});
-    store.saveMode("Mode大厅", *grid);
+    store.saveMode("Mode大厅", grid->selectedNodes());
     const auto bytes = readBytes(path);
     ASSERT_TRUE(bytes);
     EXPECT_FALSE(isValidUtf8(*bytes)) << "still GBK";
@@ -124,7 +124,7 @@ TEST_F(ModeFile, AGbkFileIsReadAndWrittenBackInGbk) {
     EXPECT_NE(bytes->find("<Mode\xB4\xF3\xCC\xFC>"), std::string::npos) << "大厅 in GBK";
     EXPECT_EQ(store.listModes(), (std::vector<std::string>{"会议", "大厅"}));
     Grid applied(model(4, 4));
-    EXPECT_EQ(store.applyMode("Mode大厅", *applied), (ApplyResult{1, 0}));
+    EXPECT_EQ(applyModeTo(store, "Mode大厅", applied), (ApplyResult{1, 0}));
 }
 
 TEST_F(ModeFile, GbkFamilyDeclarationsInAnyCaseAreRecognised) {
@@ -143,7 +143,8 @@ TEST_F(ModeFile, ANameTheFileEncodingCannotHoldIsRefusedWithoutWriting) {
     const std::string original = "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<R />\n";
     writeBytes(path, original);
     Grid grid(model(4, 4));
-    EXPECT_THROW(store.saveMode("Mode\xF0\x9F\x98\x80", *grid), ModeFileError) << "an emoji";
+    EXPECT_THROW(store.saveMode("Mode\xF0\x9F\x98\x80", grid->selectedNodes()), ModeFileError)
+        << "an emoji";
     EXPECT_EQ(readBytes(path), original);
 }
 
@@ -167,7 +168,7 @@ TEST_F(ModeFile, ContentOutsideTheModesIsKept) {
         path,
         "\xEF\xBB\xBF<!DOCTYPE Modes>\n<?app keep?>\n<Modes a=\"1\"><!--c--><ModeA/></Modes>");
     Grid grid(model(4, 4));
-    store.saveMode("ModeB", *grid);
+    store.saveMode("ModeB", grid->selectedNodes());
     EXPECT_EQ(readBytes(path),
               "\xEF\xBB\xBF<!DOCTYPE Modes>\n<?app keep?>\n"
               "<Modes a=\"1\">\n  <!--c-->\n  <ModeA />\n  <ModeB />\n</Modes>\n")

@@ -29,7 +29,7 @@ TEST_F(Modes, SavesTheMeetingExampleAndListsIt) {
     writeBytes(path, kDeclaration + "<MatrixMode />\n");
     Grid grid(model(4, 4));
     select(grid, {{0, 2}, {1, 4}});
-    store.saveMode(modeElementName("会议"), *grid);
+    store.saveMode(modeElementName("会议"), grid->selectedNodes());
     EXPECT_EQ(readBytes(path), kDeclaration +
                                    "<MatrixMode>\n"
                                    "  <Mode会议>\n"
@@ -53,10 +53,10 @@ TEST_F(Modes, SavingAnExistingModeReplacesItsContentInPlace) {
         "</SwitchNode1><SwitchNode2/></ModeA><ModeB/>");
     Grid grid(model(4, 4));
     select(grid, {{3, 3}});
-    store.saveMode("ModeA", *grid);
+    store.saveMode("ModeA", grid->selectedNodes());
     EXPECT_EQ(store.listModes(), (std::vector<std::string>{"A", "B"})) << "no second element";
     Grid applied(model(4, 4));
-    EXPECT_EQ(store.applyMode("ModeA", *applied), (ApplyResult{1, 0}));
+    EXPECT_EQ(applyModeTo(store, "ModeA", applied), (ApplyResult{1, 0}));
     EXPECT_EQ(applied->selectedNodes(), (std::vector<Node>{{3, 3}}));
 }
 
@@ -69,7 +69,7 @@ TEST_F(Modes, ChoosingPresetOneLooksForModeEtOneAndClearsTheGrid) {
     writeModes("<Preset1><N><InputPort>1</InputPort><OutputPort>1</OutputPort></N></Preset1>");
     Grid grid(model(4, 4));
     select(grid, {{0, 1}, {2, 4}});
-    const auto result = store.applyMode(modeElementName(store.listModes().at(0)), *grid);
+    const auto result = applyModeTo(store, modeElementName(store.listModes().at(0)), grid);
     EXPECT_EQ(result, (ApplyResult{0, 0}));
     EXPECT_TRUE(grid->selectedNodes().empty());
     EXPECT_TRUE(grid.frames().empty());
@@ -82,7 +82,7 @@ TEST_F(Modes, ApplyingClearsOtherCrosspointsWithoutFramesAndSendsOnePerNode) {
     Grid grid(model(4, 4));
     grid->ActiveAddress = 0x44;
     select(grid, {{0, 0}, {3, 1}, {2, 2}});
-    EXPECT_EQ(store.applyMode("ModeX", *grid), (ApplyResult{2, 0}));
+    EXPECT_EQ(applyModeTo(store, "ModeX", grid), (ApplyResult{2, 0}));
     EXPECT_EQ(grid.frames(), (std::vector<Bytes>{closeFrame(0x44, 1), switchFrame(0x44, 3, 2)}))
         << "node names are not looked at; ports are found by name";
     EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{1, 4}, {2, 3}}));
@@ -94,7 +94,7 @@ TEST_F(Modes, CycleModeInputsAreAppliedAsSwitchFramesInDocumentOrder) {
         "<N><InputPort>1</InputPort><OutputPort>0</OutputPort></N>"
         "<N><InputPort>3</InputPort><OutputPort>0</OutputPort></N></ModeC>");
     Grid grid(model(8, 4));
-    store.applyMode("ModeC", *grid);
+    applyModeTo(store, "ModeC", grid);
     EXPECT_EQ(grid.frames(), (std::vector<Bytes>{switchFrame(0x52, 5, 0), switchFrame(0x52, 1, 0),
                                                  switchFrame(0x52, 3, 0)}));
     EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{0, 1}, {0, 3}, {0, 5}}));
@@ -104,7 +104,7 @@ TEST_F(Modes, ANodeBeyondTheFirstPageIsSetAndSentButTicksNoBox) {
     writeModes("<ModeF><N><InputPort>0</InputPort><OutputPort>19</OutputPort></N></ModeF>");
     Grid grid(model(32, 32));
     ASSERT_TRUE(grid->DownBitBtnClick());
-    store.applyMode("ModeF", *grid);
+    applyModeTo(store, "ModeF", grid);
     EXPECT_EQ(grid->RowOffset(), 0);
     EXPECT_TRUE(grid->selected(19, 0));
     EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 0, 19)});
@@ -125,17 +125,9 @@ TEST_F(Modes, BadAndOutOfRangeNodesAreSkippedAndCountedWithoutStopping) {
         "<N><InputPort>$1</InputPort><OutputPort>0x1</OutputPort></N>"     // good, hex
         "</ModeS>");
     Grid grid(model(4, 4));
-    EXPECT_EQ(store.applyMode("ModeS", *grid), (ApplyResult{2, 6}));
+    EXPECT_EQ(applyModeTo(store, "ModeS", grid), (ApplyResult{2, 6}));
     EXPECT_EQ(grid.frames(),
               (std::vector<Bytes>{switchFrame(0x52, 2, 3), switchFrame(0x52, 1, 1)}));
-}
-
-TEST_F(Modes, AnEmptyNameChangesNothing) {
-    writeModes("<Mode/>");
-    Grid grid(model(4, 4));
-    select(grid, {{1, 1}});
-    EXPECT_EQ(store.applyMode("", *grid), std::nullopt);
-    EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{1, 1}}));
 }
 
 TEST_F(Modes, DeletingRemovesTheFirstElementOfThatNameOnly) {
@@ -165,9 +157,32 @@ TEST_F(Modes, SavingRefusesNamesThatCannotBeElementNames) {
     const auto before = readBytes(path);
     Grid grid(model(4, 4));
     for (const char* bad : {"Mode a b", "Modex:y", "Mode<", "Other", "Mode&amp;"}) {
-        EXPECT_THROW(store.saveMode(bad, *grid), std::invalid_argument) << bad;
+        EXPECT_THROW(store.saveMode(bad, grid->selectedNodes()), std::invalid_argument) << bad;
     }
     EXPECT_EQ(readBytes(path), before);
+}
+
+TEST_F(Modes, RemovingAllModesKeepsTheRootAndCreatesAMissingFile) {
+    writeModes(
+        "<Mode会议><SwitchNode1><InputPort>2</InputPort><OutputPort>0</OutputPort>"
+        "</SwitchNode1></Mode会议>\n<ModeB/>\n");
+    ASSERT_EQ(store.listModes(), (std::vector<std::string>{"会议", "B"}));
+    store.removeAllModes();
+    EXPECT_TRUE(store.listModes().empty());
+    const std::string after = readBytes(path).value_or("");
+    EXPECT_NE(after.find("MatrixMode"), std::string::npos) << after;
+    EXPECT_EQ(after.find("Mode会议"), std::string::npos) << after;
+
+    const ModeStore fresh(dir.file("new.xml"));
+    fresh.removeAllModes();
+    EXPECT_TRUE(fresh.listModes().empty());
+}
+
+TEST_F(Modes, RemovingAllModesOfAMalformedFileLeavesIt) {
+    const std::string broken = "<MatrixMode><Mode会议></MatrixMode>";
+    writeBytes(path, broken);
+    EXPECT_THROW(store.removeAllModes(), ModeFileError);
+    EXPECT_EQ(readBytes(path), broken);
 }
 
 }  // namespace

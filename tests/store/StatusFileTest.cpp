@@ -1,5 +1,5 @@
-// Matrix status files: the layout written byte for byte, loading with its
-// frames in order, the count test, skipped nodes and saving over old files.
+// Matrix status files: the layout written byte for byte, reading back in node
+// order, the count test, unreadable nodes and saving over old files.
 
 #include <gtest/gtest.h>
 
@@ -21,13 +21,19 @@ protected:
 // Output 1 on input 3 and output 2 closed, on a 4 × 4 matrix.
 const std::vector<Node> kExampleNodes{{0, 2}, {1, 4}};
 
+StatusContent exampleContent() {
+    StatusContent content;
+    content.address = 0x52;
+    content.inputs = 4;
+    content.outputs = 4;
+    content.nodes = kExampleNodes;
+    return content;
+}
+
 TEST_F(StatusFile, SavesTheExampleByteForByte) {
-    Grid grid(model(4, 4));
-    select(grid, kExampleNodes);
-    grid->MatrixInputEditEnable = true;
-    grid->setInputName(0, "摄像机");
-    grid->setInputName(3, "DVD");
-    saveStatusFile(path, *grid);
+    StatusContent content = exampleContent();
+    content.names.inputs = std::vector<std::string>{"摄像机", "", "", "DVD"};
+    saveStatusFile(path, content);
     EXPECT_EQ(readBytes(path),
               "[Matrix Message]\nMatrix Address=82\nMatrixInputNum=4\nMatrixOutputNum=4\n"
               "SwitchNodeNum=2\n"
@@ -35,45 +41,20 @@ TEST_F(StatusFile, SavesTheExampleByteForByte) {
               "[SwitchNode2]\nI=1\nJ=4\n"
               "[MatrixInputStringList]\nInputString0=摄像机\nInputString1=\nInputString2=\n"
               "InputString3=DVD\n");
-    EXPECT_TRUE(grid.frames().empty()) << "saving queues nothing";
 }
 
-TEST_F(StatusFile, LoadsTheExampleBackWithItsFramesInOrder) {
-    {
-        Grid saved(model(4, 4));
-        select(saved, kExampleNodes);
-        saved->ActiveAddress = 0x33;
-        saved->MatrixOutputEditEnable = true;
-        saved->setOutputName(2, "投影");
-        saveStatusFile(path, *saved);
-    }
-    Grid grid(model(4, 4));
-    grid->ActiveAddress = 0x21;
-    select(grid, {{2, 1}, {3, 4}});
-    grid->setInputName(1, "old");
-    const StatusLoadResult result = loadStatusFile(path, *grid);
-    ASSERT_TRUE(result.matched);
-    EXPECT_EQ(result.nodes, (ApplyResult{2, 0}));
-    EXPECT_EQ(grid.frames(), (std::vector<Bytes>{switchFrame(0x21, 2, 0), closeFrame(0x21, 1)}))
-        << "frames carry the current address, not the saved one";
-    EXPECT_EQ(grid->selectedNodes(), kExampleNodes) << "outputs 3 and 4 have no selected cell";
-    EXPECT_TRUE(grid->box(0, 2).checked);
-    EXPECT_TRUE(grid->box(1, 4).checked);
-    EXPECT_EQ(result.inputNames, (std::vector<std::string>{"", "", "", ""}));
-    EXPECT_EQ(result.outputNames, (std::vector<std::string>{"", "", "投影", ""}));
-    EXPECT_EQ(grid->InputNames(), result.inputNames) << "a list saved unused empties the names";
-    EXPECT_EQ(grid->OutputNames(), result.outputNames);
-    EXPECT_FALSE(grid->MatrixOutputEditEnable) << "the window's name fields set the flags";
-}
-
-TEST_F(StatusFile, CycleModeInputsComeBackAsSwitchFramesInAscendingOrder) {
-    Grid saved(model(8, 4));
-    select(saved, {{0, 5}, {0, 1}, {0, 3}});
-    saveStatusFile(path, *saved);
-    Grid grid(model(8, 4));
-    loadStatusFile(path, *grid);
-    EXPECT_EQ(grid.frames(), (std::vector<Bytes>{switchFrame(0x52, 1, 0), switchFrame(0x52, 3, 0),
-                                                 switchFrame(0x52, 5, 0)}));
+TEST_F(StatusFile, ReadsTheExampleBackWithItsNodesInOrderAndAllNames) {
+    StatusContent content = exampleContent();
+    content.address = 0x33;
+    content.nodes = {{0, 5}, {0, 1}, {1, 4}};
+    content.names.outputs = std::vector<std::string>{"", "", "投影", ""};
+    saveStatusFile(path, content);
+    const StatusFileRead read = readStatusFile(path, 4, 4);
+    ASSERT_TRUE(read.matched);
+    EXPECT_EQ(read.nodes, content.nodes) << "node order as saved";
+    EXPECT_EQ(read.unreadable, 0);
+    EXPECT_EQ(read.inputNames, (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(read.outputNames, (std::vector<std::string>{"", "", "投影", ""}));
 }
 
 TEST_F(StatusFile, AcceptsAFileWhenOneCountMatches) {
@@ -90,87 +71,41 @@ TEST_F(StatusFile, AcceptsAFileWhenOneCountMatches) {
     for (const auto& c : cases) {
         writeBytes(path, std::string("[Matrix Message]\n") + c.counts +
                              "SwitchNodeNum=1\n[SwitchNode1]\nI=3\nJ=1\n");
-        Grid grid(model(4, 4));
-        select(grid, {{0, 0}});
-        const StatusLoadResult result = loadStatusFile(path, *grid);
-        EXPECT_EQ(result.matched, c.matched) << c.counts;
-        EXPECT_EQ(grid->selected(3, 1), c.matched) << c.counts;
-        EXPECT_EQ(grid->selected(0, 0), !c.matched) << "a refused file changes nothing";
-        EXPECT_EQ(grid.frames().size(), c.matched ? 1u : 0u) << c.counts;
+        const StatusFileRead read = readStatusFile(path, 4, 4);
+        EXPECT_EQ(read.matched, c.matched) << c.counts;
+        EXPECT_EQ(read.nodes.size(), c.matched ? 1u : 0u) << c.counts;
     }
 }
 
 TEST_F(StatusFile, MissingOrForeignFilesAreRefused) {
-    Grid grid(model(4, 4));
-    select(grid, kExampleNodes);
-    grid->setInputName(0, "keep");
-    EXPECT_FALSE(loadStatusFile(dir.file("missing.ms"), *grid).matched);
+    EXPECT_FALSE(readStatusFile(dir.file("missing.ms"), 4, 4).matched);
     writeBytes(path, "not an ini file at all\n");
-    EXPECT_FALSE(loadStatusFile(path, *grid).matched);
-    EXPECT_EQ(grid->selectedNodes(), kExampleNodes);
-    EXPECT_EQ(grid->InputNames()[0], "keep");
-    EXPECT_TRUE(grid.frames().empty());
+    EXPECT_FALSE(readStatusFile(path, 4, 4).matched);
 }
 
-TEST_F(StatusFile, AFileWithoutNodesClearsEverythingAndSendsNothing) {
-    writeBytes(path, "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=0\n");
-    Grid grid(model(4, 4));
-    select(grid, kExampleNodes);
-    const StatusLoadResult result = loadStatusFile(path, *grid);
-    ASSERT_TRUE(result.matched);
-    EXPECT_EQ(result.nodes, (ApplyResult{0, 0}));
-    EXPECT_TRUE(grid->selectedNodes().empty());
-    EXPECT_TRUE(grid.frames().empty());
-}
-
-TEST_F(StatusFile, NodesBeyondTheFirstPageAreSelectedAndSentAfterReturningToTheFirstPage) {
-    writeBytes(path,
-               "[Matrix Message]\nMatrixInputNum=32\nMatrixOutputNum=32\nSwitchNodeNum=1\n"
-               "[SwitchNode1]\nI=20\nJ=18\n");
-    Grid grid(model(32, 32));
-    ASSERT_TRUE(grid->DownBitBtnClick());
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    ASSERT_TRUE(loadStatusFile(path, *grid).matched);
-    EXPECT_EQ(grid->RowOffset(), 0);
-    EXPECT_EQ(grid->ColumnOffset(), 0);
-    EXPECT_TRUE(grid->selected(20, 18));
-    EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 18, 20)});
-    for (std::int32_t r = 0; r < grid->visibleRows(); ++r) {
-        for (std::int32_t c = 0; c <= grid->visibleColumns(); ++c)
-            EXPECT_FALSE(grid->box(r, c).checked) << r << "," << c;
-    }
-    ASSERT_TRUE(grid->DownBitBtnClick());
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    EXPECT_TRUE(grid->box(4, 2).checked) << "paging shows it ticked";
-}
-
-TEST_F(StatusFile, NodesOutsideTheStateAreSkippedAndCounted) {
+TEST_F(StatusFile, UnreadableNodesAreCountedAndRangeIsLeftToTheCaller) {
     writeBytes(path,
                "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=9\n"
-               "[SwitchNode1]\nI=4\nJ=0\n"     // output not below 4
-               "[SwitchNode2]\nI=0\nJ=5\n"     // input above 4
+               "[SwitchNode1]\nI=4\nJ=0\n"     // output not below 4: the caller skips it
+               "[SwitchNode2]\nI=0\nJ=5\n"     // input above 4: the caller skips it
                "[SwitchNode3]\nI=2\nJ=1\n"     // good
                "[SwitchNode4]\nI=-3\nJ=1\n"    // negative
                "[SwitchNode5]\nI=1\nJ=abc\n"   // unparsable
                "[SwitchNode6]\nI=1\n"          // no J
                "[SwitchNode8]\nI=3\nJ=4\n"     // good; 7 and 9 have no section
                "[SwitchNode10]\nI=1\nJ=1\n");  // beyond SwitchNodeNum, not read
-    Grid grid(model(4, 4));
-    const StatusLoadResult result = loadStatusFile(path, *grid);
-    EXPECT_EQ(result.nodes, (ApplyResult{2, 7}));
-    EXPECT_EQ(grid.frames(), (std::vector<Bytes>{switchFrame(0x52, 1, 2), closeFrame(0x52, 3)}));
-    EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{2, 1}, {3, 4}}));
+    const StatusFileRead read = readStatusFile(path, 4, 4);
+    EXPECT_EQ(read.nodes, (std::vector<Node>{{4, 0}, {0, 5}, {2, 1}, {3, 4}}));
+    EXPECT_EQ(read.unreadable, 5);
 }
 
 TEST_F(StatusFile, AHugeNodeCountIsNotWalkedNodeByNode) {
     writeBytes(path,
                "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=2147483647\n"
                "[switchnode1]\nI=1\nJ=2\n");
-    Grid grid(model(4, 4));
-    const StatusLoadResult result = loadStatusFile(path, *grid);
-    EXPECT_EQ(result.nodes, (ApplyResult{1, 2147483646}));
-    EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 2, 1)})
-        << "section names compare without regard to case";
+    const StatusFileRead read = readStatusFile(path, 4, 4);
+    EXPECT_EQ(read.nodes, (std::vector<Node>{{1, 2}})) << "section names compare without case";
+    EXPECT_EQ(read.unreadable, 2147483646);
 }
 
 TEST_F(StatusFile, SavingOverALongerFileRemovesTheExtraNodesAndKeepsOtherSections) {
@@ -181,9 +116,7 @@ TEST_F(StatusFile, SavingOverALongerFileRemovesTheExtraNodesAndKeepsOtherSection
                "[SwitchNode1]\nI=0\nJ=0\n[SwitchNode2]\nI=1\nJ=0\n[SwitchNode3]\nI=2\nJ=0\n"
                "[SwitchNode4]\nI=3\nJ=0\n[switchnode4]\nI=3\nJ=1\n[SwitchNode04]\nI=0\nJ=0\n"
                "[MatrixInputStringList]\nInputString0=gone\n");
-    Grid grid(model(4, 4));
-    select(grid, kExampleNodes);
-    saveStatusFile(path, *grid);
+    saveStatusFile(path, exampleContent());
     EXPECT_EQ(readBytes(path),
               "[Custom]\nx=1\n"
               "[SwitchNode1]\nI=0\nJ=2\n[SwitchNode2]\nI=1\nJ=4\n"
@@ -193,9 +126,8 @@ TEST_F(StatusFile, SavingOverALongerFileRemovesTheExtraNodesAndKeepsOtherSection
 }
 
 TEST_F(StatusFile, AFailedSaveLeavesNoFile) {
-    Grid grid(model(4, 4));
     const std::string unreachable = dir.file("no such folder/state.ms");
-    EXPECT_THROW(saveStatusFile(unreachable, *grid), IniWriteError);
+    EXPECT_THROW(saveStatusFile(unreachable, exampleContent()), IniWriteError);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 

@@ -11,6 +11,7 @@
 #include "config/ConfigTestUtil.h"
 #include "control/ControlTestUtil.h"
 #include "protocol/Frames.h"
+#include "store/ModeStore.h"
 
 namespace mc::test {
 
@@ -32,6 +33,18 @@ struct ProgramFolder {
 inline void select(Grid& grid, const std::vector<Node>& nodes) {
     grid->applyNodes(nodes);
     grid.frames();
+}
+
+// Reads mode elementName and applies it to the grid as the session does:
+// first page, selection cleared, then the nodes; unreadable nodes count as
+// skipped.
+inline ApplyResult applyModeTo(const ModeStore& store, const std::string& elementName, Grid& grid) {
+    const ModeStore::ModeNodes mode = store.readMode(elementName);
+    grid->returnToFirstPage();
+    grid->clearSelection();
+    ApplyResult result = grid->applyNodes(mode.nodes);
+    result.skipped += mode.unreadable;
+    return result;
 }
 
 }  // namespace mc::test

@@ -10,11 +10,29 @@
 
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
+#include "config/Settings.h"
 #include "control/ControlTestUtil.h"
-#include "control/StartupFiles.h"
 
 namespace mc::test {
 namespace {
+
+// The names file as the session uses it at start-up and at close.
+void loadPortNames(const AppPaths& paths, CrosspointState& state) {
+    const PortNameLists names =
+        readPortNameFile(paths, state.MatrixInputNum(), state.MatrixOutputNum(),
+                         state.MatrixInputEditEnable, state.MatrixOutputEditEnable);
+    for (std::size_t k = 0; names.inputs && k < names.inputs->size(); ++k)
+        state.setInputName(static_cast<std::int32_t>(k), (*names.inputs)[k]);
+    for (std::size_t k = 0; names.outputs && k < names.outputs->size(); ++k)
+        state.setOutputName(static_cast<std::int32_t>(k), (*names.outputs)[k]);
+}
+
+void savePortNames(const AppPaths& paths, const CrosspointState& state) {
+    PortNameLists names;
+    if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
+    if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
+    savePortNameFile(paths, names);
+}
 
 namespace fs = std::filesystem;
 

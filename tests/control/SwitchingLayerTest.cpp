@@ -8,9 +8,9 @@
 #include <stdexcept>
 
 #include "config/IniFile.h"
-#include "control/StartupFiles.h"
-#include "store/StoreTestUtil.h"
+#include "config/Settings.h"
 #include "control/SwitchingLayer.h"
+#include "store/StoreTestUtil.h"
 
 namespace mc::test {
 namespace {
