@@ -69,8 +69,8 @@ struct LayerView {
 struct ConfigChoice {
     std::int32_t comPort = 1;  // 1..20
     std::int32_t baudRate = 9600;
-    std::string model;         // the model shown, to become the model in use
-    NetworkSettings network;   // the "Network Control" section
+    std::string model;        // the model shown, to become the model in use
+    NetworkSettings network;  // the "Network Control" section
 };
 
 // Outcome of loading a status file or a mode.
@@ -118,6 +118,8 @@ public:
     LayerView layer() const { return m_layer; }
     const PortStatus& portStatus() const { return m_portStatus; }
     bool portOpen() const { return Comm1.isOpen(); }
+    // The serial port component, to read its settings.
+    const TComm& port() const { return Comm1; }
     // The queue of the current build, for tests and benchmarks (null before
     // start() and after close()).
     mc::CommandQueue* commandQueue() const { return CommandQueue.get(); }

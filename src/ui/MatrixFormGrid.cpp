@@ -5,9 +5,9 @@
 // line with the state never runs a handler.
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -259,8 +259,8 @@ void TMatrixForm::RightBitBtnClick() {
 
 void TMatrixForm::InputStringEditChange(std::int32_t column) {
     if (column < 0 || column >= static_cast<std::int32_t>(InputNameEdits.size())) return;
-    m_session.InputStringEditChange(column,
-                                    fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
+    m_session.InputStringEditChange(
+        column, fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
 }
 
 void TMatrixForm::OutputStringEditChange(std::int32_t row) {
@@ -306,6 +306,8 @@ void TMatrixForm::inputNameChanged(std::int32_t input) {
     const std::int32_t c = input - m_session.state().ColumnOffset();
     if (c < 0 || c >= static_cast<std::int32_t>(InputNameEdits.size())) return;
     applyNameFields();
+    // The edited field's hint is the input's text: its name, or its number.
+    setHint(InputNameEdits[static_cast<std::size_t>(c)], toQ(m_session.state().inputText(input)));
     applyColumnHints(c);
 }
 
@@ -313,6 +315,8 @@ void TMatrixForm::outputNameChanged(std::int32_t output) {
     const std::int32_t r = screenRowOf(output);
     if (r < 0) return;
     applyNameFields();
+    setHint(OutputNameEdits[static_cast<std::size_t>(r)],
+            toQ(m_session.state().outputText(output)));
     applyRow(r);
 }
 

@@ -14,12 +14,12 @@
 #include <filesystem>
 
 #include "config/ConfigFormTestUtil.h"
-#include "ui/HexEdit.h"
 #include "config/IniFile.h"
-#include "ui/LabeledEdit.h"
-#include "ui/SpinField.h"
 #include "serial/CommsError.h"
 #include "store/ModeStore.h"
+#include "ui/HexEdit.h"
+#include "ui/LabeledEdit.h"
+#include "ui/SpinField.h"
 
 namespace mc {
 namespace {
@@ -129,12 +129,12 @@ TEST_F(ConfigFormTest, CycleFieldIsStoredAtOnceAndReachesTheControlWindow) {
     QLineEdit* cycle = form->CircleTimeSpinEdit->lineEdit();
     typeInto(cycle, QStringLiteral("7"));
     EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "7");
-    EXPECT_EQ(window->state().CircleTime, 7);
+    EXPECT_EQ(window->session().state().CircleTime, 7);
     QTest::keyClicks(cycle, QStringLiteral("50"));
     EXPECT_EQ(cycle->text(), QStringLiteral("750"));
     EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "100")
         << "a value outside 1..100 is stored as the nearest limit";
-    EXPECT_EQ(window->state().CircleTime, 100);
+    EXPECT_EQ(window->session().state().CircleTime, 100);
     loseFocus(cycle);
     EXPECT_EQ(cycle->text(), QStringLiteral("100"));
     form->CancleButton->click();
@@ -145,7 +145,7 @@ TEST_F(ConfigFormTest, TypingModelNamesShowsDefaultsAndStoresNothing) {
     writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
     writeModels(kTwoModels);
     start();
-    ASSERT_FALSE(window->state().MatrixPattern);
+    ASSERT_FALSE(window->session().state().MatrixPattern);
     open();
     ASSERT_FALSE(form->MatrixPatternCheckBox->isChecked());
 
@@ -162,7 +162,7 @@ TEST_F(ConfigFormTest, TypingModelNamesShowsDefaultsAndStoresNothing) {
     EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("Velmoran Matrix"));
 
     EXPECT_EQ(modelText(), kTwoModels) << "no section for any prefix typed";
-    EXPECT_FALSE(window->state().MatrixPattern) << "the control window is untouched";
+    EXPECT_FALSE(window->session().state().MatrixPattern) << "the control window is untouched";
 }
 
 TEST_F(ConfigFormTest, PickingAModelFromTheListShowsIt) {
@@ -186,10 +186,10 @@ TEST_F(ConfigFormTest, OperatorsPatternClickIsStoredAndReachesTheControlWindow) 
     open();
     form->MatrixPatternCheckBox->click();
     EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Stage", "MatrixPattern", ""), "1");
-    EXPECT_TRUE(window->state().MatrixPattern);
+    EXPECT_TRUE(window->session().state().MatrixPattern);
     form->MatrixPatternCheckBox->click();
     EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Stage", "MatrixPattern", ""), "0");
-    EXPECT_FALSE(window->state().MatrixPattern);
+    EXPECT_FALSE(window->session().state().MatrixPattern);
 }
 
 TEST_F(ConfigFormTest, PatternClickUnderAnUnusableNameIsRefused) {
@@ -201,7 +201,7 @@ TEST_F(ConfigFormTest, PatternClickUnderAnUnusableNameIsRefused) {
     form->MatrixPatternCheckBox->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(form->MatrixPatternCheckBox->isChecked()) << "the box goes back";
-    EXPECT_FALSE(window->state().MatrixPattern);
+    EXPECT_FALSE(window->session().state().MatrixPattern);
     EXPECT_EQ(modelText(), kTwoModels);
 }
 
@@ -281,7 +281,7 @@ TEST_F(ConfigFormTest, DeleteOfTheModelInUseLeavesItInUse) {
 TEST_F(ConfigFormTest, ApplyWithAPortThatCannotBeOpenedFallsBackToCom1) {
     writeMain("");
     start();
-    ASSERT_TRUE(window->Comm1.isOpen()) << "COM1 is a pseudo-terminal";
+    ASSERT_TRUE(window->session().port().isOpen()) << "COM1 is a pseudo-terminal";
     open();
     form->ComSelSpinEdit->setValue(3);
     form->BandComboBox->setCurrentIndex(2);
@@ -294,10 +294,10 @@ TEST_F(ConfigFormTest, ApplyWithAPortThatCannotBeOpenedFallsBackToCom1) {
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM1");
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "ComPortNum"), "1");
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "57600");
-    EXPECT_EQ(window->Comm1.CommName(), "COM1");
-    EXPECT_EQ(window->Comm1.BaudRate(), 57600u);
-    EXPECT_TRUE(window->Comm1.isOpen()) << "the rebuilt window opens COM1";
-    EXPECT_TRUE(window->hasState());
+    EXPECT_EQ(window->session().port().CommName(), "COM1");
+    EXPECT_EQ(window->session().port().BaudRate(), 57600u);
+    EXPECT_TRUE(window->session().port().isOpen()) << "the rebuilt window opens COM1";
+    EXPECT_TRUE(window->session().hasState());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->result(), QDialog::Accepted);
 }
@@ -312,8 +312,8 @@ TEST_F(ConfigFormTest, ApplyWithAnErrorBoxNotAnsweredIgnoreKeepsTheChosenPort) {
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM3");
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "ComPortNum"), "3");
     ASSERT_EQ(dialogs.ignoreErrors.size(), 2u) << "Apply's box, then the rebuilt window's";
-    EXPECT_FALSE(window->Comm1.isOpen());
-    EXPECT_TRUE(window->hasState());
+    EXPECT_FALSE(window->session().port().isOpen());
+    EXPECT_TRUE(window->session().hasState());
 }
 
 TEST_F(ConfigFormTest, ApplyWithTheSameModelErasesNamesAndModes) {
@@ -330,9 +330,10 @@ TEST_F(ConfigFormTest, ApplyWithTheSameModelErasesNamesAndModes) {
                "<InputPort>1</InputPort><OutputPort>0</OutputPort></SwitchNode1></Mode会议>"
                "</MatrixMode>\n");
     start();
-    ASSERT_TRUE(window->state().MatrixInputEditEnable);
-    ASSERT_EQ(window->state().InputNames().at(0), "Cam");
-    window->state().CurrentModeName = "Mode会议";
+    ASSERT_TRUE(window->session().state().MatrixInputEditEnable);
+    ASSERT_EQ(window->session().state().InputNames().at(0), "Cam");
+    window->session().applyMode("会议");
+    ASSERT_EQ(window->session().currentModeName(), "Mode会议");
     open();
     EXPECT_EQ(form->ComSelSpinEdit->text(), QStringLiteral("2"));
     EXPECT_EQ(form->BandComboBox->currentText(), QStringLiteral("115200"));
@@ -346,30 +347,30 @@ TEST_F(ConfigFormTest, ApplyWithTheSameModelErasesNamesAndModes) {
     EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall");
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortNum"), "COM2");
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "115200");
-    ASSERT_TRUE(window->hasState());
-    EXPECT_FALSE(window->state().MatrixInputEditEnable);
-    EXPECT_FALSE(window->state().MatrixOutputEditEnable);
-    EXPECT_EQ(window->state().InputNames().at(0), "");
-    EXPECT_EQ(window->state().CurrentModeName, "");
-    EXPECT_EQ(window->MatrixModeComboBox->count(), 0);
+    ASSERT_TRUE(window->session().hasState());
+    EXPECT_FALSE(window->session().state().MatrixInputEditEnable);
+    EXPECT_FALSE(window->session().state().MatrixOutputEditEnable);
+    EXPECT_EQ(window->session().state().InputNames().at(0), "");
+    EXPECT_EQ(window->session().state().CurrentModeName, "");
+    EXPECT_EQ(test::child<QComboBox>(*window, QStringLiteral("MatrixModeComboBox"))->count(), 0);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Hall 汇切台"));
-    EXPECT_TRUE(window->Comm1.isOpen());
-    EXPECT_EQ(window->Comm1.CommName(), "COM2");
+    EXPECT_TRUE(window->session().port().isOpen());
+    EXPECT_EQ(window->session().port().CommName(), "COM2");
 }
 
 TEST_F(ConfigFormTest, ApplyWithAModelWithoutSectionStartsWithTheDefaults) {
     writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
     writeModels(kTwoModels);
     start();
-    ASSERT_EQ(window->state().MatrixInputNum(), 4);
+    ASSERT_EQ(window->session().state().MatrixInputNum(), 4);
     open();
     typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("NoSuch"));
     form->UpDataButton->click();
     EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "NoSuch");
-    ASSERT_TRUE(window->hasState());
-    EXPECT_EQ(window->state().MatrixInputNum(), 32);
-    EXPECT_EQ(window->state().MatrixOutputNum(), 32);
-    EXPECT_EQ(window->state().ActiveAddress, 0x52);
+    ASSERT_TRUE(window->session().hasState());
+    EXPECT_EQ(window->session().state().MatrixInputNum(), 32);
+    EXPECT_EQ(window->session().state().MatrixOutputNum(), 32);
+    EXPECT_EQ(window->session().state().ActiveAddress, 0x52);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("NoSuch 汇切台"));
     EXPECT_EQ(modelText(), kTwoModels) << "Apply creates no model";
 }
@@ -377,11 +378,12 @@ TEST_F(ConfigFormTest, ApplyWithAModelWithoutSectionStartsWithTheDefaults) {
 TEST_F(ConfigFormTest, ApplyStoresTheShownRateForAnUnknownStoredRate) {
     writeMain("[Serial Commucation Set]\nPortNum=COM1\nComPortNum=1\nPortBandRate=19200\n");
     start();
-    EXPECT_EQ(window->Comm1.BaudRate(), 19200u) << "the control window uses it unchanged";
+    EXPECT_EQ(window->session().port().BaudRate(), 19200u)
+        << "the control window uses it unchanged";
     open();
     form->UpDataButton->click();
     EXPECT_EQ(readMain(paths, "Serial Commucation Set", "PortBandRate"), "9600");
-    EXPECT_EQ(window->Comm1.BaudRate(), 9600u);
+    EXPECT_EQ(window->session().port().BaudRate(), 9600u);
 }
 
 TEST_F(ConfigFormTest, ApplyWithAMalformedModeFileReportsItAndRebuildsTheWindow) {
@@ -398,9 +400,9 @@ TEST_F(ConfigFormTest, ApplyWithAMalformedModeFileReportsItAndRebuildsTheWindow)
     EXPECT_TRUE(dialogs.errors[0].contains(QStringLiteral("MatrixMode.xml")))
         << dialogs.errors[0].toStdString();
     EXPECT_EQ(readBytes(paths.modeFile()), broken);
-    ASSERT_TRUE(window->hasState());
-    EXPECT_FALSE(window->GridBoxes.empty()) << "the grid is built again";
-    EXPECT_TRUE(window->Comm1.isOpen());
+    ASSERT_TRUE(window->session().hasState());
+    EXPECT_FALSE((test::gridRows(*window) == 0)) << "the grid is built again";
+    EXPECT_TRUE(window->session().port().isOpen());
     EXPECT_EQ(form->result(), QDialog::Accepted);
 }
 
@@ -428,9 +430,9 @@ TEST_F(ConfigFormTest, ApplyThatCannotWriteStillRebuildsTheWindow) {
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Unable to write to")))
         << dialogs.errors[0].toStdString();
-    ASSERT_TRUE(window->hasState());
-    EXPECT_FALSE(window->GridBoxes.empty());
-    EXPECT_TRUE(window->Comm1.isOpen());
+    ASSERT_TRUE(window->session().hasState());
+    EXPECT_FALSE((test::gridRows(*window) == 0));
+    EXPECT_TRUE(window->session().port().isOpen());
     EXPECT_TRUE(form->isVisible()) << "the dialog stays open after an error";
     EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall")
         << "what was written before the error stays written";
@@ -446,8 +448,8 @@ TEST_F(ConfigFormTest, CancelStoresNothing) {
     form->BandComboBox->setCurrentIndex(3);
     form->CancleButton->click();
     EXPECT_EQ(mainText(), before);
-    EXPECT_EQ(window->Comm1.CommName(), "COM1");
-    EXPECT_TRUE(window->Comm1.isOpen());
+    EXPECT_EQ(window->session().port().CommName(), "COM1");
+    EXPECT_TRUE(window->session().port().isOpen());
 }
 
 }  // namespace

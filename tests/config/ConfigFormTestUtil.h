@@ -20,11 +20,14 @@
 
 #include "config/AppPaths.h"
 #include "config/ConfigTestUtil.h"
-#include "ui/MatrixConfigUnit.h"
-#include "ui/Dialogs.h"
-#include "ui/QXRMainControl.h"
+#include "control/MatrixSession.h"
+#include "serial/UiPoster.h"
+#include "support/FormControls.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPty.h"
+#include "ui/Dialogs.h"
+#include "ui/MatrixConfigUnit.h"
+#include "ui/QXRMainControl.h"
 
 namespace mc::test {
 
@@ -37,6 +40,7 @@ protected:
     ~ConfigFormTest() override {
         form.reset();
         window.reset();
+        session.reset();
     }
 
     // The lines of MatrixConfig.con besides the port map.
@@ -48,10 +52,11 @@ protected:
     void writeModels(const std::string& text) { writeBytes(paths.modelConfigFile(), text); }
 
     void start() {
-        MatrixFormOptions options;
+        SessionOptions options;
         options.startSender = false;
-        window = std::make_unique<TMatrixForm>(paths, dialogs, options);
-        form = std::make_unique<TConfigForm>(*window);
+        session = std::make_unique<MatrixSession>(paths, poster, options);
+        window = std::make_unique<TMatrixForm>(*session, dialogs);
+        form = std::make_unique<TConfigForm>(*session, dialogs, window.get());
     }
     // Opens the dialog as the control window's menu does, leaving it open.
     void open() {
@@ -71,6 +76,8 @@ protected:
     Pty com1;
     Pty com2;
     ScriptedDialogs dialogs;
+    QueuedPoster poster;
+    std::unique_ptr<MatrixSession> session;
     std::unique_ptr<TMatrixForm> window;
     std::unique_ptr<TConfigForm> form;
 };

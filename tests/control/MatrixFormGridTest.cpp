@@ -31,7 +31,7 @@ TEST_F(MatrixFormClicks, ExclusiveOutputMovesItsTickAndClosesWhenEmptied) {
     click(box(1, 6));
     EXPECT_TRUE(box(1, 16)->isChecked());
     EXPECT_EQ(frames(), std::vector<Bytes>{closeFrame(0x52, 1)});
-    EXPECT_EQ(selectedOf(form->state(), 1), std::vector<std::int32_t>{16});
+    EXPECT_EQ(selectedOf(form->session().state(), 1), std::vector<std::int32_t>{16});
 
     // Unticking the ticked close box ticks it again and closes again.
     click(box(1, 16));
@@ -76,20 +76,20 @@ TEST_F(MatrixFormClicks, SelectionMovesAcrossColumnPages) {
     openModel(20, 4, false);
     click(box(1, 1));  // input 2 of output 2
     frames();
-    click(form->RightBitBtn);
+    click(child<QPushButton>(*form, QStringLiteral("RightBitBtn")));
     EXPECT_FALSE(box(1, 1)->isChecked());
     click(box(1, 1));  // input 18
     EXPECT_TRUE(box(1, 1)->isChecked());
     EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 17, 1)});
-    EXPECT_EQ(selectedOf(form->state(), 1), std::vector<std::int32_t>{17});
-    click(form->LeftBitBtn);
+    EXPECT_EQ(selectedOf(form->session().state(), 1), std::vector<std::int32_t>{17});
+    click(child<QPushButton>(*form, QStringLiteral("LeftBitBtn")));
     EXPECT_FALSE(box(1, 1)->isChecked());
     expectTicksMatchState();
 }
 
 TEST_F(MatrixFormClicks, EmptiedOutputOnAPartialPageIsClosedToo) {
     openModel(20, 4, false);
-    click(form->RightBitBtn);
+    click(child<QPushButton>(*form, QStringLiteral("RightBitBtn")));
     // The close box follows the last input: screen column 4.
     EXPECT_EQ(box(2, 4)->text(), QStringLiteral("输出3"));
     EXPECT_FALSE(box(2, 5)->isVisibleTo(form.get()));
@@ -99,14 +99,6 @@ TEST_F(MatrixFormClicks, EmptiedOutputOnAPartialPageIsClosedToo) {
     EXPECT_TRUE(box(2, 4)->isChecked());
     EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 16, 2), closeFrame(0x52, 2)}));
     expectTicksMatchState();
-}
-
-TEST_F(MatrixFormClicks, ReceivedBytesChangeNothing) {
-    TMatrixForm& window = openModel(16, 16, false);
-    const std::uint8_t bytes[] = {0xEB, 0x52, 0x02};
-    window.Comm1ReceiveData(window.Comm1, bytes, 3);
-    EXPECT_TRUE(frames().empty());
-    EXPECT_TRUE(window.state().selectedNodes().empty());
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <csignal>
 #include <filesystem>
 
-#include "ui/AboutBox.h"
 #include "control/MatrixFormTestUtil.h"
-#include "ui/TerminationWatch.h"
 #include "protocol/Frames.h"
+#include "ui/AboutBox.h"
+#include "ui/TerminationWatch.h"
 
 namespace mc::test {
 namespace {
@@ -30,17 +30,17 @@ TEST_F(MatrixFormLife, CloseSavesBothFlagsEvenWhenFalseAndNoNames) {
     EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "0");
     EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
     EXPECT_FALSE(std::filesystem::exists(paths.editListFile()));
-    EXPECT_FALSE(form->Comm1.isOpen());
-    EXPECT_FALSE(form->SenderThread);
-    EXPECT_FALSE(form->CommandQueue);
-    EXPECT_TRUE(form->GridBoxes.empty());
+    EXPECT_FALSE(form->session().port().isOpen());
+    EXPECT_FALSE(form->session().hasState());
+    EXPECT_FALSE(form->session().commandQueue());
+    EXPECT_TRUE((gridRows(*form) == 0));
 }
 
 TEST_F(MatrixFormLife, CloseSavesTheNamesOfTheListsInUseOnly) {
     useModel(4, 4);
     iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString0", "kept");
     TMatrixForm& window = open();
-    window.InputNameEdits[1]->setText(QStringLiteral("Cam 2"));
+    inputEdit(window, 1)->setText(QStringLiteral("Cam 2"));
     window.ExitItemClick();
 
     EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "1");
@@ -77,8 +77,8 @@ TEST_F(MatrixFormLife, MenuCommandsShowTheirDialogs) {
     window.ConfigMenuItemClick();  // none handed over yet: nothing
     window.setAboutBox(&about);
     window.setConfigForm(&config);
-    window.AboutMenuItem->trigger();
-    window.ConfigMenuItem->trigger();
+    child<QAction>(window, QStringLiteral("AboutMenuItem"))->trigger();
+    child<QAction>(window, QStringLiteral("ConfigMenuItem"))->trigger();
     EXPECT_EQ(shown, (std::vector<QDialog*>{&about, &config}));
     window.setAboutBox(nullptr);
     window.setConfigForm(nullptr);
@@ -121,7 +121,7 @@ TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
             EXPECT_EQ(watch.received(), signal);
         }
         EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
-        EXPECT_FALSE(window.Comm1.isOpen());
+        EXPECT_FALSE(window.session().port().isOpen());
         form.reset();
     }
 }
@@ -129,24 +129,22 @@ TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
 TEST_F(MatrixFormLife, RebuildReadsTheNewModelAndStartsAfresh) {
     TMatrixForm& window = open();
     click(box(0, 3));
-    mc::CommandQueue* oldQueue = window.CommandQueue.get();
+    mc::CommandQueue* oldQueue = window.session().commandQueue();
 
     useModel(8, 20, false, 0x52, 9);
     window.MatrixFree();
-    EXPECT_FALSE(window.Comm1.isOpen());
-    EXPECT_TRUE(window.GridBoxes.empty());
-    window.state().CurrentModeName = "ModeX";  // the dialog may still write the state
+    EXPECT_TRUE((gridRows(window) == 0)) << "the window frees its grid; the port is the session's";
     window.RedrawMatrixForm(true);
 
-    EXPECT_NE(window.CommandQueue.get(), oldQueue);
-    EXPECT_TRUE(window.Comm1.isOpen());
+    EXPECT_NE(window.session().commandQueue(), oldQueue);
+    EXPECT_TRUE(window.session().port().isOpen());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("TestMatrix 汇切台"));
-    EXPECT_EQ(window.GridBoxes.size(), 16u);
-    EXPECT_EQ(window.GridBoxes[0].size(), 9u);
-    EXPECT_TRUE(window.DownBitBtn->isVisibleTo(&window));
-    EXPECT_FALSE(window.RightBitBtn->isVisibleTo(&window));
-    EXPECT_TRUE(window.state().selectedNodes().empty());
-    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    EXPECT_EQ(gridRows(window), 16u);
+    EXPECT_EQ(gridColumns(window), 9u);
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isVisibleTo(&window));
+    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isVisibleTo(&window));
+    EXPECT_TRUE(window.session().state().selectedNodes().empty());
+    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
     // Video stays checked across the rebuild, so no layer frame this time.
     EXPECT_EQ(frames(),
               (std::vector<Bytes>{onOffFrame(0x52), onOffFrame(9), setAddressFrame(0x52, 9)}));
@@ -173,10 +171,7 @@ Bytes readMaster(int master, std::size_t count, std::chrono::milliseconds limit)
 }
 
 TEST_F(MatrixFormLife, ClickReachesTheSerialLine) {
-    MatrixFormOptions options;
-    options.poster = &poster;
-    form = std::make_unique<TMatrixForm>(paths, dialogs, options);
-    form->show();
+    open(true);
     click(box(4, 9));
 
     Bytes layer;

@@ -19,27 +19,27 @@ TEST_F(MatrixFormPaging, RowsPageDownAndUpWithTicksFollowingTheState) {
     click(box(5, 16));
     frames();
 
-    click(window.DownBitBtn);
-    EXPECT_EQ(window.state().RowOffset(), 16);
-    EXPECT_TRUE(window.UpBitBtn->isEnabled());
+    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
+    EXPECT_EQ(window.session().state().RowOffset(), 16);
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isEnabled());
     EXPECT_FALSE(box(0, 2)->isChecked());
     click(box(3, 7));  // output 20, input 8
     frames();
-    click(window.DownBitBtn);
-    EXPECT_EQ(window.state().RowOffset(), 32);
-    EXPECT_FALSE(window.DownBitBtn->isEnabled());
+    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
+    EXPECT_EQ(window.session().state().RowOffset(), 32);
+    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isEnabled());
     // Outputs 33..40 in rows 0..7; rows 8..15 and their name fields hidden.
     EXPECT_EQ(box(7, 16)->text(), QStringLiteral("输出40"));
     EXPECT_FALSE(box(8, 0)->isVisibleTo(&window));
-    EXPECT_FALSE(window.OutputNameEdits[8]->isVisibleTo(&window));
-    EXPECT_TRUE(window.OutputNameEdits[7]->isVisibleTo(&window));
+    EXPECT_FALSE(outputEdit(window, 8)->isVisibleTo(&window));
+    EXPECT_TRUE(outputEdit(window, 7)->isVisibleTo(&window));
     expectTicksMatchState();
 
-    click(window.UpBitBtn);
+    click(child<QPushButton>(window, QStringLiteral("UpBitBtn")));
     EXPECT_TRUE(box(3, 7)->isChecked());
-    click(window.UpBitBtn);
-    EXPECT_EQ(window.state().RowOffset(), 0);
-    EXPECT_FALSE(window.UpBitBtn->isEnabled());
+    click(child<QPushButton>(window, QStringLiteral("UpBitBtn")));
+    EXPECT_EQ(window.session().state().RowOffset(), 0);
+    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isEnabled());
     EXPECT_TRUE(box(0, 2)->isChecked() && box(5, 16)->isChecked());
     EXPECT_TRUE(box(8, 0)->isVisibleTo(&window));
     expectTicksMatchState();
@@ -52,26 +52,26 @@ TEST_F(MatrixFormPaging, ColumnsPageRightAndLeftWithLabels) {
     click(box(0, 16));
     frames();
 
-    click(window.RightBitBtn);
-    EXPECT_EQ(window.ColumnLabels[0]->text(), QStringLiteral("17"));
-    EXPECT_EQ(window.ColumnLabels[3]->text(), QStringLiteral("20"));
-    EXPECT_EQ(window.ColumnLabels[4]->text(), QStringLiteral("关闭 "));
-    EXPECT_FALSE(window.ColumnLabels[5]->isVisibleTo(&window));
+    click(child<QPushButton>(window, QStringLiteral("RightBitBtn")));
+    EXPECT_EQ(columnLabel(window, 0)->text(), QStringLiteral("17"));
+    EXPECT_EQ(columnLabel(window, 3)->text(), QStringLiteral("20"));
+    EXPECT_EQ(columnLabel(window, 4)->text(), QStringLiteral("关闭 "));
+    EXPECT_FALSE(columnLabel(window, 5)->isVisibleTo(&window));
     EXPECT_FALSE(box(0, 5)->isVisibleTo(&window));
     EXPECT_TRUE(box(0, 4)->isChecked());  // output 1 closed
     EXPECT_EQ(box(1, 2)->toolTip(), QStringLiteral("19 => 2"));
     // Name fields beyond the last input are hidden.
-    EXPECT_TRUE(window.InputNameEdits[3]->isVisibleTo(&window));
-    EXPECT_FALSE(window.InputNameEdits[4]->isVisibleTo(&window));
-    EXPECT_FALSE(window.RightBitBtn->isEnabled());
-    EXPECT_TRUE(window.LeftBitBtn->isEnabled());
+    EXPECT_TRUE(inputEdit(window, 3)->isVisibleTo(&window));
+    EXPECT_FALSE(inputEdit(window, 4)->isVisibleTo(&window));
+    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isEnabled());
 
-    click(window.LeftBitBtn);
-    EXPECT_EQ(window.ColumnLabels[0]->text(), QStringLiteral("1"));
-    EXPECT_EQ(window.ColumnLabels[16]->text(), QStringLiteral("关闭 "));
+    click(child<QPushButton>(window, QStringLiteral("LeftBitBtn")));
+    EXPECT_EQ(columnLabel(window, 0)->text(), QStringLiteral("1"));
+    EXPECT_EQ(columnLabel(window, 16)->text(), QStringLiteral("关闭 "));
     EXPECT_TRUE(box(0, 16)->isChecked());
-    EXPECT_TRUE(window.InputNameEdits[15]->isVisibleTo(&window));
-    EXPECT_FALSE(window.LeftBitBtn->isEnabled());
+    EXPECT_TRUE(inputEdit(window, 15)->isVisibleTo(&window));
+    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isEnabled());
     expectTicksMatchState();
     EXPECT_TRUE(frames().empty());
 }
@@ -82,20 +82,20 @@ TEST_F(MatrixFormPaging, NamesFollowThePage) {
     iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString17", "Studio");
     TMatrixForm& window = open();
 
-    click(window.DownBitBtn);
-    EXPECT_EQ(window.OutputNameEdits[1]->text(), QStringLiteral("Studio"));
+    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
+    EXPECT_EQ(outputEdit(window, 1)->text(), QStringLiteral("Studio"));
     EXPECT_EQ(box(1, 16)->toolTip(), QStringLiteral("关闭或打开输出端口Studio"));
 
     // A name typed on the second column page belongs to input 17.
-    click(window.RightBitBtn);
-    window.InputNameEdits[0]->setText(QStringLiteral("Cam"));
-    EXPECT_EQ(window.state().InputNames()[16], "Cam");
-    EXPECT_TRUE(window.state().MatrixInputEditEnable);
+    click(child<QPushButton>(window, QStringLiteral("RightBitBtn")));
+    inputEdit(window, 0)->setText(QStringLiteral("Cam"));
+    EXPECT_EQ(window.session().state().InputNames()[16], "Cam");
+    EXPECT_TRUE(window.session().state().MatrixInputEditEnable);
     EXPECT_EQ(box(1, 0)->toolTip(), QStringLiteral("Cam => Studio"));
-    EXPECT_EQ(window.InputNameEdits[0]->toolTip(), QStringLiteral("Cam"));
+    EXPECT_EQ(inputEdit(window, 0)->toolTip(), QStringLiteral("Cam"));
     // Clearing it shows the number again.
-    window.InputNameEdits[0]->clear();
-    EXPECT_EQ(window.InputNameEdits[0]->toolTip(), QStringLiteral("17"));
+    inputEdit(window, 0)->clear();
+    EXPECT_EQ(inputEdit(window, 0)->toolTip(), QStringLiteral("17"));
     EXPECT_EQ(box(1, 0)->toolTip(), QStringLiteral("17 => Studio"));
     EXPECT_EQ(frames().size(), 2u);  // the start-up frames only
 }
@@ -103,17 +103,19 @@ TEST_F(MatrixFormPaging, NamesFollowThePage) {
 TEST_F(MatrixFormPaging, SmallModelHasNoPagingButtons) {
     useModel(8, 4);
     TMatrixForm& window = open();
-    for (QPushButton* button :
-         {window.UpBitBtn, window.DownBitBtn, window.LeftBitBtn, window.RightBitBtn}) {
+    for (QPushButton* button : {child<QPushButton>(window, QStringLiteral("UpBitBtn")),
+                                child<QPushButton>(window, QStringLiteral("DownBitBtn")),
+                                child<QPushButton>(window, QStringLiteral("LeftBitBtn")),
+                                child<QPushButton>(window, QStringLiteral("RightBitBtn"))}) {
         EXPECT_FALSE(button->isVisibleTo(&window));
         EXPECT_FALSE(button->isEnabled());
     }
-    EXPECT_EQ(window.GridBoxes.size(), 4u);
-    EXPECT_EQ(window.GridBoxes[0].size(), 9u);
+    EXPECT_EQ(gridRows(window), 4u);
+    EXPECT_EQ(gridColumns(window), 9u);
     window.DownBitBtnClick();
     window.RightBitBtnClick();
-    EXPECT_EQ(window.state().RowOffset(), 0);
-    EXPECT_EQ(window.state().ColumnOffset(), 0);
+    EXPECT_EQ(window.session().state().RowOffset(), 0);
+    EXPECT_EQ(window.session().state().ColumnOffset(), 0);
 }
 
 }  // namespace

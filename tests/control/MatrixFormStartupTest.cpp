@@ -24,33 +24,37 @@ TEST_F(MatrixFormStartup, FirstRunWithoutModelTable) {
     TMatrixForm& window = open();
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("DefaultMatrix 汇切台"));
-    EXPECT_EQ(window.Comm1.CommName(), "COM1");
-    EXPECT_EQ(window.Comm1.BaudRate(), 9600u);
-    EXPECT_TRUE(window.Comm1.isOpen());
+    EXPECT_EQ(window.session().port().CommName(), "COM1");
+    EXPECT_EQ(window.session().port().BaudRate(), 9600u);
+    EXPECT_TRUE(window.session().port().isOpen());
     EXPECT_TRUE(window.portStatusText().contains(QString::fromStdString(pty.slavePath())));
     EXPECT_TRUE(window.portStatusText().contains(QStringLiteral("9600 bit/s 已打开")));
     EXPECT_TRUE(dialogs.ignoreErrors.empty());
 
     // 32 × 32: 16 rows of 16 input boxes and a close box.
-    ASSERT_EQ(window.GridBoxes.size(), 16u);
-    EXPECT_EQ(window.GridBoxes[0].size(), 17u);
-    EXPECT_EQ(window.ColumnLabels.size(), 17u);
-    EXPECT_EQ(window.ColumnLabels[0]->text(), QStringLiteral(" 1 "));
-    EXPECT_EQ(window.ColumnLabels[16]->text(), QStringLiteral("关闭"));
+    ASSERT_EQ(gridRows(window), 16u);
+    EXPECT_EQ(gridColumns(window), 17u);
+    EXPECT_EQ(columnLabelCount(window), 17u);
+    EXPECT_EQ(columnLabel(window, 0)->text(), QStringLiteral(" 1 "));
+    EXPECT_EQ(columnLabel(window, 16)->text(), QStringLiteral("关闭"));
     EXPECT_EQ(box(2, 16)->text(), QStringLiteral("输出3"));
     EXPECT_EQ(box(2, 16)->toolTip(), QStringLiteral("关闭或打开输出端口3"));
     EXPECT_EQ(box(2, 4)->toolTip(), QStringLiteral("5 => 3"));
     EXPECT_EQ(box(2, 4)->statusTip(), box(2, 4)->toolTip());
 
-    EXPECT_TRUE(window.RightBitBtn->isVisible() && window.RightBitBtn->isEnabled());
-    EXPECT_TRUE(window.DownBitBtn->isVisible() && window.DownBitBtn->isEnabled());
-    EXPECT_TRUE(window.LeftBitBtn->isVisible() && !window.LeftBitBtn->isEnabled());
-    EXPECT_TRUE(window.UpBitBtn->isVisible() && !window.UpBitBtn->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isVisible() &&
+                child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isVisible() &&
+                child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isVisible() &&
+                !child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isVisible() &&
+                !child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isEnabled());
 
-    EXPECT_TRUE(window.VideoRadioButton->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(window, QStringLiteral("VideoRadioButton"))->isChecked());
     EXPECT_EQ(config("System config", "VideoOrAudio"), "1");
     EXPECT_EQ(frames(), (std::vector<Bytes>{onOffFrame(0x52), layerFrame(0x52, 1)}));
-    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
     EXPECT_TRUE(window.statusNote().isEmpty());
 }
 
@@ -76,8 +80,8 @@ TEST_F(MatrixFormStartup, CustomAddressQueuesAddressFramesBeforeTheLayer) {
     TMatrixForm& window = open();
 
     EXPECT_EQ(window.windowTitle(), QStringLiteral("TestMatrix 汇切台"));
-    EXPECT_EQ(window.state().ActiveAddress, 5);
-    EXPECT_TRUE(window.AudioRadioButton->isChecked());
+    EXPECT_EQ(window.session().state().ActiveAddress, 5);
+    EXPECT_TRUE(child<QRadioButton>(window, QStringLiteral("AudioRadioButton"))->isChecked());
     EXPECT_EQ(frames(), (std::vector<Bytes>{onOffFrame(0x52), onOffFrame(5),
                                             setAddressFrame(0x52, 5), layerFrame(5, 2)}));
 }
@@ -88,7 +92,9 @@ TEST_F(MatrixFormStartup, PatternModelDisablesTheLayerButtons) {
     TMatrixForm& window = open();
 
     for (QRadioButton* button :
-         {window.VideoRadioButton, window.AudioRadioButton, window.VideoAndAudioRadioButton}) {
+         {child<QRadioButton>(window, QStringLiteral("VideoRadioButton")),
+          child<QRadioButton>(window, QStringLiteral("AudioRadioButton")),
+          child<QRadioButton>(window, QStringLiteral("VideoAndAudioRadioButton"))}) {
         EXPECT_FALSE(button->isEnabled());
         EXPECT_FALSE(button->isChecked());
     }
@@ -98,9 +104,10 @@ TEST_F(MatrixFormStartup, PatternModelDisablesTheLayerButtons) {
 TEST_F(MatrixFormStartup, StoredLayerOutsideTheRangeChecksNoneAndSendsNothing) {
     setConfig("System config", "VideoOrAudio", "7");
     TMatrixForm& window = open();
-    EXPECT_FALSE(window.VideoRadioButton->isChecked());
-    EXPECT_FALSE(window.AudioRadioButton->isChecked());
-    EXPECT_FALSE(window.VideoAndAudioRadioButton->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(window, QStringLiteral("VideoRadioButton"))->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(window, QStringLiteral("AudioRadioButton"))->isChecked());
+    EXPECT_FALSE(
+        child<QRadioButton>(window, QStringLiteral("VideoAndAudioRadioButton"))->isChecked());
     EXPECT_EQ(frames(), std::vector<Bytes>{onOffFrame(0x52)});
     EXPECT_EQ(config("System config", "VideoOrAudio"), "7");
 }
@@ -120,8 +127,8 @@ TEST_P(MatrixFormCounts, CountsAreClampedWithANoteAndTheGridWorks) {
     useModel(count.inputs, count.outputs);
     TMatrixForm& window = open();
 
-    EXPECT_EQ(window.state().MatrixInputNum(), count.usedInputs);
-    EXPECT_EQ(window.state().MatrixOutputNum(), count.usedOutputs);
+    EXPECT_EQ(window.session().state().MatrixInputNum(), count.usedInputs);
+    EXPECT_EQ(window.session().state().MatrixOutputNum(), count.usedOutputs);
     EXPECT_EQ(!window.statusNote().isEmpty(), count.note) << window.statusNote().toStdString();
     if (count.note) {
         EXPECT_TRUE(window.statusNote().contains(QString::number(count.usedInputs)));
@@ -148,7 +155,7 @@ TEST_F(MatrixFormStartup, PortThatCannotBeOpenedIsIgnoredAndTheWindowWorks) {
     EXPECT_TRUE(detail.contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
         << detail.toStdString();
     EXPECT_TRUE(detail.contains(QString::fromStdString(missing))) << detail.toStdString();
-    EXPECT_FALSE(window.Comm1.isOpen());
+    EXPECT_FALSE(window.session().port().isOpen());
     EXPECT_TRUE(window.portStatusText().contains(QStringLiteral("未打开")));
 
     frames();

@@ -84,8 +84,8 @@ TEST_F(MatrixFormStore, StatusFileNamesReachTheFieldsAndSkippedNodesAreNoted) {
     window.ReadItemClick();
 
     EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 1, 3)});
-    EXPECT_EQ(window.InputNameEdits[1]->text(), QStringLiteral("Cam"));
-    EXPECT_TRUE(window.state().MatrixInputEditEnable);
+    EXPECT_EQ(inputEdit(window, 1)->text(), QStringLiteral("Cam"));
+    EXPECT_TRUE(window.session().state().MatrixInputEditEnable);
     EXPECT_EQ(box(3, 1)->toolTip(), QStringLiteral("Cam => 4"));
     EXPECT_FALSE(box(0, 2)->isChecked());
     EXPECT_TRUE(window.statusNote().contains(QStringLiteral("1")));
@@ -93,7 +93,7 @@ TEST_F(MatrixFormStore, StatusFileNamesReachTheFieldsAndSkippedNodesAreNoted) {
 
 TEST_F(MatrixFormStore, MismatchedOrCancelledStatusFilesChangeNothing) {
     TMatrixForm& window = openRouted();
-    const auto before = window.state().selectedNodes();
+    const auto before = window.session().state().selectedNodes();
 
     window.ReadItemClick();  // cancelled
     window.SaveMatrixStatusItemClick();
@@ -102,7 +102,7 @@ TEST_F(MatrixFormStore, MismatchedOrCancelledStatusFilesChangeNothing) {
     dialogs.openAnswers.push_back(statusFile("missing.ms"));
     window.ReadItemClick();
     EXPECT_EQ(dialogs.messages, std::vector<QString>{QStringLiteral("调用的文件与但前矩阵不匹配")});
-    EXPECT_EQ(window.state().selectedNodes(), before);
+    EXPECT_EQ(window.session().state().selectedNodes(), before);
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(box(0, 2)->isChecked());
 }
@@ -112,31 +112,32 @@ TEST_F(MatrixFormStore, ModeSavedAppliedAndDeleted) {
     answerName(QStringLiteral("会议"));
     window.SaveMatrixModeNClick();
     EXPECT_EQ(dialogs.execs, 1);
-    EXPECT_EQ(window.state().CurrentModeName, "Mode会议");
-    ASSERT_EQ(window.MatrixModeComboBox->count(), 1);
-    EXPECT_EQ(window.MatrixModeComboBox->itemText(0), QStringLiteral("会议"));
-    EXPECT_EQ(window.MatrixModeComboBox->currentIndex(), -1);
+    EXPECT_EQ(window.session().state().CurrentModeName, "Mode会议");
+    ASSERT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->count(), 1);
+    EXPECT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->itemText(0),
+              QStringLiteral("会议"));
+    EXPECT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->currentIndex(), -1);
 
     window.SaveMatrixModeNClick();  // the current mode: no dialog
     EXPECT_EQ(dialogs.execs, 1);
-    EXPECT_EQ(window.MatrixModeComboBox->count(), 1);
+    EXPECT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->count(), 1);
 
     window.NewMatrixModeNClick();
-    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
     EXPECT_FALSE(box(0, 2)->isChecked());
     click(box(3, 3));
     frames();
 
-    window.MatrixModeComboBox->setCurrentIndex(0);
+    child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->setCurrentIndex(0);
     window.MatrixModeComboBoxChange(0);
     EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 2, 0), closeFrame(0x52, 1)}));
     EXPECT_FALSE(box(3, 3)->isChecked());
     expectTicksMatchState();
 
     window.DeleteMatrixModeNClick();
-    EXPECT_EQ(window.MatrixModeComboBox->count(), 0);
-    EXPECT_TRUE(window.state().selectedNodes().empty());
-    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    EXPECT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->count(), 0);
+    EXPECT_TRUE(window.session().state().selectedNodes().empty());
+    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(dialogs.errors.empty());
 }
@@ -146,8 +147,8 @@ TEST_F(MatrixFormStore, CancelledNameDialogSavesNothing) {
     answerName(std::nullopt);
     window.SaveMatrixModeNClick();
     EXPECT_EQ(dialogs.execs, 1);
-    EXPECT_EQ(window.MatrixModeComboBox->count(), 0);
-    EXPECT_TRUE(window.state().CurrentModeName.empty());
+    EXPECT_EQ(child<QComboBox>(window, QStringLiteral("MatrixModeComboBox"))->count(), 0);
+    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
 }
 
 TEST_F(MatrixFormStore, MalformedModeFileIsReportedAndKept) {
@@ -173,10 +174,10 @@ TEST_F(MatrixFormStore, LayerButtonsQueueTheirFrameAndStoreTheChoice) {
     composeLayer(audio, 0x52, 2);
     composeLayer(video, 0x52, 1);
 
-    click(window.VideoRadioButton);  // already checked
+    click(child<QRadioButton>(window, QStringLiteral("VideoRadioButton")));  // already checked
     EXPECT_TRUE(frames().empty());
-    click(window.AudioRadioButton);
-    click(window.VideoRadioButton);
+    click(child<QRadioButton>(window, QStringLiteral("AudioRadioButton")));
+    click(child<QRadioButton>(window, QStringLiteral("VideoRadioButton")));
     EXPECT_EQ(frames(), (std::vector<Bytes>{audio, video}));
     EXPECT_EQ(config("System config", "VideoOrAudio"), "1");
 }

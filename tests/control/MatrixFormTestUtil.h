@@ -28,11 +28,13 @@
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
 #include "control/ControlTestUtil.h"
-#include "ui/Dialogs.h"
-#include "ui/QXRMainControl.h"
+#include "control/MatrixSession.h"
 #include "serial/UiPoster.h"
+#include "support/FormControls.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPty.h"
+#include "ui/Dialogs.h"
+#include "ui/QXRMainControl.h"
 
 namespace mc::test {
 
@@ -45,6 +47,7 @@ protected:
     }
     ~MatrixFormTest() override {
         form.reset();
+        session.reset();
         std::error_code ignored;
         std::filesystem::remove_all(programDir, ignored);
     }
@@ -69,24 +72,33 @@ protected:
         models.commit();
     }
 
-    // Builds and shows the window; its frames stay queued.
-    TMatrixForm& open() {
-        MatrixFormOptions options;
-        options.poster = &poster;
-        options.startSender = false;
-        form = std::make_unique<TMatrixForm>(paths, dialogs, options);
+    // Builds and shows the window on a session whose sender is not started,
+    // so its frames stay queued.
+    TMatrixForm& open(bool startSender = false) {
+        form.reset();
+        session.reset();
+        SessionOptions options;
+        options.startSender = startSender;
+        session = std::make_unique<MatrixSession>(paths, poster, options);
+        form = std::make_unique<TMatrixForm>(*session, dialogs);
         form->show();
         return *form;
     }
 
-    std::vector<Bytes> frames() { return takeFrames(*form->CommandQueue); }
-    QCheckBox* box(std::size_t r, std::size_t c) { return form->GridBoxes.at(r).at(c); }
+    std::vector<Bytes> frames() { return takeFrames(*session->commandQueue()); }
+    QCheckBox* box(std::size_t r, std::size_t c) {
+        return form->findChild<QCheckBox*>(QStringLiteral("GridBox%1_%2").arg(r).arg(c));
+    }
+    template <typename Widget = QWidget>
+    Widget* control(const QString& name) {
+        return child<Widget>(*form, name);
+    }
     void click(QWidget* widget) {
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
     }
     // Every visible box is ticked exactly when the cell it shows is selected.
     void expectTicksMatchState() {
-        const CrosspointState& state = form->state();
+        const CrosspointState& state = session->state();
         for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
             for (std::int32_t c = 0; c <= state.visibleColumns(); ++c) {
                 const BoxView view = state.box(r, c);
@@ -113,6 +125,7 @@ protected:
     Pty pty;
     ScriptedDialogs dialogs;
     QueuedPoster poster;
+    std::unique_ptr<MatrixSession> session;
     std::unique_ptr<TMatrixForm> form;
 };
 

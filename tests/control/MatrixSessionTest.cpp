@@ -1,0 +1,119 @@
+// The control session without any window: route requests, output locks and
+// how the window's clicks, files and modes respect them, and the observers
+// that hear of every change.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/ConfigTestUtil.h"
+#include "config/IniFile.h"
+#include "control/ControlTestUtil.h"
+#include "control/MatrixSession.h"
+#include "store/ModeStore.h"
+#include "support/TestPty.h"
+
+namespace mc::test {
+namespace {
+
+struct Recorder : ISessionObserver {
+    void outputChanged(std::int32_t output) override { outputs.push_back(output); }
+    void lockChanged(std::int32_t output) override { locks.push_back(output); }
+    void inputNameChanged(std::int32_t input) override { inputs.push_back(input); }
+    void rebuilt() override { ++builds; }
+    std::vector<std::int32_t> outputs, locks, inputs;
+    int builds = 0;
+};
+
+class Session : public ::testing::Test {
+protected:
+    Session() {
+        paths.ensureConfigDir();
+        iniWriteString(paths.mainConfigFile(), "Serial Port Map", "COM1", pty.slavePath());
+        IniFile models(paths.modelConfigFile());
+        models.writeInteger("DefaultMatrix", "MatrixInputNum", 8);
+        models.writeInteger("DefaultMatrix", "MatrixOutputNum", 4);
+        models.commit();
+        session.attach(recorder);
+        session.start();
+        frames();  // the start-up frames
+    }
+    ~Session() override { session.detach(recorder); }
+
+    std::vector<Bytes> frames() { return takeFrames(*session.commandQueue()); }
+
+    TempDir dir;
+    AppPaths paths{dir.path()};
+    Pty pty;
+    QueuedPoster poster;
+    MatrixSession session{paths, poster, SessionOptions{nullptr, nullptr, false}};
+    Recorder recorder;
+    const std::string window = MatrixSession::kWindowOwner;
+};
+
+TEST_F(Session, RouteRequestsSwitchAsATickDoesAndRefuseWhatDoesNotExist) {
+    EXPECT_EQ(recorder.builds, 1);
+    EXPECT_TRUE(session.routeOutput("127.0.0.2", 0, 3));
+    EXPECT_TRUE(session.routeOutput("127.0.0.2", 0, 5));
+    EXPECT_TRUE(session.routeOutput("127.0.0.2", 0, 5)) << "the same route is sent again";
+    EXPECT_TRUE(session.routeOutput("127.0.0.2", 2, -1));
+    EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 3, 0), switchFrame(0x52, 5, 0),
+                                            switchFrame(0x52, 5, 0), closeFrame(0x52, 2)}));
+    EXPECT_EQ(selectedOf(session.state(), 0), std::vector<std::int32_t>{5})
+        << "the cycle output becomes exactly that one input";
+    EXPECT_EQ(recorder.outputs, (std::vector<std::int32_t>{0, 0, 0, 2}));
+
+    EXPECT_FALSE(session.routeOutput("127.0.0.2", 4, 0));
+    EXPECT_FALSE(session.routeOutput("127.0.0.2", 1, 8));
+    EXPECT_FALSE(session.routeOutput("127.0.0.2", -1, 0));
+    EXPECT_FALSE(session.routeOutput("127.0.0.2", 1, -2));
+    EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(Session, ALockedOutputRefusesEveryOtherOwner) {
+    ASSERT_TRUE(session.lockOutput("127.0.0.2", 1, LockRequest::Lock));
+    EXPECT_EQ(session.lockOwner(1), "127.0.0.2");
+    EXPECT_FALSE(session.lockOutput("127.0.0.1", 1, LockRequest::Lock));
+    EXPECT_FALSE(session.lockOutput("127.0.0.1", 1, LockRequest::Unlock));
+
+    EXPECT_FALSE(session.routeOutput("127.0.0.1", 1, 2));
+    EXPECT_FALSE(session.CheckBoxClick(1, 2, true));
+    EXPECT_NE(session.note().find("127.0.0.2"), std::string::npos) << session.note();
+    EXPECT_TRUE(frames().empty());
+    EXPECT_TRUE(session.routeOutput("127.0.0.2", 1, 2)) << "the owner still switches";
+    EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 2, 1)});
+
+    EXPECT_TRUE(session.lockOutput(window, 1, LockRequest::ForceUnlock));
+    EXPECT_EQ(session.lockOwner(1), "");
+    EXPECT_TRUE(session.CheckBoxClick(1, 4, true));
+    EXPECT_EQ(recorder.locks, (std::vector<std::int32_t>{1, 1}));
+}
+
+TEST_F(Session, ModesSkipOutputsLockedByOthersAndSayHowMany) {
+    ModeStore(paths.modeFile()).saveMode("Mode会议", {{0, 1}, {1, 2}, {3, 8}});
+    ASSERT_TRUE(session.routeOutput("127.0.0.2", 1, 6));
+    ASSERT_TRUE(session.lockOutput("127.0.0.2", 1, LockRequest::Lock));
+    frames();
+    const LoadOutcome outcome = session.applyMode("会议");
+    EXPECT_EQ(outcome.applied, 2);
+    EXPECT_EQ(outcome.locked, 1);
+    EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 1, 0), closeFrame(0x52, 3)}));
+    EXPECT_EQ(selectedOf(session.state(), 1), std::vector<std::int32_t>{6})
+        << "the locked output keeps its route";
+    EXPECT_NE(session.note().find("锁定"), std::string::npos) << session.note();
+}
+
+TEST_F(Session, LabelsAreNamesCutToTheFieldAndCloseSavesThem) {
+    EXPECT_TRUE(session.setInputName(7, "一二三四五六七八九十一二三四五六七八"));
+    EXPECT_FALSE(session.setInputName(8, "x"));
+    EXPECT_EQ(session.state().InputNames()[7], "一二三四五六七八九十一二三四五六");
+    EXPECT_EQ(recorder.inputs, std::vector<std::int32_t>{7});
+    session.close();
+    EXPECT_EQ(iniReadString(paths.editListFile(), "MatrixInputStringList", "InputString7", ""),
+              "一二三四五六七八九十一二三四五六");
+    EXPECT_FALSE(session.hasState());
+}
+
+}  // namespace
+}  // namespace mc::test
