@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-#include "control/GridViews.h"
 #include "config/StartupSettings.h"
+#include "control/GridViews.h"
 #include "protocol/QXRClass.h"
 
 namespace mc {

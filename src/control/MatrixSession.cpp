@@ -165,9 +165,9 @@ void MatrixSession::build() {
     m_locks.reset(m_state->MatrixOutputNum());
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
     guarded([this] {
-        const PortNameLists names = readPortNameFile(
-            m_paths, m_state->MatrixInputNum(), m_state->MatrixOutputNum(),
-            m_state->MatrixInputEditEnable, m_state->MatrixOutputEditEnable);
+        const PortNameLists names =
+            readPortNameFile(m_paths, m_state->MatrixInputNum(), m_state->MatrixOutputNum(),
+                             m_state->MatrixInputEditEnable, m_state->MatrixOutputEditEnable);
         if (names.inputs) {
             for (std::size_t k = 0; k < names.inputs->size(); ++k)
                 m_state->setInputName(static_cast<std::int32_t>(k), (*names.inputs)[k]);
@@ -209,7 +209,7 @@ void MatrixSession::openPort() {
         m_portStatus.baudRate = Comm1.BaudRate();
         setPortState(PortState::NotOpen);
         if (m_prompts->ignorePortError(error.what(),
-                                      portOpenDetail(error.errorCode(), error.devicePath()))) {
+                                       portOpenDetail(error.errorCode(), error.devicePath()))) {
             Comm1.ClosePort();
         }
     }
@@ -271,8 +271,7 @@ bool MatrixSession::heldByOther(std::int32_t output, const std::string& owner) c
     return !m_locks.allows(output, owner);
 }
 
-bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn,
-                                  bool ticked) {
+bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked) {
     if (!m_state) return false;
     const std::int32_t output = m_state->RowOffset() + screenRow;
     if (screenRow < 0 || screenRow >= m_state->visibleRows() ||
@@ -290,8 +289,7 @@ bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenCol
     return true;
 }
 
-bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output,
-                                std::int32_t input) {
+bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, std::int32_t input) {
     if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
     if (input < -1 || input >= m_state->MatrixInputNum()) return false;
     if (heldByOther(output, owner)) return false;
@@ -305,13 +303,11 @@ void MatrixSession::UpBitBtnClick() {
 }
 
 void MatrixSession::DownBitBtnClick() {
-    if (m_state && m_state->DownBitBtnClick())
-        notify([](ISessionObserver& o) { o.gridChanged(); });
+    if (m_state && m_state->DownBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
 }
 
 void MatrixSession::LeftBitBtnClick() {
-    if (m_state && m_state->LeftBitBtnClick())
-        notify([](ISessionObserver& o) { o.gridChanged(); });
+    if (m_state && m_state->LeftBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
 }
 
 void MatrixSession::RightBitBtnClick() {
@@ -353,8 +349,7 @@ bool MatrixSession::setOutputName(std::int32_t output, std::string text) {
 
 // --- Locks -------------------------------------------------------------------------------
 
-bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output,
-                               LockRequest request) {
+bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, LockRequest request) {
     bool changed = false;
     if (!m_locks.request(output, owner, request, changed)) return false;
     if (changed) notify([output](ISessionObserver& o) { o.lockChanged(output); });

@@ -169,7 +169,8 @@ bool MatrixSession::saveMode() {
     }
     bool saved = false;
     if (!m_state->CurrentModeName.empty()) {
-        saved = guarded([&] { store.saveMode(m_state->CurrentModeName, m_state->selectedNodes()); });
+        saved =
+            guarded([&] { store.saveMode(m_state->CurrentModeName, m_state->selectedNodes()); });
     }
     m_paths.restoreCurrentDirectory();
     notify([](ISessionObserver& o) { o.modeListChanged(); });
@@ -213,7 +214,7 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
             Comm1.OpenPort();
         } catch (const ECommsError& error) {
             if (m_prompts->ignorePortError(error.what(),
-                                          portOpenDetail(error.errorCode(), error.devicePath()))) {
+                                           portOpenDetail(error.errorCode(), error.devicePath()))) {
                 Comm1.ClosePort();
                 writePortFallback(m_paths);
             }

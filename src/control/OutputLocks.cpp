@@ -28,20 +28,20 @@ bool OutputLocks::request(std::int32_t output, const std::string& who, LockReque
     if (output < 0 || output >= size() || who.empty()) return false;
     std::string& holder = m_owners[static_cast<std::size_t>(output)];
     switch (request) {
-    case LockRequest::Lock:
-        if (!holder.empty() && holder != who) return false;
-        changed = holder.empty();
-        holder = who;
-        return true;
-    case LockRequest::Unlock:
-        if (!holder.empty() && holder != who) return false;
-        changed = !holder.empty();
-        holder.clear();
-        return true;
-    case LockRequest::ForceUnlock:
-        changed = !holder.empty();
-        holder.clear();
-        return true;
+        case LockRequest::Lock:
+            if (!holder.empty() && holder != who) return false;
+            changed = holder.empty();
+            holder = who;
+            return true;
+        case LockRequest::Unlock:
+            if (!holder.empty() && holder != who) return false;
+            changed = !holder.empty();
+            holder.clear();
+            return true;
+        case LockRequest::ForceUnlock:
+            changed = !holder.empty();
+            holder.clear();
+            return true;
     }
     return false;
 }

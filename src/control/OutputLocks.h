@@ -33,8 +33,7 @@ public:
     // it is refused or out of range; `changed` tells whether the owner changed
     // (locking one's own lock again, or unlocking an unlocked output, is
     // accepted without a change).
-    bool request(std::int32_t output, const std::string& who, LockRequest request,
-                 bool& changed);
+    bool request(std::int32_t output, const std::string& who, LockRequest request, bool& changed);
 
 private:
     std::vector<std::string> m_owners;

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "config/IniFile.h"
-#include "config/SettingsKeys.h"
 #include "config/PortNameList.h"
+#include "config/SettingsKeys.h"
 
 namespace mc {
 

@@ -7,7 +7,6 @@
 #include <QString>
 #include <string>
 
-
 namespace mc {
 
 inline QString toQ(const std::string& text) {

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "ui/Dialogs.h"
 #include "store/ModeName.h"
 #include "store/ModeStore.h"
+#include "ui/Dialogs.h"
 
 namespace mc {
 

@@ -149,7 +149,8 @@ void TMatrixForm::modeListChanged() {
 // --- Session questions -------------------------------------------------------------
 
 bool TMatrixForm::ignorePortError(const std::string& text, const std::string& detail) {
-    return m_dialogs.ignoreError(this, QString::fromStdString(text), QString::fromStdString(detail));
+    return m_dialogs.ignoreError(this, QString::fromStdString(text),
+                                 QString::fromStdString(detail));
 }
 
 void TMatrixForm::showError(const std::string& text) {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "store/ModeName.h"
-#include "ui/ModeNameUnit.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/ModeNameUnit.h"
 
 namespace mc::test {
 namespace {
