@@ -42,6 +42,8 @@ namespace mc {
 
 inline constexpr std::int32_t kRowPageSize = 16;
 inline constexpr std::int32_t kColumnPageSize = 16;
+// Characters a port name holds (a name field keeps no more).
+inline constexpr std::int32_t kPortNameMaxLength = 16;
 
 class CrosspointState {
 public:

@@ -19,19 +19,17 @@ namespace mc {
 
 namespace {
 
-constexpr std::size_t kNameMaxLength = 16;  // characters of a port name, as the fields keep
-
 std::string clampNote(const CrosspointState& state) {
     return "注意：矩阵型号的端口数超出 1～256 的范围，现按 " +
            std::to_string(state.MatrixInputNum()) + " 路输入、" +
            std::to_string(state.MatrixOutputNum()) + " 路输出使用";
 }
 
-// `text` cut to its first kNameMaxLength characters (UTF-8 code points).
+// `text` cut to its first kPortNameMaxLength characters (UTF-8 code points).
 std::string fieldText(std::string text) {
     std::size_t at = 0;
     for (std::size_t n = 0; at < text.size(); ++n) {
-        if (n == kNameMaxLength) {
+        if (n == static_cast<std::size_t>(kPortNameMaxLength)) {
             text.resize(at);
             break;
         }

@@ -241,9 +241,10 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
     // The matrix is rebuilt from what is stored whatever happened on the way:
     // it never stays with a closed port.
     if (!gridFreed) closePort();
+    // The rebuild tells every observer to make its views again, the mode
+    // list included.
     rebuild();
     m_paths.restoreCurrentDirectory();
-    notify([](ISessionObserver& o) { o.modeListChanged(); });
     return completed;
 }
 

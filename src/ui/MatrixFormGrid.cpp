@@ -23,7 +23,6 @@ namespace mc {
 namespace {
 
 constexpr int kNameFieldWidth = 50;  // W of the layout
-constexpr int kNameMaxLength = 16;   // characters of a port name
 constexpr int kLabelHeight = 30;
 
 void setHint(QWidget* widget, const QString& hint) {
@@ -40,7 +39,7 @@ int nameFieldHeight(QWidget* parent) {
 
 QLineEdit* nameField(QWidget* parent, int width, int height) {
     auto* field = new QLineEdit(parent);
-    field->setMaxLength(kNameMaxLength);
+    field->setMaxLength(kPortNameMaxLength);
     field->resize(width, height);
     return field;
 }
