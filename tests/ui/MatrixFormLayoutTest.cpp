@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "control/MatrixFormTestUtil.h"
+#include "ui/MatrixFormTestUtil.h"
 
 namespace mc::test {
 namespace {
@@ -15,6 +15,10 @@ using MatrixFormLayout = MatrixFormTest;
 
 TEST_F(MatrixFormLayout, SixteenColumnsStartAt29AndStepBy50) {
     TMatrixForm& window = open();  // 32 × 32: 16 columns on screen
+    auto* group = child<QGroupBox>(window, QStringLiteral("GroupBox"));
+    auto* inputGroup = child<QGroupBox>(window, QStringLiteral("InputGroupBox"));
+    auto* caption = child<QLabel>(window, QStringLiteral("InputStaticText"));
+    ASSERT_TRUE(group && inputGroup && caption);
 
     for (std::size_t c = 0; c < 16; ++c) {
         EXPECT_EQ(columnLabel(window, c)->x(), 29 + 50 * static_cast<int>(c)) << c;
@@ -26,44 +30,31 @@ TEST_F(MatrixFormLayout, SixteenColumnsStartAt29AndStepBy50) {
     EXPECT_EQ(box(0, 16)->width(), 70);
     EXPECT_EQ(outputEdit(window, 0)->x(), 899);
     EXPECT_EQ(outputEdit(window, 0)->width(), 56);
-    EXPECT_EQ(child<QGroupBox>(window, QStringLiteral("GroupBox"))->width(), 985);
-    EXPECT_EQ(child<QGroupBox>(window, QStringLiteral("InputGroupBox"))->geometry(),
-              QRect(2, 0, 890,
-                    child<QLabel>(window, QStringLiteral("InputStaticText"))->height() + 30 +
-                        inputEdit(window, 0)->height() + 35));
-    EXPECT_EQ(child<QLabel>(window, QStringLiteral("InputStaticText"))->x(),
-              (890 - child<QLabel>(window, QStringLiteral("InputStaticText"))->width()) / 2);
-    EXPECT_EQ(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->x(), 29);
-    EXPECT_EQ(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->x(), 829);
-    EXPECT_EQ(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->x(), 909);
-    EXPECT_EQ(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->x(), 909);
+    EXPECT_EQ(group->width(), 985);
+    EXPECT_EQ(inputGroup->geometry(),
+              QRect(2, 0, 890, caption->height() + 30 + inputEdit(window, 0)->height() + 35));
+    EXPECT_EQ(caption->x(), (890 - caption->width()) / 2);
+    EXPECT_EQ(button("LeftBitBtn")->x(), 29);
+    EXPECT_EQ(button("RightBitBtn")->x(), 829);
+    EXPECT_EQ(button("UpBitBtn")->x(), 909);
+    EXPECT_EQ(button("DownBitBtn")->x(), 909);
 
     // Rows follow each other by the box height; each output field beside its row.
     const int height = box(0, 0)->height();
-    EXPECT_EQ(box(0, 0)->y(),
-              child<QGroupBox>(window, QStringLiteral("InputGroupBox"))->height() + 10);
+    EXPECT_EQ(box(0, 0)->y(), inputGroup->height() + 10);
     EXPECT_EQ(box(15, 0)->y(), box(0, 0)->y() + 15 * height);
     EXPECT_EQ(outputEdit(window, 15)->y(), box(15, 0)->y());
-    EXPECT_EQ(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->y(),
-              box(15, 0)->y() + height + 10);
-    EXPECT_EQ(child<QGroupBox>(window, QStringLiteral("GroupBox"))->height(),
-              child<QGroupBox>(window, QStringLiteral("InputGroupBox"))->height() + 41 +
-                  15 * height + 50);
+    EXPECT_EQ(button("DownBitBtn")->y(), box(15, 0)->y() + height + 10);
+    EXPECT_EQ(group->height(), inputGroup->height() + 41 + 15 * height + 50);
 
     // The window is exactly as wide as the group, with a fixed size.
     EXPECT_EQ(window.width(), 985);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.centralWidget()->size(),
-              child<QGroupBox>(window, QStringLiteral("GroupBox"))->size());
+    EXPECT_EQ(window.centralWidget()->size(), group->size());
 }
 
 TEST_F(MatrixFormLayout, SmallModelWindowShrinks) {
-    QSize large;
-    {
-        TMatrixForm& window = open();
-        large = window.size();
-    }
-    form.reset();
+    const QSize large = open().size();
     useModel(8, 4);
     TMatrixForm& window = open();
     EXPECT_EQ(box(0, 8)->x(), 429);

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "control/MatrixFormTestUtil.h"
+#include "ui/MatrixFormTestUtil.h"
 
 namespace mc::test {
 namespace {
@@ -19,15 +19,15 @@ TEST_F(MatrixFormPaging, RowsPageDownAndUpWithTicksFollowingTheState) {
     click(box(5, 16));
     frames();
 
-    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
-    EXPECT_EQ(window.session().state().RowOffset(), 16);
-    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isEnabled());
+    click(button("DownBitBtn"));
+    EXPECT_EQ(session->state().RowOffset(), 16);
+    EXPECT_TRUE(button("UpBitBtn")->isEnabled());
     EXPECT_FALSE(box(0, 2)->isChecked());
     click(box(3, 7));  // output 20, input 8
     frames();
-    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
-    EXPECT_EQ(window.session().state().RowOffset(), 32);
-    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isEnabled());
+    click(button("DownBitBtn"));
+    EXPECT_EQ(session->state().RowOffset(), 32);
+    EXPECT_FALSE(button("DownBitBtn")->isEnabled());
     // Outputs 33..40 in rows 0..7; rows 8..15 and their name fields hidden.
     EXPECT_EQ(box(7, 16)->text(), QStringLiteral("输出40"));
     EXPECT_FALSE(box(8, 0)->isVisibleTo(&window));
@@ -35,11 +35,11 @@ TEST_F(MatrixFormPaging, RowsPageDownAndUpWithTicksFollowingTheState) {
     EXPECT_TRUE(outputEdit(window, 7)->isVisibleTo(&window));
     expectTicksMatchState();
 
-    click(child<QPushButton>(window, QStringLiteral("UpBitBtn")));
+    click(button("UpBitBtn"));
     EXPECT_TRUE(box(3, 7)->isChecked());
-    click(child<QPushButton>(window, QStringLiteral("UpBitBtn")));
-    EXPECT_EQ(window.session().state().RowOffset(), 0);
-    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("UpBitBtn"))->isEnabled());
+    click(button("UpBitBtn"));
+    EXPECT_EQ(session->state().RowOffset(), 0);
+    EXPECT_FALSE(button("UpBitBtn")->isEnabled());
     EXPECT_TRUE(box(0, 2)->isChecked() && box(5, 16)->isChecked());
     EXPECT_TRUE(box(8, 0)->isVisibleTo(&window));
     expectTicksMatchState();
@@ -52,7 +52,7 @@ TEST_F(MatrixFormPaging, ColumnsPageRightAndLeftWithLabels) {
     click(box(0, 16));
     frames();
 
-    click(child<QPushButton>(window, QStringLiteral("RightBitBtn")));
+    click(button("RightBitBtn"));
     EXPECT_EQ(columnLabel(window, 0)->text(), QStringLiteral("17"));
     EXPECT_EQ(columnLabel(window, 3)->text(), QStringLiteral("20"));
     EXPECT_EQ(columnLabel(window, 4)->text(), QStringLiteral("关闭 "));
@@ -63,15 +63,15 @@ TEST_F(MatrixFormPaging, ColumnsPageRightAndLeftWithLabels) {
     // Name fields beyond the last input are hidden.
     EXPECT_TRUE(inputEdit(window, 3)->isVisibleTo(&window));
     EXPECT_FALSE(inputEdit(window, 4)->isVisibleTo(&window));
-    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isEnabled());
-    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isEnabled());
+    EXPECT_FALSE(button("RightBitBtn")->isEnabled());
+    EXPECT_TRUE(button("LeftBitBtn")->isEnabled());
 
-    click(child<QPushButton>(window, QStringLiteral("LeftBitBtn")));
+    click(button("LeftBitBtn"));
     EXPECT_EQ(columnLabel(window, 0)->text(), QStringLiteral("1"));
     EXPECT_EQ(columnLabel(window, 16)->text(), QStringLiteral("关闭 "));
     EXPECT_TRUE(box(0, 16)->isChecked());
     EXPECT_TRUE(inputEdit(window, 15)->isVisibleTo(&window));
-    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("LeftBitBtn"))->isEnabled());
+    EXPECT_FALSE(button("LeftBitBtn")->isEnabled());
     expectTicksMatchState();
     EXPECT_TRUE(frames().empty());
 }
@@ -82,15 +82,15 @@ TEST_F(MatrixFormPaging, NamesFollowThePage) {
     iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString17", "Studio");
     TMatrixForm& window = open();
 
-    click(child<QPushButton>(window, QStringLiteral("DownBitBtn")));
+    click(button("DownBitBtn"));
     EXPECT_EQ(outputEdit(window, 1)->text(), QStringLiteral("Studio"));
     EXPECT_EQ(box(1, 16)->toolTip(), QStringLiteral("关闭或打开输出端口Studio"));
 
     // A name typed on the second column page belongs to input 17.
-    click(child<QPushButton>(window, QStringLiteral("RightBitBtn")));
+    click(button("RightBitBtn"));
     inputEdit(window, 0)->setText(QStringLiteral("Cam"));
-    EXPECT_EQ(window.session().state().InputNames()[16], "Cam");
-    EXPECT_TRUE(window.session().state().MatrixInputEditEnable);
+    EXPECT_EQ(session->state().InputNames()[16], "Cam");
+    EXPECT_TRUE(session->state().MatrixInputEditEnable);
     EXPECT_EQ(box(1, 0)->toolTip(), QStringLiteral("Cam => Studio"));
     EXPECT_EQ(inputEdit(window, 0)->toolTip(), QStringLiteral("Cam"));
     // Clearing it shows the number again.
@@ -103,19 +103,16 @@ TEST_F(MatrixFormPaging, NamesFollowThePage) {
 TEST_F(MatrixFormPaging, SmallModelHasNoPagingButtons) {
     useModel(8, 4);
     TMatrixForm& window = open();
-    for (QPushButton* button : {child<QPushButton>(window, QStringLiteral("UpBitBtn")),
-                                child<QPushButton>(window, QStringLiteral("DownBitBtn")),
-                                child<QPushButton>(window, QStringLiteral("LeftBitBtn")),
-                                child<QPushButton>(window, QStringLiteral("RightBitBtn"))}) {
-        EXPECT_FALSE(button->isVisibleTo(&window));
-        EXPECT_FALSE(button->isEnabled());
+    for (const char* name : {"UpBitBtn", "DownBitBtn", "LeftBitBtn", "RightBitBtn"}) {
+        EXPECT_FALSE(button(name)->isVisibleTo(&window)) << name;
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
     }
     EXPECT_EQ(gridRows(window), 4u);
     EXPECT_EQ(gridColumns(window), 9u);
     window.DownBitBtnClick();
     window.RightBitBtnClick();
-    EXPECT_EQ(window.session().state().RowOffset(), 0);
-    EXPECT_EQ(window.session().state().ColumnOffset(), 0);
+    EXPECT_EQ(session->state().RowOffset(), 0);
+    EXPECT_EQ(session->state().ColumnOffset(), 0);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <vector>
 
-#include "config/ConfigFormTestUtil.h"
+#include "ui/ConfigFormTestUtil.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/SpinField.h"

@@ -1,5 +1,6 @@
-// The control window's close, rebuild and termination signals, and one run
-// from a click to the bytes on a pseudo-terminal.
+// The control window's close, rebuild and termination signals, its menu
+// commands and the About box, and one run from a click to the bytes on a
+// pseudo-terminal.
 
 #include <poll.h>
 
@@ -11,9 +12,9 @@
 #include <csignal>
 #include <filesystem>
 
-#include "control/MatrixFormTestUtil.h"
 #include "protocol/Frames.h"
 #include "ui/AboutBox.h"
+#include "ui/MatrixFormTestUtil.h"
 #include "ui/TerminationWatch.h"
 
 namespace mc::test {
@@ -21,35 +22,26 @@ namespace {
 
 using MatrixFormLife = MatrixFormTest;
 
-TEST_F(MatrixFormLife, CloseSavesBothFlagsEvenWhenFalseAndNoNames) {
-    setConfig("Matrix Manage Message", "MatrixInputEditEnable", "0");
-    open();
-    form->close();
-
-    EXPECT_TRUE(form->closed());
-    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "0");
-    EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
-    EXPECT_FALSE(std::filesystem::exists(paths.editListFile()));
-    EXPECT_FALSE(form->session().port().isOpen());
-    EXPECT_FALSE(form->session().hasState());
-    EXPECT_FALSE(form->session().commandQueue());
-    EXPECT_TRUE((gridRows(*form) == 0));
-}
-
-TEST_F(MatrixFormLife, CloseSavesTheNamesOfTheListsInUseOnly) {
+TEST_F(MatrixFormLife, ExitClosesTheSessionWithTheTypedNamesAndFreesTheGrid) {
     useModel(4, 4);
-    iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString0", "kept");
     TMatrixForm& window = open();
     inputEdit(window, 1)->setText(QStringLiteral("Cam 2"));
-    window.ExitItemClick();
+    child<QAction>(window, QStringLiteral("ExitItem"))->trigger();
 
+    EXPECT_TRUE(window.closed());
+    EXPECT_TRUE(session->closed());
+    EXPECT_FALSE(session->portOpen());
+    EXPECT_EQ(gridRows(window), 0u);
     EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "1");
-    EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
-    const std::string list = paths.editListFile();
-    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString0", "<missing>"), "");
-    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString1", "<missing>"), "Cam 2");
-    EXPECT_EQ(iniReadString(list, "MatrixInputStringList", "InputString3", "<missing>"), "");
-    EXPECT_EQ(iniReadString(list, "MatrixOutputStringList", "OutputString0", "<missing>"), "kept");
+    EXPECT_EQ(nameList("MatrixInputStringList", "InputString1"), "Cam 2");
+}
+
+TEST_F(MatrixFormLife, DestroyingWithoutCloseLeavesTheSessionOpen) {
+    open();
+    form.reset();
+    EXPECT_FALSE(session->closed());
+    EXPECT_TRUE(session->portOpen());
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "<missing>");
 }
 
 TEST_F(MatrixFormLife, HangUpShowsTheLineLost) {
@@ -102,12 +94,6 @@ TEST(AboutBox, FixedDialogWithTheProgramsTexts) {
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
-TEST_F(MatrixFormLife, DestroyingWithoutCloseSavesNothing) {
-    open();
-    form.reset();
-    EXPECT_EQ(config("Matrix Manage Message", "MatrixInputEditEnable"), "<missing>");
-}
-
 TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(signal);
@@ -121,38 +107,35 @@ TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
             EXPECT_EQ(watch.received(), signal);
         }
         EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
-        EXPECT_FALSE(window.session().port().isOpen());
-        form.reset();
+        EXPECT_TRUE(session->closed());
     }
 }
 
-TEST_F(MatrixFormLife, RebuildReadsTheNewModelAndStartsAfresh) {
+TEST_F(MatrixFormLife, RebuildMakesTheGridAgain) {
     TMatrixForm& window = open();
     click(box(0, 3));
-    mc::CommandQueue* oldQueue = window.session().commandQueue();
 
     useModel(8, 20, false, 0x52, 9);
     window.MatrixFree();
-    EXPECT_TRUE((gridRows(window) == 0)) << "the window frees its grid; the port is the session's";
+    EXPECT_EQ(gridRows(window), 0u) << "the window frees its grid; the port is the session's";
+    EXPECT_TRUE(session->portOpen());
     window.RedrawMatrixForm(true);
 
-    EXPECT_NE(window.session().commandQueue(), oldQueue);
-    EXPECT_TRUE(window.session().port().isOpen());
+    EXPECT_EQ(session->state().MatrixInputNum(), 8);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("TestMatrix 汇切台"));
     EXPECT_EQ(gridRows(window), 16u);
     EXPECT_EQ(gridColumns(window), 9u);
-    EXPECT_TRUE(child<QPushButton>(window, QStringLiteral("DownBitBtn"))->isVisibleTo(&window));
-    EXPECT_FALSE(child<QPushButton>(window, QStringLiteral("RightBitBtn"))->isVisibleTo(&window));
-    EXPECT_TRUE(window.session().state().selectedNodes().empty());
-    EXPECT_TRUE(window.session().state().CurrentModeName.empty());
-    // Video stays checked across the rebuild, so no layer frame this time.
-    EXPECT_EQ(frames(),
-              (std::vector<Bytes>{onOffFrame(0x52), onOffFrame(9), setAddressFrame(0x52, 9)}));
+    EXPECT_TRUE(button("DownBitBtn")->isVisibleTo(&window));
+    EXPECT_FALSE(button("RightBitBtn")->isVisibleTo(&window));
+    EXPECT_FALSE(box(0, 3)->isChecked());
     EXPECT_EQ(box(0, 0)->toolTip(), QStringLiteral("1 => 1"));
+    expectTicksMatchState();
 
-    const int before = window.width();
+    frames();
+    const int width = window.width();
     window.RedrawMatrixForm(false);
-    EXPECT_EQ(window.width(), before);
+    EXPECT_EQ(window.width(), width);
+    EXPECT_TRUE(frames().empty()) << "no rebuild, so no start-up frames";
 }
 
 // Reads from the pseudo-terminal's master until `count` bytes came or the
@@ -174,10 +157,8 @@ TEST_F(MatrixFormLife, ClickReachesTheSerialLine) {
     open(true);
     click(box(4, 9));
 
-    Bytes layer;
-    composeLayer(layer, 0x52, 1);
     Bytes expected;
-    for (const Bytes& frame : {onOffFrame(0x52), layer, switchFrame(0x52, 9, 4)}) {
+    for (const Bytes& frame : {onOffFrame(0x52), layerFrame(0x52, 1), switchFrame(0x52, 9, 4)}) {
         expected.insert(expected.end(), frame.begin(), frame.end());
     }
     ASSERT_EQ(switchFrame(0x52, 9, 4).size(), 7u);

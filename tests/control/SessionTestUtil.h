@@ -1,0 +1,151 @@
+#pragma once
+
+// Helpers of the session tests and of the window tests built on them: a
+// temporary program folder whose COM1 is a pseudo-terminal, scripted answers
+// to the session's questions, an observer that records what it is told, and a
+// fixture that starts a MatrixSession whose sender is not started, so that the
+// frames it queues stay in its command queue.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/AppPaths.h"
+#include "config/ConfigTestUtil.h"
+#include "config/IniFile.h"
+#include "control/ControlTestUtil.h"
+#include "control/MatrixSession.h"
+#include "control/SessionObserver.h"
+#include "protocol/Frames.h"
+#include "serial/UiPoster.h"
+#include "support/TestPty.h"
+
+namespace mc::test {
+
+inline Bytes layerFrame(std::int32_t address, std::int32_t layer) {
+    Bytes out;
+    composeLayer(out, address, layer);
+    return out;
+}
+
+// A program folder with its configuration folder; COM1 is mapped to a
+// pseudo-terminal, so no test ever opens a real device.
+class ProgramFolder {
+public:
+    ProgramFolder() {
+        paths.ensureConfigDir();
+        setConfig("Serial Port Map", "COM1", pty.slavePath());
+    }
+
+    void setConfig(const std::string& section, const std::string& key, const std::string& value) {
+        iniWriteString(paths.mainConfigFile(), section, key, value);
+    }
+    std::string config(const std::string& section, const std::string& key) const {
+        return iniReadString(paths.mainConfigFile(), section, key, "<missing>");
+    }
+    std::string nameList(const std::string& section, const std::string& key) const {
+        return iniReadString(paths.editListFile(), section, key, "<missing>");
+    }
+    // Makes `name` the model in use with these keys.
+    void useModel(std::int32_t inputs, std::int32_t outputs, bool pattern = false,
+                  std::int32_t address = 0x52, std::int32_t custom = 1,
+                  const std::string& name = "TestMatrix") {
+        setConfig("Matrix Manage Message", "MatrixNowUse", name);
+        IniFile models(paths.modelConfigFile());
+        models.writeInteger(name, "MatrixAddress", address);
+        models.writeInteger(name, "MatrixCustomAddress", custom);
+        models.writeInteger(name, "MatrixInputNum", inputs);
+        models.writeInteger(name, "MatrixOutputNum", outputs);
+        models.writeBool(name, "MatrixPattern", pattern);
+        models.commit();
+    }
+
+    TempDir dir;
+    AppPaths paths{dir.path()};
+    Pty pty;
+};
+
+// Answers the session's questions from a script and records them.
+class ScriptedPrompts final : public ISessionPrompts {
+public:
+    struct PortError {
+        std::string text;
+        std::string detail;
+    };
+
+    bool ignorePortError(const std::string& text, const std::string& detail) override {
+        portErrors.push_back({text, detail});
+        return answerIgnore;
+    }
+    void showError(const std::string& text) override { errors.push_back(text); }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> askModeName() override {
+        ++nameAsks;
+        if (modeNames.empty()) return std::nullopt;
+        std::optional<std::string> answer = modeNames.front();
+        modeNames.pop_front();
+        return answer;
+    }
+
+    bool answerIgnore = true;  // the error box is closed with "&Ignore"
+    // Answers of the mode-name dialog, in order; none left: cancelled.
+    std::deque<std::optional<std::string>> modeNames;
+
+    std::vector<PortError> portErrors;
+    std::vector<std::string> errors;
+    std::vector<std::string> messages;
+    int nameAsks = 0;
+};
+
+// Records the callbacks of the session.
+class SessionEvents final : public ISessionObserver {
+public:
+    void outputChanged(std::int32_t output) override { outputs.push_back(output); }
+    void gridChanged() override { ++grids; }
+    void inputNameChanged(std::int32_t input) override { inputNames.push_back(input); }
+    void outputNameChanged(std::int32_t output) override { outputNames.push_back(output); }
+    void layerChanged() override { ++layers; }
+    void portStatusChanged() override { ++portStates; }
+    void noteChanged() override { ++notes; }
+    void modeListChanged() override { ++modeLists; }
+    void rebuilt() override { ++rebuilds; }
+
+    std::vector<std::int32_t> outputs;
+    std::vector<std::int32_t> inputNames;
+    std::vector<std::int32_t> outputNames;
+    int grids = 0;
+    int layers = 0;
+    int portStates = 0;
+    int notes = 0;
+    int modeLists = 0;
+    int rebuilds = 0;
+};
+
+// A session on a program folder, its prompts scripted and its callbacks
+// recorded; the sender is never started.
+class SessionTest : public ::testing::Test, public ProgramFolder {
+protected:
+    MatrixSession& start() {
+        session =
+            std::make_unique<MatrixSession>(paths, poster, SessionOptions{.startSender = false});
+        session->setPrompts(&prompts);
+        session->attach(events);
+        session->start();
+        return *session;
+    }
+    std::vector<Bytes> frames() { return takeFrames(*session->commandQueue()); }
+    const CrosspointState& state() const { return session->state(); }
+
+    // Declared before the session, which uses them to its end.
+    QueuedPoster poster;
+    ScriptedPrompts prompts;
+    SessionEvents events;
+    std::unique_ptr<MatrixSession> session;
+};
+
+}  // namespace mc::test

@@ -1,0 +1,82 @@
+#pragma once
+
+// Helpers of the control window's tests: a program folder whose COM1 is a
+// pseudo-terminal, scripted dialogs that answer at once and record what they
+// were asked, and a fixture that shows a TMatrixForm on a session whose
+// sender is not started, so that the frames it queues stay in its queue.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include "control/SessionTestUtil.h"
+#include "support/FormControls.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/QXRMainControl.h"
+
+namespace mc::test {
+
+class MatrixFormTest : public ::testing::Test, public ProgramFolder {
+protected:
+    ~MatrixFormTest() override {
+        form.reset();
+        session.reset();
+    }
+
+    // Builds and shows the window on a new session.
+    TMatrixForm& open(bool startSender = false) {
+        form.reset();
+        session.reset();
+        session = std::make_unique<MatrixSession>(paths, poster,
+                                                  SessionOptions{.startSender = startSender});
+        form = std::make_unique<TMatrixForm>(*session, dialogs);
+        form->show();
+        return *form;
+    }
+
+    std::vector<Bytes> frames() { return takeFrames(*session->commandQueue()); }
+    QCheckBox* box(std::size_t r, std::size_t c) { return gridBox(*form, r, c); }
+    QPushButton* button(const char* name) {
+        return child<QPushButton>(*form, QString::fromLatin1(name));
+    }
+    QRadioButton* radio(const char* name) {
+        return child<QRadioButton>(*form, QString::fromLatin1(name));
+    }
+    QComboBox* modeBox() { return child<QComboBox>(*form, QStringLiteral("MatrixModeComboBox")); }
+    void click(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
+    }
+    // Every box is shown exactly when the state shows it, and ticked exactly
+    // when the cell it shows is selected.
+    void expectTicksMatchState() {
+        const CrosspointState& state = session->state();
+        for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
+            for (std::int32_t c = 0; c <= state.visibleColumns(); ++c) {
+                const BoxView view = state.box(r, c);
+                QCheckBox* shown = box(static_cast<std::size_t>(r), static_cast<std::size_t>(c));
+                ASSERT_NE(shown, nullptr);
+                ASSERT_EQ(shown->isVisibleTo(form.get()), view.visible) << r << "," << c;
+                if (!view.visible) continue;
+                const std::int32_t o = state.RowOffset() + r;
+                const std::int32_t k =
+                    c == state.closeColumn() ? state.MatrixInputNum() : state.ColumnOffset() + c;
+                EXPECT_EQ(shown->isChecked(), state.selected(o, k)) << r << "," << c;
+            }
+        }
+    }
+
+    // Declared before the session and the window, which use them to their end.
+    ScriptedDialogs dialogs;
+    QueuedPoster poster;
+    std::unique_ptr<MatrixSession> session;
+    std::unique_ptr<TMatrixForm> form;
+};
+
+}  // namespace mc::test
