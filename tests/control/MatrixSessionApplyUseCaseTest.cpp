@@ -88,7 +88,7 @@ TEST_F(SessionApply, SameModelErasesNamesAndModes) {
     start();
     ASSERT_EQ(state().InputNames().at(0), "Cam");
     ASSERT_TRUE(session->applyMode("会议").done);
-    const int modeLists = events.modeLists;
+    const int rebuilds = events.rebuilds;
 
     EXPECT_TRUE(apply(2, 115200, "Hall"));
     EXPECT_TRUE(prompts.errors.empty());
@@ -105,7 +105,8 @@ TEST_F(SessionApply, SameModelErasesNamesAndModes) {
     EXPECT_EQ(state().InputNames().at(0), "");
     EXPECT_TRUE(session->currentModeName().empty());
     EXPECT_EQ(session->caption(), "Hall 汇切台");
-    EXPECT_EQ(events.modeLists, modeLists + 1);
+    // The rebuild is what tells the windows to read the (now empty) mode list again.
+    EXPECT_EQ(events.rebuilds, rebuilds + 1);
     EXPECT_TRUE(session->portOpen());
     EXPECT_EQ(session->port().CommName(), "COM2");
 }
