@@ -92,6 +92,10 @@ void TMatrixForm::ReadItemClick() {
     guarded([&] {
         const StatusLoadResult result = loadStatusFile(pathFromQ(*file), *m_state);
         m_paths.restoreCurrentDirectory();
+        if (!result.error.empty()) {
+            m_dialogs.showMessage(this, toQ(result.error));
+            return;
+        }
         if (!result.matched) {
             m_dialogs.showMessage(this, kMismatch);
             return;

@@ -14,6 +14,7 @@ const char* const kOutputListSection = "MatrixOutputStringList";
 
 std::vector<std::string> readList(const IniFile& file, const char* section, const char* prefix,
                                   std::int32_t count) {
+    if (count <= 0) return {};
     std::vector<std::string> names(static_cast<std::size_t>(count));
     for (std::int32_t k = 0; k < count; ++k) {
         names[static_cast<std::size_t>(k)] =
@@ -31,11 +32,19 @@ void writeList(IniFile& file, const char* section, const char* prefix,
 }  // namespace
 
 std::vector<std::string> readInputNames(const IniFile& file, const CrosspointState& state) {
-    return readList(file, kInputListSection, "InputString", state.MatrixInputNum());
+    return readInputNames(file, state.MatrixInputNum());
 }
 
 std::vector<std::string> readOutputNames(const IniFile& file, const CrosspointState& state) {
-    return readList(file, kOutputListSection, "OutputString", state.MatrixOutputNum());
+    return readOutputNames(file, state.MatrixOutputNum());
+}
+
+std::vector<std::string> readInputNames(const IniFile& file, std::int32_t count) {
+    return readList(file, kInputListSection, "InputString", count);
+}
+
+std::vector<std::string> readOutputNames(const IniFile& file, std::int32_t count) {
+    return readList(file, kOutputListSection, "OutputString", count);
 }
 
 void writePortNames(IniFile& file, const CrosspointState& state) {

@@ -6,6 +6,7 @@
 // no padding); the value is the name, possibly empty. A missing key reads as
 // an empty name. Writing never removes keys beyond the current counts.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class IniFile;
 // holds them.
 std::vector<std::string> readInputNames(const IniFile& file, const CrosspointState& state);
 std::vector<std::string> readOutputNames(const IniFile& file, const CrosspointState& state);
+// The first count names of each list (none for count <= 0).
+std::vector<std::string> readInputNames(const IniFile& file, std::int32_t count);
+std::vector<std::string> readOutputNames(const IniFile& file, std::int32_t count);
 
 // Writes every name of each list in use (empty ones included).
 void writePortNames(IniFile& file, const CrosspointState& state);

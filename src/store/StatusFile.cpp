@@ -6,8 +6,10 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include "config/IniFile.h"
+#include "config/IniParse.h"
 #include "control/CrosspointState.h"
 #include "store/PortNameList.h"
 
@@ -23,21 +25,22 @@ std::string nodeSection(std::int64_t n) {
     return std::string(kNodePrefix) + std::to_string(n);
 }
 
-// The number n of a section name that a reader of "SwitchNode" + n finds
-// (section names compare without regard to ASCII case): the prefix, then
-// decimal digits without a leading zero. Nothing for any other name.
+// The number n for which section is the name "SwitchNode" + n, as a lookup of
+// that name finds it (ASCII case ignored, as the INI layer compares): the
+// prefix, then n in decimal without sign, blanks or leading zero, n >= 1.
+// Nothing for any other name ("SwitchNode-1", "SwitchNode01", "SwitchNode+1").
 std::optional<std::int64_t> nodeNumber(std::string_view section) {
     if (section.size() <= kNodePrefix.size() || section.size() > kNodePrefix.size() + 10)
         return std::nullopt;
-    for (std::size_t i = 0; i < kNodePrefix.size(); ++i) {
-        const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (fold(section[i]) != fold(kNodePrefix[i])) return std::nullopt;
-    }
+    if (foldAsciiCase(section.substr(0, kNodePrefix.size())) != foldAsciiCase(kNodePrefix))
+        return std::nullopt;
     const std::string_view digits = section.substr(kNodePrefix.size());
     if (digits.front() == '0') return std::nullopt;
     std::int64_t n = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
     return n;
 }
 
@@ -85,40 +88,68 @@ void saveStatusFile(const std::string& path, const CrosspointState& state) {
     file.commit();
 }
 
-StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state) {
-    StatusLoadResult result;
-    const IniFile file(path);
-    const std::int32_t inputs = file.readInteger(kMessageSection, "MatrixInputNum", 0);
-    const std::int32_t outputs = file.readInteger(kMessageSection, "MatrixOutputNum", 0);
-    if (inputs != state.MatrixInputNum() && outputs != state.MatrixOutputNum()) return result;
-    result.matched = true;
+StatusFileContents readStatusFile(const IniFile& file, std::int32_t inputCount,
+                                  std::int32_t outputCount) {
+    StatusFileContents contents;
+    contents.unreadable = file.loadError();
+    if (!contents.unreadable.empty()) return contents;
+    contents.inputNum = file.readInteger(kMessageSection, "MatrixInputNum", 0);
+    contents.outputNum = file.readInteger(kMessageSection, "MatrixOutputNum", 0);
 
     const std::int32_t count = file.readInteger(kMessageSection, kNodeCountKey, 0);
-    std::vector<Node> nodes;
-    int invalid = 0;
     const std::vector<std::int32_t> present = presentNodes(file, count);
-    if (count > 0) invalid += count - static_cast<int>(present.size());
+    if (count > 0) contents.invalid += count - static_cast<int>(present.size());
     for (const std::int32_t number : present) {
         const std::string section = nodeSection(number);
         const Node node{file.readInteger(section, "I", -1), file.readInteger(section, "J", -1)};
-        // Negative: missing or unparsable; applyNodes skips and counts the
-        // rest of the nodes outside the state.
+        // Negative: missing or unparsable.
         if (node.I < 0 || node.J < 0) {
-            ++invalid;
+            ++contents.invalid;
             continue;
         }
-        nodes.push_back(node);
+        contents.nodes.push_back(node);
     }
+    contents.inputNames = readInputNames(file, inputCount);
+    contents.outputNames = readOutputNames(file, outputCount);
+    return contents;
+}
+
+StatusFileContents readStatusFile(const std::string& path, std::int32_t inputCount,
+                                  std::int32_t outputCount) {
+    return readStatusFile(IniFile(path), inputCount, outputCount);
+}
+
+std::string unreadableStatusMessage(const std::string& path, const std::string& reason) {
+    return "无法读取状态文件 " + path + "：" + reason;
+}
+
+StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state) {
+    return loadStatusFile(IniFile(path), state);
+}
+
+StatusLoadResult loadStatusFile(const IniFile& file, CrosspointState& state) {
+    StatusLoadResult result;
+    StatusFileContents contents =
+        readStatusFile(file, state.MatrixInputNum(), state.MatrixOutputNum());
+    if (!contents.unreadable.empty()) {
+        result.error = unreadableStatusMessage(file.path(), contents.unreadable);
+        return result;
+    }
+    if (contents.inputNum != state.MatrixInputNum() &&
+        contents.outputNum != state.MatrixOutputNum())
+        return result;
+    result.matched = true;
 
     state.returnToFirstPage();
     state.clearSelection();
-    result.nodes = state.applyNodes(nodes);
-    result.nodes.skipped += invalid;
+    // applyNodes skips and counts the nodes outside the state.
+    result.nodes = state.applyNodes(contents.nodes);
+    result.nodes.skipped += contents.invalid;
 
-    result.inputNames = readInputNames(file, state);
+    result.inputNames = std::move(contents.inputNames);
     for (std::size_t k = 0; k < result.inputNames.size(); ++k)
         state.setInputName(static_cast<std::int32_t>(k), result.inputNames[k]);
-    result.outputNames = readOutputNames(file, state);
+    result.outputNames = std::move(contents.outputNames);
     for (std::size_t k = 0; k < result.outputNames.size(); ++k)
         state.setOutputName(static_cast<std::int32_t>(k), result.outputNames[k]);
     return result;

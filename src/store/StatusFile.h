@@ -33,6 +33,7 @@
 namespace mc {
 
 class CrosspointState;
+class IniFile;
 
 // Saves the state to path. An existing file is updated, not emptied: the
 // section "Matrix Message" is erased and written anew, the node sections
@@ -44,7 +45,45 @@ class CrosspointState;
 // as it was. Changes nothing in memory.
 void saveStatusFile(const std::string& path, const CrosspointState& state);
 
+// A status file as the loader reads it, before anything is applied.
+struct StatusFileContents {
+    // Not empty: the file exists but cannot be read at all (a folder, a FIFO,
+    // a device, a file over the INI layer's size limit, no permission); the
+    // reason, for the operator (IniFile::loadError). Everything else is then
+    // empty. A missing file is not unreadable: it reads as empty.
+    std::string unreadable;
+    std::int32_t inputNum = 0;   // "MatrixInputNum", 0 when missing
+    std::int32_t outputNum = 0;  // "MatrixOutputNum", 0 when missing
+    // For n = 1 .. "SwitchNodeNum" ascending, the section named exactly
+    // "SwitchNode" + n (decimal, found as IniFile finds a section by name, so
+    // ASCII case is ignored) with "I" and "J" both non-negative. Nodes may
+    // still lie outside a matrix: applyNodes checks them against the state.
+    std::vector<Node> nodes;
+    // Numbers n up to "SwitchNodeNum" without such a section, or whose "I" or
+    // "J" is missing, negative or unparsable. Never negative.
+    int invalid = 0;
+    // "InputString" + n for n below the inputCount asked for, "OutputString"
+    // + n below outputCount; empty when missing.
+    std::vector<std::string> inputNames;
+    std::vector<std::string> outputNames;
+};
+
+// Reads a status file into plain data; changes nothing. inputCount and
+// outputCount are the counts of the matrix the names are for (the state's).
+// Sections such as "SwitchNode-1" or "SwitchNode01" are never nodes.
+StatusFileContents readStatusFile(const IniFile& file, std::int32_t inputCount,
+                                  std::int32_t outputCount);
+StatusFileContents readStatusFile(const std::string& path, std::int32_t inputCount,
+                                  std::int32_t outputCount);
+
+// "无法读取状态文件 <path>：<reason>", the message for an unreadable file.
+std::string unreadableStatusMessage(const std::string& path, const std::string& reason);
+
 struct StatusLoadResult {
+    // Not empty: the file could not be read at all; the message the window
+    // shows (unreadableStatusMessage) instead of the count-mismatch message.
+    // matched is then false and nothing has changed.
+    std::string error;
     // False: the file matches neither the input count nor the output count of
     // the state (a missing or foreign file reads both as 0). Nothing has
     // changed; the window shows "调用的文件与但前矩阵不匹配".
@@ -77,7 +116,10 @@ struct StatusLoadResult {
 // 2. the same for the output name fields with outputNames;
 // 3. re-derives every label, box, field and paging button from the state's
 //    views (first page; controls hidden by a partial last page show again).
-// A file that cannot be read reads as empty (and so mismatches).
+// A missing file reads as empty (and so mismatches); a file that exists but
+// cannot be read gives error.
 StatusLoadResult loadStatusFile(const std::string& path, CrosspointState& state);
+// The same for a file already loaded.
+StatusLoadResult loadStatusFile(const IniFile& file, CrosspointState& state);
 
 }  // namespace mc

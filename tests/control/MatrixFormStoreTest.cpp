@@ -107,6 +107,19 @@ TEST_F(MatrixFormStore, MismatchedOrCancelledStatusFilesChangeNothing) {
     EXPECT_TRUE(box(0, 2)->isChecked());
 }
 
+TEST_F(MatrixFormStore, AStatusFileThatCannotBeReadIsReportedAsSuch) {
+    TMatrixForm& window = openRouted();
+    const auto before = window.state().selectedNodes();
+    std::filesystem::create_directories(paths.statusDir() + "/folder.ms");
+    dialogs.openAnswers.push_back(statusFile("folder.ms"));
+    window.ReadItemClick();
+    EXPECT_EQ(dialogs.messages,
+              std::vector<QString>{QStringLiteral("无法读取状态文件 ") + statusFile("folder.ms") +
+                                   QStringLiteral("：是一个文件夹")});
+    EXPECT_EQ(window.state().selectedNodes(), before);
+    EXPECT_TRUE(frames().empty());
+}
+
 TEST_F(MatrixFormStore, ModeSavedAppliedAndDeleted) {
     TMatrixForm& window = openRouted();
     answerName(QStringLiteral("会议"));

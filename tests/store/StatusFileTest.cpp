@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "config/IniFile.h"
@@ -171,6 +175,77 @@ TEST_F(StatusFile, AHugeNodeCountIsNotWalkedNodeByNode) {
     EXPECT_EQ(result.nodes, (ApplyResult{1, 2147483646}));
     EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 2, 1)})
         << "section names compare without regard to case";
+}
+
+TEST_F(StatusFile, NodesAreFoundByTheirExactSectionNames) {
+    writeBytes(path,
+               "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=1\n"
+               "[SwitchNode1]\nI=0\nJ=1\n"
+               "[SwitchNode-1]\nI=1\nJ=1\n");
+    Grid grid(model(4, 4));
+    const StatusLoadResult result = loadStatusFile(path, *grid);
+    EXPECT_EQ(result.nodes, (ApplyResult{1, 0}));
+    EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{0, 1}}));
+    EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 1, 0)});
+}
+
+TEST_F(StatusFile, NamesThatOnlyLookLikeNodesAreNotNodes) {
+    writeBytes(path,
+               "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=3\n"
+               "[SwitchNode+1]\nI=1\nJ=0\n[SwitchNode01]\nI=1\nJ=1\n[SwitchNode 2]\nI=1\nJ=2\n"
+               "[SwitchNode2x]\nI=1\nJ=3\n[SwitchNode\xEF\xBC\x93]\nI=2\nJ=0\n"  // fullwidth 3
+               "[SWITCHNODE3]\nI=3\nJ=3\n");
+    Grid grid(model(4, 4));
+    const StatusLoadResult result = loadStatusFile(path, *grid);
+    EXPECT_EQ(result.nodes, (ApplyResult{1, 2}));
+    EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{3, 3}}));
+}
+
+TEST_F(StatusFile, ReadingGivesPlainDataAndChangesNothing) {
+    writeBytes(path,
+               "[Matrix Message]\nMatrixInputNum=3\nMatrixOutputNum=2\nSwitchNodeNum=3\n"
+               "[SwitchNode1]\nI=1\nJ=3\n[SwitchNode3]\nI=9\nJ=9\n"
+               "[MatrixInputStringList]\nInputString1=DVD\n");
+    const StatusFileContents contents = readStatusFile(path, 4, 1);
+    EXPECT_EQ(contents.unreadable, "");
+    EXPECT_EQ(contents.inputNum, 3);
+    EXPECT_EQ(contents.outputNum, 2);
+    EXPECT_EQ(contents.nodes, (std::vector<Node>{{1, 3}, {9, 9}}));
+    EXPECT_EQ(contents.invalid, 1);
+    EXPECT_EQ(contents.inputNames, (std::vector<std::string>{"", "DVD", "", ""}));
+    EXPECT_EQ(contents.outputNames, (std::vector<std::string>{""}));
+}
+
+TEST_F(StatusFile, AFileThatCannotBeReadIsReportedWithItsReason) {
+    Grid grid(model(4, 4));
+    select(grid, kExampleNodes);
+    std::filesystem::create_directory(dir.file("folder.ms"));
+    ASSERT_EQ(::mkfifo(dir.file("fifo.ms").c_str(), 0600), 0);
+    {
+        std::ofstream big(dir.file("big.ms"), std::ios::binary);
+        big.seekp(16 * 1024 * 1024);
+        big.put('x');
+    }
+    struct Row {
+        std::string path;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {dir.file("folder.ms"), "是一个文件夹"},
+        {dir.file("fifo.ms"), "是管道或套接字，不是普通文件"},
+        {"/dev/null", "是设备，不是普通文件"},
+        {dir.file("big.ms"), "超过 16 MiB 的大小上限"},
+    };
+    for (const Row& row : rows) {
+        const StatusLoadResult result = loadStatusFile(row.path, *grid);
+        EXPECT_FALSE(result.matched) << row.path;
+        EXPECT_EQ(result.error, "无法读取状态文件 " + row.path + "：" + row.reason);
+        EXPECT_EQ(readStatusFile(row.path, 0, 0).unreadable, row.reason);
+    }
+    EXPECT_EQ(grid->selectedNodes(), kExampleNodes);
+    EXPECT_TRUE(grid.frames().empty());
+    EXPECT_EQ(loadStatusFile(dir.file("missing.ms"), *grid).error, "")
+        << "missing is not unreadable";
 }
 
 TEST_F(StatusFile, SavingOverALongerFileRemovesTheExtraNodesAndKeepsOtherSections) {
