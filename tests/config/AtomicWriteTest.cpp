@@ -198,18 +198,6 @@ pid_t deadPid() {
     return child;
 }
 
-TEST(StaleTempFiles, OwnerIsReadFromTheName) {
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con.tmp1234.1"), 1234);
-    EXPECT_EQ(tempFileOwner(".a.tmp.b.tmp77.0"), 77);
-    EXPECT_EQ(tempFileOwner("MatrixConfig.con.tmp1234.1"), 0) << "no leading dot";
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con.tmp01.1"), 0);
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con.tmp12x.1"), 0);
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con.tmp12."), 0);
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con.tmp.1"), 0);
-    EXPECT_EQ(tempFileOwner(".tmp12.1"), 0) << "no file name before it";
-    EXPECT_EQ(tempFileOwner(".MatrixConfig.con"), 0);
-}
-
 TEST(StaleTempFiles, TheFilesOfAKilledSaveAreRemoved) {
     TempDir dir;
     const std::string dead = std::to_string(deadPid());

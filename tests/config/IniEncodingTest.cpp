@@ -8,7 +8,6 @@
 #include "config/ConfigTestUtil.h"
 #include "config/IniEncoding.h"
 #include "config/IniFile.h"
-#include "config/IniParse.h"
 
 namespace mc {
 namespace {
@@ -149,30 +148,6 @@ TEST(IniEncoding, AUtf8MarkDecidesTheEncoding) {
     writeBytes(path, "\xEF\xBB\xBF[会议室]\n;\xFF\nk=会\n");
     EXPECT_EQ(iniSections(path), std::vector<std::string>{"会议室"});
     EXPECT_EQ(iniReadString(path, "会议室", "k", "d"), "会");
-}
-
-TEST(IniEncoding, Detection) {
-    EXPECT_EQ(detectIniEncoding(""), (IniEncoding{IniCharset::Utf8, false}));
-    EXPECT_EQ(detectIniEncoding("[A]"), (IniEncoding{IniCharset::Utf8, false}));
-    EXPECT_EQ(detectIniEncoding("\xEF\xBB\xBF\xFF"), (IniEncoding{IniCharset::Utf8, true}));
-    EXPECT_EQ(detectIniEncoding("\xFF\xFE"), (IniEncoding{IniCharset::Utf16Le, true}));
-    EXPECT_EQ(detectIniEncoding("\xFE\xFF["), (IniEncoding{IniCharset::Utf16Be, true}));
-    EXPECT_EQ(detectIniEncoding(kGbkMeetingRoom), (IniEncoding{IniCharset::Gb18030, false}));
-}
-
-TEST(IniEncoding, EveryFileSerialisesBackToItsBytes) {
-    const std::string files[] = {
-        "",
-        "\xEF\xBB\xBF",
-        "\xFF\xFE",
-        "\xFE\xFF\x00",
-        "[A]\r\nk=\xFF\r",
-        ";\xBB\xE1\n\r\n\r[\xBB]\n",
-        "\xFF\xFE\x0D\x00\x0D\x00\x0A\x00\x0A",
-        std::string("\xFE\xFF\x00\r\x00\n\xD8\x00\x00[", 10),
-    };
-    for (const std::string& bytes : files)
-        EXPECT_EQ(serializeIni(parseIniBytes(bytes)), bytes);
 }
 
 // Found by fuzz/ini_fuzz: a line added after a UTF-16 file's odd last byte
