@@ -1,6 +1,9 @@
 #include "config/AtomicWrite.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,7 +78,12 @@ TempFile createTempBeside(const std::string& target, const std::string& reported
         std::string name = stem + std::to_string(counter.fetch_add(1));
         const int fd =
             ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) return TempFile(fd, std::move(name));
+        if (fd >= 0) {
+            // Marks the file as being written (removeStaleTempFiles). A file
+            // system without locks still gets its file written.
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            return TempFile(fd, std::move(name));
+        }
         if (errno != EEXIST) throw FileWriteError(reportedPath, errnoText("create temporary file"));
     }
     throw FileWriteError(reportedPath, "create temporary file: no free name");
@@ -104,6 +112,54 @@ void syncFolder(const std::string& folder) {
 
 FileWriteError::FileWriteError(const std::string& path, std::string reason)
     : std::runtime_error("Unable to write to " + path), m_path(path), m_reason(std::move(reason)) {}
+
+long tempFileOwner(std::string_view name) {
+    // ".<name>.tmp<pid>.<n>"
+    if (!name.starts_with('.')) return 0;
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot + 1 == name.size()) return 0;
+    for (const char c : name.substr(dot + 1)) {
+        if (c < '0' || c > '9') return 0;
+    }
+    const auto tmp = name.rfind(".tmp", dot);
+    if (tmp == std::string_view::npos || tmp == 0 || tmp + 4 == dot) return 0;
+    const std::string_view digits = name.substr(tmp + 4, dot - tmp - 4);
+    if (digits.size() > 9 || digits.front() == '0') return 0;
+    long pid = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+int removeStaleTempFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const long pid = tempFileOwner(name);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        // Alive, or maybe alive (EPERM: another user's process): not ours to touch.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const std::string path = folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat opened {};
+        struct stat named {};
+        // Removed only while we hold the lock, and only the file we locked.
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+            ::unlink(path.c_str()) == 0) {
+            ++removed;
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const std::string target = resolveTarget(path);

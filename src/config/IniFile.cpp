@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -24,28 +25,56 @@ constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
 
 enum class LoadResult { Missing, Loaded, Unreadable };
 
+std::string sizeText(off_t bytes) {
+    return std::to_string(bytes / (1024 * 1024)) + " MiB";
+}
+
 // Reads a whole regular file. A path that names nothing (or runs through a
 // regular file) is Missing; anything else that cannot be read, and a file
-// larger than kMaxFileBytes, is Unreadable.
-LoadResult readWholeFile(const std::string& path, std::string& bytes) {
+// larger than kMaxFileBytes, is Unreadable, with the reason in `reason`.
+LoadResult readWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Missing : LoadResult::Unreadable;
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return LoadResult::Missing;
+        reason = std::strerror(errno);
+        return LoadResult::Unreadable;
+    }
     struct stat info {};
-    LoadResult result = LoadResult::Loaded;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
-        result = LoadResult::Unreadable;
+    LoadResult result = LoadResult::Unreadable;
+    if (::fstat(fd, &info) != 0) {
+        reason = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        reason = "是一个文件夹";
+    } else if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        reason = "是管道或套接字，不是普通文件";
+    } else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+        reason = "是设备，不是普通文件";
+    } else if (!S_ISREG(info.st_mode)) {
+        reason = "不是普通文件";
+    } else if (info.st_size > kMaxFileBytes) {
+        reason = "超过 " + sizeText(kMaxFileBytes) + " 的大小上限";
     } else {
+        result = LoadResult::Loaded;
         char buffer[65536];
         for (;;) {
             const ssize_t got = ::read(fd, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0) result = LoadResult::Unreadable;
+            if (got < 0) {
+                reason = std::strerror(errno);
+                result = LoadResult::Unreadable;
+            }
             if (got <= 0) break;
             bytes.append(buffer, static_cast<std::size_t>(got));
+            if (bytes.size() > static_cast<std::size_t>(kMaxFileBytes)) {
+                // Grown while being read.
+                reason = "超过 " + sizeText(kMaxFileBytes) + " 的大小上限";
+                result = LoadResult::Unreadable;
+                break;
+            }
         }
     }
     ::close(fd);
+    if (result != LoadResult::Loaded) bytes.clear();
     return result;
 }
 
@@ -67,6 +96,11 @@ std::string_view withoutTrailingSpaces(std::string_view text) {
     return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
+bool isEmptyLfLine(const IniLine& line) {
+    const bool empty = line.original ? line.original->empty() : line.text.empty();
+    return empty && line.eol == "\n";
+}
+
 // Gives a line that ends the file a line end before something follows it.
 void endLine(IniLine& line, std::string_view eol) {
     if (line.eol.empty()) line.eol = eol;
@@ -80,7 +114,8 @@ IniWriteError::IniWriteError(const std::string& path, std::string reason)
 struct IniFile::Impl {
     std::string path;
     IniDocument document;
-    bool unreadable = false;  // the file exists but could not be read: never replace it
+    // Not empty: the file exists but could not be read (why): never replace it.
+    std::string loadError;
     bool dirty = false;
 
     const IniLine* findKey(std::string_view section, std::string_view key) const {
@@ -105,12 +140,16 @@ struct IniFile::Impl {
 IniFile::IniFile(std::string path) : m_impl(std::make_unique<Impl>()) {
     m_impl->path = std::move(path);
     std::string bytes;
-    const LoadResult loaded = readWholeFile(m_impl->path, bytes);
-    m_impl->unreadable = loaded == LoadResult::Unreadable;
+    std::string reason;
+    const LoadResult loaded = readWholeFile(m_impl->path, bytes, reason);
+    if (loaded == LoadResult::Unreadable) m_impl->loadError = reason.empty() ? "无法读取" : reason;
     if (loaded != LoadResult::Loaded) return;
-    DecodedIniText decoded = decodeIniBytes(bytes);
-    m_impl->document = parseIniText(decoded.text);
-    m_impl->document.hadBom = decoded.hadBom;
+    m_impl->document = parseIniBytes(bytes);
+}
+
+IniFile::IniFile(std::string path, std::string_view bytes) : m_impl(std::make_unique<Impl>()) {
+    m_impl->path = std::move(path);
+    m_impl->document = parseIniBytes(bytes);
 }
 
 IniFile::~IniFile() = default;
@@ -155,8 +194,15 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         line = classifyIniLine(std::move(rewritten), eol);
     } else {
         const std::size_t at = target.keyEnd;
-        endLine(at == 0 ? target.header : target.body[at - 1], document.eol);
-        IniLine line = classifyIniLine(name + "=" + text, document.eol);
+        IniLine& before = at == 0 ? target.header : target.body[at - 1];
+        endLine(before, document.eol);
+        // A CR followed by an empty line that ends in LF would read as one
+        // CRLF, and that line would be lost; the line before it was followed
+        // by that line already, so its line end is safe there.
+        std::string_view eol = document.eol;
+        if (eol == "\r" && at < target.body.size() && isEmptyLfLine(target.body[at]))
+            eol = before.eol;
+        IniLine line = classifyIniLine(name + "=" + text, eol);
         if (line.kind != IniLineKind::Key || line.name != name)
             throw std::invalid_argument("not a storable INI key name: " + name);
         target.keys.try_emplace(foldAsciiCase(line.name), at);
@@ -200,15 +246,26 @@ void IniFile::eraseSection(std::string_view section) {
     m_impl->dirty = true;
 }
 
+const std::string& IniFile::loadError() const {
+    return m_impl->loadError;
+}
+
+std::optional<std::string> IniFile::bytes() const {
+    return serializeIni(m_impl->document);
+}
+
 bool IniFile::dirty() const {
     return m_impl->dirty;
 }
 
 void IniFile::commit() {
     if (!m_impl->dirty) return;
-    if (m_impl->unreadable) throw IniWriteError(m_impl->path, "the existing file cannot be read");
+    if (!m_impl->loadError.empty())
+        throw IniWriteError(m_impl->path, "the existing file cannot be read: " + m_impl->loadError);
+    const std::optional<std::string> bytes = serializeIni(m_impl->document);
+    if (!bytes) throw IniWriteError(m_impl->path, "no GB18030 converter on this system");
     try {
-        writeFileAtomically(m_impl->path, serializeIni(m_impl->document));
+        writeFileAtomically(m_impl->path, *bytes);
     } catch (const FileWriteError& error) {
         throw IniWriteError(m_impl->path, error.reason());
     }

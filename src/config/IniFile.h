@@ -39,11 +39,14 @@ public:
 std::optional<std::int32_t> parseIniInteger(std::string_view text);
 
 // One INI file, loaded on construction (a missing file reads as empty). A file
-// that exists but cannot be loaded (a folder, an unreadable file, a file over
-// 16 MiB) also reads as empty, and commit() refuses to replace it.
-// Strings going in and out are UTF-8; a file that is not valid UTF-8 is read
-// as GB18030, and written back whole in UTF-8 when it is written to. A UTF-8
-// byte-order mark is skipped on reading and kept on writing.
+// that exists but cannot be loaded (a folder, a FIFO, a device, an unreadable
+// file, a file over 16 MiB) also reads as empty, loadError() says why, and
+// commit() refuses to replace it.
+// Strings going in and out are UTF-8. The file keeps its encoding
+// (IniEncoding.h): UTF-16 with its byte-order mark in either order, UTF-8
+// with or without a mark, and a file that is not valid UTF-8 is GBK, read and
+// written as GB18030. Changed and new lines are encoded so; every other line
+// keeps its bytes, bytes invalid in the encoding included.
 //
 // Names passed in lose surrounding blanks. Text written (names and values)
 // has each line break replaced by a space, so that no write can add lines,
@@ -60,6 +63,9 @@ std::optional<std::int32_t> parseIniInteger(std::string_view text);
 class IniFile {
 public:
     explicit IniFile(std::string path);
+    // A file whose bytes are given instead of read from path (tests, fuzzing);
+    // commit() writes to path as usual.
+    IniFile(std::string path, std::string_view bytes);
     ~IniFile();
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;
@@ -84,6 +90,12 @@ public:
     std::vector<std::string> sections() const;
     // Removes the first section of that name with its keys; comment lines stay.
     void eraseSection(std::string_view section);
+
+    // Empty when the file was loaded or is missing; else why it exists but
+    // could not be read, e.g. "是一个文件夹" (Chinese, for the operator).
+    const std::string& loadError() const;
+    // The bytes commit() would write; nullopt when they cannot be encoded.
+    std::optional<std::string> bytes() const;
 
     // Whether writes are waiting for commit().
     bool dirty() const;

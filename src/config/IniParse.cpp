@@ -12,20 +12,51 @@ bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-// Splits off the first line of text; returns its line end ("" at the end of
-// text without one) as a view of static storage.
-std::string_view takeLine(std::string_view& text, std::string_view& line) {
-    const auto end = text.find_first_of("\r\n");
-    if (end == std::string_view::npos) {
-        line = text;
-        text = {};
-        return "";
+// Files the program writes: UTF-8 without a mark; every line as it is.
+const IniLineCodec& utf8Codec() {
+    static const IniLineCodec codec(IniCharset::Utf8);
+    return codec;
+}
+
+// Adds one line to the end of the document.
+void appendLine(IniDocument& document, IniLine line) {
+    if (line.kind == IniLineKind::Section) {
+        document.sectionIndex.try_emplace(foldAsciiCase(line.name), document.sections.size());
+        IniSection& section = document.sections.emplace_back();
+        section.header = std::move(line);
+    } else if (document.sections.empty()) {
+        document.preamble.push_back(std::move(line));
+    } else {
+        IniSection& section = document.sections.back();
+        if (line.kind == IniLineKind::Key) {
+            section.keys.try_emplace(foldAsciiCase(line.name), section.body.size());
+            section.keyEnd = section.body.size() + 1;
+        }
+        section.body.push_back(std::move(line));
     }
-    line = text.substr(0, end);
-    std::string_view eol = "\n";
-    if (text[end] == '\r') eol = (end + 1 < text.size() && text[end + 1] == '\n') ? "\r\n" : "\r";
-    text.remove_prefix(end + eol.size());
-    return eol;
+}
+
+IniDocument parseLines(std::string_view bytes, const IniEncoding& encoding,
+                       const IniLineCodec& codec) {
+    IniDocument document;
+    document.encoding = encoding;
+    bool eolSeen = false;
+    while (!bytes.empty()) {
+        std::string_view content;
+        const std::string_view eol = codec.takeLine(bytes, content);
+        if (!eolSeen && !eol.empty()) {
+            document.eol = eol;
+            eolSeen = true;
+        }
+        if (codec.roundTripsAsIs(content)) {
+            appendLine(document, classifyIniLine(std::string(content), eol));
+        } else {
+            IniLine line = classifyIniLine(codec.decode(content), eol);
+            line.original = std::string(content);
+            appendLine(document, std::move(line));
+        }
+    }
+    return document;
 }
 
 }  // namespace
@@ -71,38 +102,30 @@ IniLine classifyIniLine(std::string text, std::string_view eol) {
     return line;
 }
 
-IniDocument parseIniText(std::string_view text) {
-    IniDocument document;
-    bool eolSeen = false;
-    while (!text.empty()) {
-        std::string_view content;
-        const std::string_view eol = takeLine(text, content);
-        if (!eolSeen && !eol.empty()) {
-            document.eol = eol;
-            eolSeen = true;
-        }
-        IniLine line = classifyIniLine(std::string(content), eol);
-        if (line.kind == IniLineKind::Section) {
-            document.sectionIndex.try_emplace(foldAsciiCase(line.name), document.sections.size());
-            IniSection& section = document.sections.emplace_back();
-            section.header = std::move(line);
-        } else if (document.sections.empty()) {
-            document.preamble.push_back(std::move(line));
-        } else {
-            IniSection& section = document.sections.back();
-            if (line.kind == IniLineKind::Key) {
-                section.keys.try_emplace(foldAsciiCase(line.name), section.body.size());
-                section.keyEnd = section.body.size() + 1;
-            }
-            section.body.push_back(std::move(line));
-        }
+IniDocument parseIniBytes(std::string_view bytes) {
+    const IniEncoding encoding = detectIniEncoding(bytes);
+    bytes.remove_prefix(iniBom(encoding).size());
+    if (encoding.charset == IniCharset::Utf8) return parseLines(bytes, encoding, utf8Codec());
+    const IniLineCodec codec(encoding.charset);
+    std::string_view tail;
+    if (bytes.size() % codec.unitSize() != 0) {
+        tail = bytes.substr(bytes.size() - 1);
+        bytes.remove_suffix(1);
     }
+    IniDocument document = parseLines(bytes, encoding, codec);
+    document.tail = std::string(tail);
     return document;
 }
 
-std::string serializeIni(const IniDocument& document) {
-    std::size_t size = 3;
-    const auto measure = [&size](const IniLine& line) { size += line.text.size() + 2; };
+IniDocument parseIniText(std::string_view text) {
+    return parseLines(text, IniEncoding{}, utf8Codec());
+}
+
+std::optional<std::string> serializeIni(const IniDocument& document) {
+    std::size_t size = 4;
+    const auto measure = [&size](const IniLine& line) {
+        size += (line.original ? line.original->size() : line.text.size()) + 2;
+    };
     for (const IniLine& line : document.preamble)
         measure(line);
     for (const IniSection& section : document.sections) {
@@ -111,12 +134,44 @@ std::string serializeIni(const IniDocument& document) {
             measure(line);
     }
 
+    const bool utf8 = document.encoding.charset == IniCharset::Utf8;
+    std::optional<IniLineCodec> ownCodec;
+    if (!utf8) ownCodec.emplace(document.encoding.charset);
+    const IniLineCodec& codec = utf8 ? utf8Codec() : *ownCodec;
+    // Line ends in the file's encoding, encoded once.
+    std::string eols[4];
+    const std::string_view eolTexts[4] = {"", "\n", "\r\n", "\r"};
+    for (std::size_t k = 0; k < 4; ++k) {
+        std::optional<std::string> encoded = codec.encode(eolTexts[k]);
+        if (!encoded) return std::nullopt;
+        eols[k] = std::move(*encoded);
+    }
+    const auto eolBytes = [&](std::string_view eol) -> const std::string& {
+        return eols[eol == "\n" ? 1 : eol == "\r\n" ? 2 : eol == "\r" ? 3 : 0];
+    };
+
     std::string bytes;
-    bytes.reserve(size);
-    if (document.hadBom) bytes += "\xEF\xBB\xBF";
-    const auto append = [&bytes](const IniLine& line) {
-        bytes += line.text;
-        bytes += line.eol;
+    bytes.reserve(utf8 ? size : size * 2);
+    bytes += iniBom(document.encoding);
+    bool ok = true;
+    std::string_view previousEol;
+    const auto append = [&](const IniLine& line) {
+        const bool empty = line.original ? line.original->empty() : line.text.empty();
+        // After a CR, an empty line ending in LF would read as part of a CRLF
+        // (only where erasing a section brought the two together).
+        std::string_view eol = line.eol;
+        if (previousEol == "\r" && empty && eol == "\n") eol = "\r\n";
+        previousEol = eol;
+        if (line.original) {
+            bytes += *line.original;
+        } else if (utf8) {
+            bytes += line.text;
+        } else if (std::optional<std::string> encoded = codec.encode(line.text)) {
+            bytes += *encoded;
+        } else {
+            ok = false;
+        }
+        bytes += eolBytes(eol);
     };
     for (const IniLine& line : document.preamble)
         append(line);
@@ -125,6 +180,8 @@ std::string serializeIni(const IniDocument& document) {
         for (const IniLine& line : section.body)
             append(line);
     }
+    if (!ok) return std::nullopt;
+    bytes += document.tail;
     return bytes;
 }
 

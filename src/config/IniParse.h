@@ -3,6 +3,9 @@
 // The in-memory form of an INI file: every line kept byte for byte (so that a
 // rewrite changes only the lines written to), grouped by section, with the
 // section and key names indexed once so that lookups do not scan the file.
+// Lines are split in the file's encoding (IniEncoding.h) and each is decoded
+// to UTF-8 on its own; a line read from the file keeps its original bytes
+// until it is changed, and is written back with them.
 //
 // Format, as Windows installations read these files:
 // - Lines end in CRLF, LF or CR. Blanks are space, tab and vertical tab.
@@ -20,17 +23,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "config/IniEncoding.h"
 
 namespace mc {
 
 enum class IniLineKind : std::uint8_t { Blank, Comment, Section, Key, Other };
 
 struct IniLine {
-    std::string text;      // the line as in the file, without its line end
+    // The line's text in UTF-8 without its line end (bytes invalid in the
+    // file's encoding replaced by U+FFFD).
+    std::string text;
+    // The line's bytes in the file, without the line end, when encoding text
+    // would not give them back (other encodings, invalid bytes); written back
+    // instead of text. Lines the program writes have none.
+    std::optional<std::string> original;
     std::string_view eol;  // "", "\n", "\r\n" or "\r"; refers to static storage
     IniLineKind kind = IniLineKind::Other;
     std::string name;   // Section and Key: the name
@@ -49,7 +61,10 @@ struct IniSection {
 };
 
 struct IniDocument {
-    bool hadBom = false;
+    IniEncoding encoding;  // the file's; a new file is UTF-8 without a mark
+    // UTF-16 only: an odd last byte, not part of any line; it stays the last
+    // byte of the file, so that lines added before it keep their alignment.
+    std::string tail;
     std::string_view eol = "\n";  // line end for new lines: the file's first one
     std::vector<IniLine> preamble;
     std::vector<IniSection> sections;
@@ -72,9 +87,14 @@ std::string foldAsciiCase(std::string_view text);
 // Classifies one line (without its line end) and extracts name and value.
 IniLine classifyIniLine(std::string text, std::string_view eol);
 
-// Splits UTF-8 text (byte-order mark already removed) into the document.
+// Splits a file's bytes, in the encoding detectIniEncoding finds, into the
+// document. serializeIni(parseIniBytes(b)) == b for every b.
+IniDocument parseIniBytes(std::string_view bytes);
+// Splits UTF-8 text (no byte-order mark) into the document of a UTF-8 file.
 IniDocument parseIniText(std::string_view text);
-// The document's bytes, byte-order mark included when the file had one.
-std::string serializeIni(const IniDocument& document);
+// The document's bytes in its encoding, byte-order mark included when the
+// file had one: original bytes for the lines that have them, the others
+// encoded. nullopt only when the system cannot encode GB18030.
+std::optional<std::string> serializeIni(const IniDocument& document);
 
 }  // namespace mc

@@ -10,29 +10,29 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
-class Iconv {
-public:
-    Iconv(const char* from, const char* to) : m_handle(::iconv_open(to, from)) {}
-    ~Iconv() {
-        if (valid()) ::iconv_close(m_handle);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
+iconv_t handleOf(void* handle) {
+    return static_cast<iconv_t>(handle);
+}
 
-    bool valid() const { return m_handle != reinterpret_cast<iconv_t>(-1); }
-    iconv_t handle() const { return m_handle; }
-
-private:
-    iconv_t m_handle;
-};
+const iconv_t kInvalidHandle = reinterpret_cast<iconv_t>(-1);
 
 }  // namespace
 
-ConvertedText convertText(std::string_view bytes, const char* from, const char* to,
-                          InvalidSequence onInvalid) {
+TextConverter::TextConverter(const char* from, const char* to) : m_handle(::iconv_open(to, from)) {}
+
+TextConverter::~TextConverter() {
+    if (valid()) ::iconv_close(handleOf(m_handle));
+}
+
+bool TextConverter::valid() const {
+    return handleOf(m_handle) != kInvalidHandle;
+}
+
+ConvertedText TextConverter::convert(std::string_view bytes, InvalidSequence onInvalid) const {
     ConvertedText result;
-    Iconv converter(from, to);
-    if (!converter.valid()) return result;
+    if (!valid()) return result;
+    const iconv_t handle = handleOf(m_handle);
+    ::iconv(handle, nullptr, nullptr, nullptr, nullptr);  // initial state
 
     std::string out(bytes.size() * 2 + 16, '\0');
     std::size_t used = 0;
@@ -44,9 +44,9 @@ ConvertedText convertText(std::string_view bytes, const char* from, const char* 
         char* outPtr = out.data() + used;
         std::size_t outLeft = out.size() - used;
         const bool flushing = inLeft == 0;
-        const std::size_t converted =
-            flushing ? ::iconv(converter.handle(), nullptr, nullptr, &outPtr, &outLeft)
-                     : ::iconv(converter.handle(), &in, &inLeft, &outPtr, &outLeft);
+        const std::size_t converted = flushing
+                                          ? ::iconv(handle, nullptr, nullptr, &outPtr, &outLeft)
+                                          : ::iconv(handle, &in, &inLeft, &outPtr, &outLeft);
         used = out.size() - outLeft;
         if (converted == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG || (onInvalid == InvalidSequence::Replace &&
@@ -60,7 +60,7 @@ ConvertedText convertText(std::string_view bytes, const char* from, const char* 
                 used += kReplacement.size();
                 ++in;
                 --inLeft;
-                ::iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
+                ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
                 continue;
             }
             out.resize(used);
@@ -74,6 +74,11 @@ ConvertedText convertText(std::string_view bytes, const char* from, const char* 
     result.text = std::move(out);
     result.ok = true;
     return result;
+}
+
+ConvertedText convertText(std::string_view bytes, const char* from, const char* to,
+                          InvalidSequence onInvalid) {
+    return TextConverter(from, to).convert(bytes, onInvalid);
 }
 
 }  // namespace mc

@@ -23,6 +23,25 @@ enum class InvalidSequence {
     Replace,  // one input byte becomes U+FFFD in UTF-8; only for a UTF-8 target
 };
 
+// One iconv converter from encoding `from` to encoding `to` (iconv names),
+// kept open for many conversions (the INI layer converts line by line).
+// Not thread-safe; copying is deleted.
+class TextConverter {
+public:
+    TextConverter(const char* from, const char* to);
+    ~TextConverter();
+    TextConverter(const TextConverter&) = delete;
+    TextConverter& operator=(const TextConverter&) = delete;
+
+    // False when the system has no such converter; convert() then fails at 0.
+    bool valid() const;
+    ConvertedText convert(std::string_view bytes,
+                          InvalidSequence onInvalid = InvalidSequence::Stop) const;
+
+private:
+    void* m_handle;  // iconv_t
+};
+
 // Converts bytes from encoding `from` to encoding `to` (iconv names). A system
 // without one of the converters fails at offset 0.
 ConvertedText convertText(std::string_view bytes, const char* from, const char* to,

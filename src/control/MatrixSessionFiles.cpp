@@ -88,6 +88,10 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
     });
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
+    if (!read.error.empty()) {
+        m_prompts->showMessage(read.error);
+        return {};
+    }
     if (!read.matched) {
         m_prompts->showMessage(kMismatch);
         return {};

@@ -34,22 +34,6 @@ std::string dropCharacters(std::string_view text, int count) {
     return std::string(text.substr(at));
 }
 
-// The integer of a port element's text, surrounding XML whitespace ignored,
-// in the configuration files' integer syntax; nothing when missing or bad.
-std::optional<std::int32_t> portValue(pugi::xml_node node, std::string_view name) {
-    const pugi::xml_node port = firstChildElement(node, name);
-    if (!port) return std::nullopt;
-    std::string_view text = port.text().get();
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-    return parseIniInteger(text);
-}
-
-void appendNumber(pugi::xml_node parent, const char* name, std::int32_t value) {
-    parent.append_child(name).text().set(std::to_string(value).c_str());
-}
-
 }  // namespace
 
 ModeFileError::ModeFileError(std::string path, std::int32_t line, std::int32_t column,
@@ -75,19 +59,24 @@ std::vector<std::string> ModeStore::listModes() const {
     return names;
 }
 
-ModeStore::ModeNodes ModeStore::readMode(const std::string& elementName) const {
+std::vector<ModeData> ModeStore::readModes() const {
     const ModeDocument document(m_path);
     document.createIfMissing();
+    return mc::readModes(document);
+}
+
+ModeStore::ModeNodes ModeStore::readMode(const std::string& elementName) const {
     ModeNodes result;
-    for (pugi::xml_node node : firstChildElement(document.root(), elementName).children()) {
-        if (node.type() != pugi::node_element) continue;
-        const auto input = portValue(node, "InputPort");
-        const auto output = portValue(node, "OutputPort");
-        if (!input || !output) {
-            ++result.unreadable;
-            continue;
+    for (const ModeData& mode : readModes()) {
+        if (mode.element != elementName) continue;
+        for (const ModeNodeData& node : mode.nodes) {
+            if (!node.input || !node.output) {
+                ++result.unreadable;
+                continue;
+            }
+            result.nodes.push_back(Node{*node.output, *node.input});
         }
-        result.nodes.push_back(Node{*output, *input});
+        break;  // the first element of that name
     }
     return result;
 }
@@ -100,16 +89,7 @@ void ModeStore::saveMode(const std::string& elementName, const std::vector<Node>
         throw std::invalid_argument(*problem);
 
     ModeDocument document(m_path);
-    pugi::xml_node root = document.root();
-    pugi::xml_node mode = firstChildElement(root, elementName);
-    if (!mode) mode = root.append_child(elementName.c_str());
-    mode.remove_children();
-    int n = 0;
-    for (const Node& cell : nodes) {
-        pugi::xml_node node = mode.append_child(("SwitchNode" + std::to_string(++n)).c_str());
-        appendNumber(node, "InputPort", cell.J);
-        appendNumber(node, "OutputPort", cell.I);
-    }
+    putMode(document.root(), elementName, nodes);
     document.save();
 }
 

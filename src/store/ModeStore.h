@@ -16,15 +16,23 @@
 //
 // Every operation loads the file afresh and keeps nothing. A missing file is
 // created with an XML declaration (UTF-8) and an empty root element
-// <MatrixMode/>; the reading operations (listModes, applyMode) create it as
+// <MatrixMode/>; the reading operations (listModes, readModes, readMode) create it as
 // well but ignore a failure to do so. The root's name, the declaration, the
 // encoding and other content (comments, processing instructions, attributes)
 // are kept when the file is written back; whitespace between elements is
-// re-indented. A file that declares GBK, GB2312 or GB18030 (any case) is
-// decoded for reading and written back in that encoding (GB2312 as its
-// superset GBK); a UTF-8 file (declared or not) stays UTF-8; a UTF-16 file
-// with a byte-order mark stays UTF-16. Every write replaces the file
-// atomically (writeFileAtomically).
+// re-indented. One rule decides the encoding for reading and for writing
+// (decodeXmlBytes in XmlText.h): a byte-order mark (UTF-16 either order,
+// UTF-8) decides; otherwise the XML declaration at the start of the file,
+// after whitespace only: GBK, GB2312 or GB18030 (any case) are read as
+// GB18030 and written back in that encoding (GB2312 as its superset GBK);
+// UTF-8 or no declaration is UTF-8. Any other declared encoding (UTF-7,
+// Big5, ...) is refused, mark or not; so is a declaration that is not the
+// document's first node or not its only one.
+//
+// Every write is read back from memory by that rule before the file is
+// replaced (atomically, writeFileAtomically); when it does not give the same
+// encoding, root and modes, the file is left as it was and ModeFileError is
+// thrown. So a save never makes the file unreadable.
 //
 // A file that cannot be read or parsed (malformed XML, no root element, bytes
 // invalid in its encoding, an encoding not listed above) is never written:
@@ -62,6 +70,22 @@ private:
     std::string m_reason;
 };
 
+// One node of a mode as the file holds it.
+struct ModeNodeData {
+    std::optional<std::int32_t> input;   // InputPort; nothing when missing or not an integer
+    std::optional<std::int32_t> output;  // OutputPort; likewise
+
+    bool operator==(const ModeNodeData&) const = default;
+};
+
+// One child element of the root: a mode.
+struct ModeData {
+    std::string element;  // the element name: "Mode" + the mode name
+    std::vector<ModeNodeData> nodes;
+
+    bool operator==(const ModeData&) const = default;
+};
+
 // The element name of the mode a combo-box item (or a dialog entry) names.
 inline std::string modeElementName(const std::string& modeName) {
     return "Mode" + modeName;
@@ -78,6 +102,10 @@ public:
     // "Preset1" gives "et1"; a name of four characters or fewer gives "").
     // Throws ModeFileError.
     std::vector<std::string> listModes() const;
+
+    // Every child element of the root in document order with its nodes, as
+    // readMode reads them. Throws ModeFileError.
+    std::vector<ModeData> readModes() const;
 
     // The nodes of the mode elementName: every node of the root's first child
     // element of that name (none: an empty mode) in document order. Nodes

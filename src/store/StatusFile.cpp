@@ -6,8 +6,10 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include "config/IniFile.h"
+#include "config/IniParse.h"
 #include "config/PortNameList.h"
 #include "config/SettingsKeys.h"
 
@@ -23,21 +25,22 @@ std::string nodeSection(std::int64_t n) {
     return std::string(kNodePrefix) + std::to_string(n);
 }
 
-// The number n of a section name that a reader of "SwitchNode" + n finds
-// (section names compare without regard to ASCII case): the prefix, then
-// decimal digits without a leading zero. Nothing for any other name.
+// The number n for which section is the name "SwitchNode" + n, as a lookup of
+// that name finds it (ASCII case ignored, as the INI layer compares): the
+// prefix, then n in decimal without sign, blanks or leading zero, n >= 1.
+// Nothing for any other name ("SwitchNode-1", "SwitchNode01", "SwitchNode+1").
 std::optional<std::int64_t> nodeNumber(std::string_view section) {
     if (section.size() <= kNodePrefix.size() || section.size() > kNodePrefix.size() + 10)
         return std::nullopt;
-    for (std::size_t i = 0; i < kNodePrefix.size(); ++i) {
-        const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (fold(section[i]) != fold(kNodePrefix[i])) return std::nullopt;
-    }
+    if (foldAsciiCase(section.substr(0, kNodePrefix.size())) != foldAsciiCase(kNodePrefix))
+        return std::nullopt;
     const std::string_view digits = section.substr(kNodePrefix.size());
     if (digits.front() == '0') return std::nullopt;
     std::int64_t n = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
     return n;
 }
 
@@ -84,9 +87,13 @@ void saveStatusFile(const std::string& path, const StatusContent& content) {
     file.commit();
 }
 
-StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std::int32_t outputs) {
+StatusFileRead readStatusFile(const IniFile& file, std::int32_t inputs, std::int32_t outputs) {
     StatusFileRead result;
-    const IniFile file(path);
+    const std::string unreadable = file.loadError();
+    if (!unreadable.empty()) {
+        result.error = unreadableStatusMessage(file.path(), unreadable);
+        return result;
+    }
     const std::int32_t fileInputs = file.readInteger(kStatusSection, kMatrixInputNum, 0);
     const std::int32_t fileOutputs = file.readInteger(kStatusSection, kMatrixOutputNum, 0);
     if (fileInputs != inputs && fileOutputs != outputs) return result;
@@ -99,6 +106,7 @@ StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std:
         const std::string section = nodeSection(number);
         const Node node{file.readInteger(section, kNodeOutput, -1),
                         file.readInteger(section, kNodeInput, -1)};
+        // Negative: missing or unparsable.
         if (node.I < 0 || node.J < 0) {
             ++result.unreadable;
             continue;
@@ -108,6 +116,14 @@ StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std:
     result.inputNames = readInputNames(file, inputs);
     result.outputNames = readOutputNames(file, outputs);
     return result;
+}
+
+StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std::int32_t outputs) {
+    return readStatusFile(IniFile(path), inputs, outputs);
+}
+
+std::string unreadableStatusMessage(const std::string& path, const std::string& reason) {
+    return "无法读取状态文件 " + path + "：" + reason;
 }
 
 }  // namespace mc

@@ -33,6 +33,8 @@
 
 namespace mc {
 
+class IniFile;
+
 // What a status file holds.
 struct StatusContent {
     std::int32_t address = 0;  // "Matrix Address": written, never read
@@ -53,6 +55,11 @@ void saveStatusFile(const std::string& path, const StatusContent& content);
 
 // What a status file gave for a matrix of `inputs` x `outputs`.
 struct StatusFileRead {
+    // Not empty: the file exists but cannot be read at all (a folder, a FIFO,
+    // a device, a file over the INI layer's size limit, no permission); the
+    // message for the operator, "无法读取状态文件 <path>：<reason>". Nothing
+    // else is read. A missing file is not unreadable: it reads as empty.
+    std::string error;
     // False: the file matches neither the input count nor the output count
     // (a missing or foreign file reads both as 0); nothing else is read.
     bool matched = false;
@@ -69,7 +76,15 @@ struct StatusFileRead {
     std::vector<std::string> outputNames;
 };
 
-// Reads path. A file that cannot be read reads as empty (and so mismatches).
+// Reads path. Node n is the section named exactly "SwitchNode" + n (decimal,
+// found as the INI layer finds a section by name, so ASCII case is ignored),
+// for n = 1 .. "SwitchNodeNum": "SwitchNode-1" or "SwitchNode01" are never
+// nodes.
 StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std::int32_t outputs);
+// The same for a file already loaded.
+StatusFileRead readStatusFile(const IniFile& file, std::int32_t inputs, std::int32_t outputs);
+
+// "无法读取状态文件 <path>：<reason>".
+std::string unreadableStatusMessage(const std::string& path, const std::string& reason);
 
 }  // namespace mc

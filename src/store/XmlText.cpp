@@ -26,30 +26,66 @@ char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The encoding named by the XML declaration at the start of text, lower-cased;
-// nullopt when there is no declaration or it names none.
+bool isXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The XML declaration as the parser takes it: "<?xml" (any case) followed by
+// a blank or "?", at the start of text after XML whitespace only. The
+// encoding it names, lower-cased; "" when it names none; nullopt when there
+// is no declaration there.
 std::optional<std::string> declaredEncoding(std::string_view text) {
-    if (!text.starts_with("<?xml")) return std::nullopt;
+    std::size_t start = 0;
+    while (start < text.size() && isXmlSpace(text[start]))
+        ++start;
+    text.remove_prefix(start);
+    if (text.size() < 6 || text[0] != '<' || text[1] != '?') return std::nullopt;
+    std::string target(text.substr(2, 3));
+    std::transform(target.begin(), target.end(), target.begin(), lowerAscii);
+    if (target != "xml" || !(isXmlSpace(text[5]) || text[5] == '?')) return std::nullopt;
+    // The attributes: name, optional blanks, '=', optional blanks, a quoted
+    // value, each after at least one blank.
     const std::string_view declaration = text.substr(0, text.find("?>"));
-    const auto key = declaration.find("encoding");
-    if (key == std::string_view::npos) return std::nullopt;
-    std::size_t at = key + 8;
+    std::size_t at = 5;
     const auto skipBlanks = [&] {
-        while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]) != nullptr)
+        while (at < declaration.size() && isXmlSpace(declaration[at]))
             ++at;
     };
-    skipBlanks();
-    if (at >= declaration.size() || declaration[at] != '=') return std::nullopt;
-    ++at;
-    skipBlanks();
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
-        return std::nullopt;
-    const char quote = declaration[at++];
-    const auto end = declaration.find(quote, at);
-    if (end == std::string_view::npos) return std::nullopt;
-    std::string name(declaration.substr(at, end - at));
-    std::transform(name.begin(), name.end(), name.begin(), lowerAscii);
-    return name;
+    for (;;) {
+        skipBlanks();
+        const std::size_t nameStart = at;
+        while (at < declaration.size() && !isXmlSpace(declaration[at]) && declaration[at] != '=')
+            ++at;
+        if (at == nameStart) return std::string();
+        const std::string_view attribute = declaration.substr(nameStart, at - nameStart);
+        skipBlanks();
+        if (at >= declaration.size() || declaration[at] != '=') return std::string();
+        ++at;
+        skipBlanks();
+        if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+            return std::string();
+        const char quote = declaration[at++];
+        const auto end = declaration.find(quote, at);
+        if (end == std::string_view::npos) return std::string();
+        if (attribute == "encoding") {
+            std::string name(declaration.substr(at, end - at));
+            std::transform(name.begin(), name.end(), name.begin(), lowerAscii);
+            return name;
+        }
+        at = end + 1;
+    }
+}
+
+bool isUtf8Name(std::string_view name) {
+    return name == "utf-8" || name == "utf8";
+}
+
+bool isGbName(std::string_view name) {
+    return name == "gbk" || name == "gb2312" || name == "gb18030";
+}
+
+bool isUtf16Name(std::string_view name) {
+    return name == "utf-16" || name == "utf-16le" || name == "utf-16be";
 }
 
 // The length of the longest valid UTF-8 prefix of bytes. Runs of ASCII, the
@@ -126,36 +162,47 @@ ReadStatus readXmlFile(const std::string& path, std::string& bytes, std::string&
 
 void decodeXmlBytes(const std::string& path, std::string& bytes, XmlFileEncoding& encoding) {
     const std::string_view view = bytes;
-    if (view.starts_with(kUtf16LeBom) || view.starts_with(kUtf16BeBom)) {
+    const bool utf16 = view.starts_with(kUtf16LeBom) || view.starts_with(kUtf16BeBom);
+    if (utf16) {
         const bool little = view.starts_with(kUtf16LeBom);
         encoding.decodeFrom = encoding.encodeTo = little ? "UTF-16LE" : "UTF-16BE";
         encoding.bom = std::string(little ? kUtf16LeBom : kUtf16BeBom);
         convertToUtf8(path, bytes, 2, encoding.decodeFrom.c_str());
-        return;
-    }
-    if (view.starts_with(kUtf8Bom)) {
-        // The byte-order mark decides, whatever the declaration says.
+    } else if (view.starts_with(kUtf8Bom)) {
         encoding.bom = std::string(kUtf8Bom);
         bytes.erase(0, kUtf8Bom.size());
     }
     const std::optional<std::string> declared = declaredEncoding(bytes);
-    if (!encoding.bom.empty() || !declared || *declared == "utf-8" || *declared == "utf8") {
-        const std::size_t good = validUtf8Prefix(bytes);
-        if (good < bytes.size()) {
-            const auto [line, column] = textPosition(bytes, good);
-            throw ModeFileError(path, line, column, "含有不属于 UTF-8 编码的字节");
-        }
-        return;
-    }
-    if (*declared == "gbk" || *declared == "gb2312" || *declared == "gb18030") {
+    encoding.declared = declared.value_or("");
+    const std::string name = encoding.declared;
+    // The same names are accepted with and without a byte-order mark, so that
+    // a file is never read under one rule and refused under another.
+    if (!name.empty() && !isUtf8Name(name) && !isGbName(name) && !isUtf16Name(name))
+        throw ModeFileError(path, "不支持的编码 " + name);
+    // A byte-order mark decides the bytes' encoding, whatever the declaration
+    // names (Notepad saves a UTF-8 file as UTF-16 and keeps its declaration).
+    if (utf16) return;
+    if (encoding.bom.empty() && isUtf16Name(name))
+        throw ModeFileError(path, "声明为 " + name + " 的文件须以字节顺序标记开头");
+    if (encoding.bom.empty() && isGbName(name)) {
         // GB18030 reads every GBK and GB2312 file; Windows writes "GB2312"
         // files with the GBK code page, so GBK is what they are written back in.
         encoding.decodeFrom = "GB18030";
-        encoding.encodeTo = *declared == "gb18030" ? "GB18030" : "GBK";
+        encoding.encodeTo = name == "gb18030" ? "GB18030" : "GBK";
         convertToUtf8(path, bytes, 0, "GB18030");
         return;
     }
-    throw ModeFileError(path, "不支持的编码 " + *declared);
+    const std::size_t good = validUtf8Prefix(bytes);
+    if (good < bytes.size()) {
+        const auto [line, column] = textPosition(bytes, good);
+        throw ModeFileError(path, line, column, "含有不属于 UTF-8 编码的字节");
+    }
+}
+
+std::string lowerAsciiText(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), lowerAscii);
+    return lowered;
 }
 
 std::pair<std::int32_t, std::int32_t> textPosition(std::string_view text, std::size_t offset) {

@@ -5,10 +5,30 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdio>
+
+#include "ui/TerminationWatch.h"
 
 namespace mc {
 
+namespace {
+
+// While the program is ending (TerminationWatch), no box is shown: what it
+// would have said goes to standard error.
+void toStandardError(const QString& text, const QString& detail = {}) {
+    QString line = QApplication::applicationName() + QStringLiteral(": ") + text;
+    if (!detail.isEmpty()) line += QStringLiteral(" (") + detail + QStringLiteral(")");
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
 bool QtDialogs::ignoreError(QWidget* parent, const QString& text, const QString& detail) {
+    if (TerminationWatch::ending()) {
+        toStandardError(text, detail);
+        return true;  // as its only button
+    }
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
                     parent);
     QPushButton* ignore = box.addButton(QStringLiteral("&Ignore"), QMessageBox::AcceptRole);
@@ -20,12 +40,14 @@ bool QtDialogs::ignoreError(QWidget* parent, const QString& text, const QString&
 }
 
 void QtDialogs::showMessage(QWidget* parent, const QString& text) {
+    if (TerminationWatch::ending()) return toStandardError(text);
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);
     box.exec();
 }
 
 void QtDialogs::showError(QWidget* parent, const QString& text) {
+    if (TerminationWatch::ending()) return toStandardError(text);
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
                     parent);
     box.exec();
@@ -33,6 +55,7 @@ void QtDialogs::showError(QWidget* parent, const QString& text) {
 
 std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& directory,
                                                const QString& filter) {
+    if (TerminationWatch::ending()) return std::nullopt;
     QFileDialog dialog(parent, QString(), directory, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name of a missing file is accepted; reading it then finds nothing.
@@ -44,6 +67,7 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& d
 std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& directory,
                                                const QString& filter,
                                                const QString& defaultSuffix) {
+    if (TerminationWatch::ending()) return std::nullopt;
     QFileDialog dialog(parent, QString(), directory, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -54,6 +78,7 @@ std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& d
 }
 
 int QtDialogs::exec(QDialog& dialog) {
+    if (TerminationWatch::ending()) return QDialog::Rejected;
     return dialog.exec();
 }
 

@@ -37,7 +37,10 @@ public:
     virtual int exec(QDialog& dialog) = 0;
 };
 
-// The real dialogs.
+// The real dialogs. Once the program is ending (TerminationWatch::ending())
+// none is shown: messages and errors go to standard error, the error box
+// answers as its only button ("&Ignore"), the file dialogs and exec() as
+// cancelled.
 class QtDialogs final : public IDialogs {
 public:
     bool ignoreError(QWidget* parent, const QString& text, const QString& detail) override;

@@ -1,19 +1,30 @@
 #pragma once
 
-// TerminationWatch: SIGTERM, SIGINT and SIGHUP close a window exactly as its
-// close box does, so that what the close saves is not lost when the session
-// or a service manager ends the program. The signal handler only writes the
-// signal number into a pipe; a socket notifier reads it on the user-interface
-// thread and closes the window there. After the first signal the previous
-// handlers are back, so a second signal ends a program that hangs.
+// TerminationWatch: SIGTERM, SIGINT and SIGHUP (and terminate(), for the end
+// of the desktop session) end the program as its close box does, so that what
+// the close saves is not lost when the session or a service manager ends it.
 //
-// One watch at a time per process. UI thread only.
+// Ending: every modal box that is open is closed as its cancel or only button
+// would close it, and from then on QtDialogs shows no box (ending(): errors
+// and messages go to standard error, dialogs answer "cancelled"); once no
+// nested event loop runs any more, the watched window is closed (FormClose
+// saves) and windowClosed() is emitted. The signal handler only writes the
+// signal number into a pipe; a socket notifier reads it on the user-interface
+// thread. Further signals do not interrupt the close: the handlers stay, and
+// only a signal that arrives kForceAfter or more after the first one ends
+// the program at once (the default action of that signal), for a program
+// that hangs.
+//
+// Construct the watch before anything can show a box, then give it the
+// window with watch(). One watch at a time per process. UI thread only.
 
 #include <QObject>
 #include <array>
+#include <chrono>
 #include <csignal>
 
 class QSocketNotifier;
+class QTimer;
 class QWidget;
 
 namespace mc {
@@ -23,9 +34,13 @@ class TerminationWatch final : public QObject {
 public:
     // The signals watched.
     static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
+    // A signal this long after the first ends the program at once.
+    static constexpr std::chrono::milliseconds kForceAfter{5000};
 
-    // window must outlive the watch. Throws std::system_error when the pipe
-    // cannot be made or a handler cannot be installed.
+    // Installs the handlers. Throws std::system_error when the pipe cannot be
+    // made or a handler cannot be installed.
+    explicit TerminationWatch(QObject* parent = nullptr);
+    // The same, then watch(window).
     explicit TerminationWatch(QWidget& window, QObject* parent = nullptr);
     // Restores the previous handlers and closes the pipe.
     ~TerminationWatch() override;
@@ -33,19 +48,38 @@ public:
     TerminationWatch(const TerminationWatch&) = delete;
     TerminationWatch& operator=(const TerminationWatch&) = delete;
 
-    // The last signal that closed the window; 0 before any.
+    // The window to close when ending; it must stay alive while the watch
+    // handles events. Ending that began before (a signal while the window was
+    // being created) goes on with it at once.
+    void watch(QWidget& window);
+
+    // Begins ending as a signal does.
+    void terminate();
+
+    // Whether ending has begun in this process (a signal or terminate()).
+    static bool ending();
+
+    // The last signal received; 0 before any.
     int received() const { return m_received; }
+
+signals:
+    // The watch has closed the window.
+    void windowClosed();
 
 private:
     void onSignalled();
+    void beginEnding();
+    void step();
     void restoreHandlers();
 
-    QWidget& m_window;
+    QWidget* m_window = nullptr;
     int m_readFd = -1;
     int m_writeFd = -1;
     QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_timer = nullptr;
     std::array<struct sigaction, kSignals.size()> m_previous{};
     bool m_installed = false;
+    bool m_windowClosed = false;
     int m_received = 0;
 };
 

@@ -2,10 +2,14 @@
 // ignores permissions, so failures come from the file system's shape (a
 // folder that is a file, a target that is a folder) and from a file size limit.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -183,6 +187,72 @@ TEST(AtomicWrite, ReplacesWholeFile) {
     writeFileAtomically(path, "");
     EXPECT_EQ(readBytes(path), "");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"data.xml"});
+}
+
+// A process id that no process has: a child that has ended and been reaped.
+pid_t deadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST(StaleTempFiles, TheFilesOfAKilledSaveAreRemoved) {
+    TempDir dir;
+    const std::string dead = std::to_string(deadPid());
+    writeBytes(dir.file(".MatrixConfig.con.tmp" + dead + ".1"), "[half");
+    writeBytes(dir.file(".MatrixMode.xml.tmp" + dead + ".7"), "<R");
+    writeBytes(dir.file("MatrixConfig.con"), "[A]\n");
+    writeBytes(dir.file(".hidden"), "");
+    writeBytes(dir.file(".x.tmp0" + dead + ".1"), "");
+    EXPECT_EQ(removeStaleTempFiles(dir.path()), 2);
+    EXPECT_EQ(dir.entries(),
+              (std::vector<std::string>{".hidden", ".x.tmp0" + dead + ".1", "MatrixConfig.con"}));
+    EXPECT_EQ(removeStaleTempFiles(dir.file("missing")), 0);
+}
+
+TEST(StaleTempFiles, AFileAnotherRunningInstanceIsWritingIsNeverTouched) {
+    TempDir dir;
+    // A live process: a child waiting for its pipe to close.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ::close(fds[1]);
+        char byte = 0;
+        [[maybe_unused]] ssize_t ignored = ::read(fds[0], &byte, 1);
+        ::_exit(0);
+    }
+    ::close(fds[0]);
+    const std::string live = dir.file(".MatrixEditList.con.tmp" + std::to_string(writer) + ".0");
+    writeBytes(live, "[MatrixInputStringList]\n");
+
+    // A dead pid whose file is still locked (another pid namespace).
+    const std::string locked = dir.file(".MatrixConfig.con.tmp" + std::to_string(deadPid()) + ".3");
+    writeBytes(locked, "[A]\n");
+    const int lockFd = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lockFd, 0);
+    ASSERT_EQ(::flock(lockFd, LOCK_EX), 0);
+
+    // Our own files: a save of this process may be running.
+    const std::string own = dir.file(".MatrixMode.xml.tmp" + std::to_string(::getpid()) + ".9");
+    writeBytes(own, "<R");
+
+    EXPECT_EQ(removeStaleTempFiles(dir.path()), 0);
+    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_TRUE(std::filesystem::exists(locked));
+    EXPECT_TRUE(std::filesystem::exists(own));
+
+    ::close(lockFd);
+    EXPECT_EQ(removeStaleTempFiles(dir.path()), 1) << "unlocked now";
+    EXPECT_FALSE(std::filesystem::exists(locked));
+    ::close(fds[1]);
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_EQ(removeStaleTempFiles(dir.path()), 1) << "its writer has ended";
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{".MatrixMode.xml.tmp" +
+                                                       std::to_string(::getpid()) + ".9"}));
 }
 
 }  // namespace

@@ -51,13 +51,118 @@ TEST(IniEncoding, ByteOrderMarkIsSkipped) {
     EXPECT_EQ(iniReadString(path, "会议室", "k", "d"), "会");
 }
 
-TEST(IniEncoding, GbkFileKeepsItsContentWhenRewritten) {
+TEST(IniEncoding, GbkFileStaysGb18030AndKeepsItsLines) {
     TempDir dir;
     const std::string path = dir.file("t.con");
-    writeBytes(path, ";" + kGbkMeetingRoom + "\r\n[A]\r\nname=" + kGbkMeetingRoom + "\r\n");
+    const std::string before =
+        ";" + kGbkMeetingRoom + "\r\n[A]\r\nname=" + kGbkMeetingRoom + "\r\n";
+    writeBytes(path, before);
     iniWriteInteger(path, "A", "n", 3);
-    EXPECT_EQ(readBytes(path), ";会议室\r\n[A]\r\nname=会议室\r\nn=3\r\n");
-    EXPECT_EQ(iniReadString(path, "A", "name", "d"), "会议室");  // now read as UTF-8
+    EXPECT_EQ(readBytes(path), before + "n=3\r\n");
+    iniWriteString(path, "A", "name", "大厅");
+    // 大厅 in GBK is B4 F3 CC FC.
+    EXPECT_EQ(readBytes(path),
+              ";" + kGbkMeetingRoom + "\r\n[A]\r\nname=\xB4\xF3\xCC\xFC\r\nn=3\r\n");
+    EXPECT_EQ(iniReadString(path, "A", "name", "d"), "大厅");
+    // A character outside GBK goes in as a GB18030 four-byte sequence.
+    iniWriteString(path, "A", "emoji", "\xF0\x9F\x98\x80");
+    EXPECT_EQ(iniReadString(path, "A", "emoji", "d"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(iniReadString(path, "A", "name", "d"), "大厅");
+}
+
+// The text as UTF-16 code units, little- or big-endian, without a mark.
+std::string utf16(std::u16string_view text, bool little) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        bytes += little ? low : high;
+        bytes += little ? high : low;
+    }
+    return bytes;
+}
+
+TEST(IniEncoding, Utf16FilesAreReadAndWrittenInTheirByteOrder) {
+    for (const bool little : {true, false}) {
+        SCOPED_TRACE(little ? "UTF-16LE" : "UTF-16BE");
+        TempDir dir;
+        const std::string path = dir.file("MatrixConfig.con");
+        const std::string bom = little ? "\xFF\xFE" : "\xFE\xFF";
+        // As Notepad saves MatrixConfig.con ("Unicode").
+        writeBytes(path, bom + utf16(u"[Serial Commucation Set]\r\nPortNum=COM3\r\n"
+                                     u";\u6ce8\u91ca\r\n[Matrix Manage Message]\r\n"
+                                     u"MatrixNowUse=\u4f1a\u8bae\u5ba4\r\n",
+                                     little));
+        EXPECT_EQ(iniReadString(path, "Serial Commucation Set", "PortNum", "COM1"), "COM3");
+        EXPECT_EQ(iniReadString(path, "Matrix Manage Message", "MatrixNowUse", "d"), "会议室");
+        iniWriteString(path, "Matrix Manage Message", "MatrixNowUse", "大厅");
+        iniWriteInteger(path, "System config", "CircleTime", 5);
+        EXPECT_EQ(readBytes(path),
+                  bom + utf16(u"[Serial Commucation Set]\r\nPortNum=COM3\r\n"
+                              u";\u6ce8\u91ca\r\n[Matrix Manage Message]\r\n"
+                              u"MatrixNowUse=\u5927\u5385\r\n[System config]\r\nCircleTime=5\r\n",
+                              little));
+        EXPECT_EQ(iniReadString(path, "Matrix Manage Message", "MatrixNowUse", "d"), "大厅");
+    }
+}
+
+TEST(IniEncoding, Utf16KeepsUnpairedSurrogatesAndAnOddByteOfUntouchedLines) {
+    TempDir dir;
+    const std::string path = dir.file("t.con");
+    const std::string damaged = utf16(u";", true) + std::string("\x00\xD8", 2);  // lone D800
+    const std::string before = "\xFF\xFE" + damaged + utf16(u"\r\n[A]\r\nx=1\r\n", true) + "Z";
+    writeBytes(path, before);
+    EXPECT_EQ(iniReadInteger(path, "A", "x", 0), 1);
+    iniWriteInteger(path, "A", "y", 2);
+    EXPECT_EQ(readBytes(path),
+              "\xFF\xFE" + damaged + utf16(u"\r\n[A]\r\nx=1\r\ny=2\r\n", true) + "Z");
+}
+
+TEST(IniEncoding, InvalidBytesOfUntouchedLinesAreWrittenBackUnchanged) {
+    struct Row {
+        const char* label;
+        std::string before;
+        std::string after;
+    };
+    const Row rows[] = {
+        // Not valid UTF-8, so GB18030: \xFF is invalid there too.
+        {"GBK file with a damaged comment", ";\xFF\xBB\r\n[A]\r\nname=" + kGbkMeetingRoom + "\r\n",
+         ";\xFF\xBB\r\n[A]\r\nname=" + kGbkMeetingRoom + "\r\nn=3\r\n"},
+        {"UTF-8 file with a mark and a damaged comment", "\xEF\xBB\xBF;\xC0\xAF\n[A]\nname=会\n",
+         "\xEF\xBB\xBF;\xC0\xAF\n[A]\nname=会\nn=3\n"},
+        {"a stray binary line", "[A]\n\x01\x02\xFE\xFF\x80\nx=1\n",
+         "[A]\n\x01\x02\xFE\xFF\x80\nx=1\nn=3\n"},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        const std::string path = dir.file("t.con");
+        writeBytes(path, row.before);
+        iniWriteInteger(path, "A", "n", 3);
+        EXPECT_EQ(readBytes(path), row.after) << row.label;
+    }
+}
+
+TEST(IniEncoding, AUtf8MarkDecidesTheEncoding) {
+    TempDir dir;
+    const std::string path = dir.file("t.con");
+    writeBytes(path, "\xEF\xBB\xBF[会议室]\n;\xFF\nk=会\n");
+    EXPECT_EQ(iniSections(path), std::vector<std::string>{"会议室"});
+    EXPECT_EQ(iniReadString(path, "会议室", "k", "d"), "会");
+}
+
+// Found by fuzz/ini_fuzz: a line added after a UTF-16 file's odd last byte
+// was written one byte out of step, so it and every later line read as
+// garbage.
+TEST(IniEncoding, AnOddLastByteOfAUtf16FileStaysLastAndNewLinesKeepTheirAlignment) {
+    TempDir dir;
+    const std::string path = dir.file("t.con");
+    const std::string before = "\xFE\xFF" + utf16(u"[A]\r\nx=\u4f1a", false) + "Z";
+    writeBytes(path, before);
+    iniWriteString(path, "S", "k", "v");
+    EXPECT_EQ(readBytes(path),
+              "\xFE\xFF" + utf16(u"[A]\r\nx=\u4f1a\r\n[S]\r\nk=v\r\n", false) + "Z");
+    EXPECT_EQ(iniReadString(path, "S", "k", "d"), "v");
+    EXPECT_EQ(iniReadString(path, "A", "x", "d"), "会");
 }
 
 TEST(IniEncoding, Utf8Validation) {

@@ -183,15 +183,30 @@ const WriteRow kWriteRows[] = {
      "\xEF\xBB\xBF[A]\r\nx=1\r\n",
      {WS("A", "x", "2")},
      "\xEF\xBB\xBF[A]\r\nx=2\r\n"},
-    {"GBK file rewritten whole in UTF-8",
-     kGbkFile,
-     {WS("会议室", "j", "室")},
-     "[会议室]\r\nk=会\r\nj=室\r\n"},
+    {"GBK file stays GB18030", kGbkFile, {WS("会议室", "j", "室")}, kGbkFile + "j=\xCA\xD2\r\n"},
     {"invalid UTF-8 written as replacement",
      "[S]\r\nn=会\r\n",
      {WS("S", "k", "a\xFF")},
      "[S]\r\nn=会\r\nk=a\xEF\xBF\xBD\r\n"},
 };
+
+// Found by fuzz/ini_fuzz: in a file whose first line ends in CR alone, a key
+// added before an empty line ending in LF made the two read as one CRLF, and
+// the empty line was gone. Erasing a section could bring the two together too.
+TEST(IniWrite, NoLineIsLostToACrFollowedByAnEmptyLfLine) {
+    TempDir dir;
+    const std::string path = dir.file("t.con");
+    writeBytes(path, "[S]\rk=1\r\n\nl\r");
+    iniWriteString(path, "S", "n", "v");
+    EXPECT_EQ(readBytes(path), "[S]\rk=1\r\nn=v\r\n\nl\r");
+    IniFile added(path);
+    EXPECT_EQ(added.readString("S", "n", "d"), "v");
+
+    writeBytes(path, ";c\r[B]\n\n[C]\rx=1\r");
+    iniEraseSection(path, "B");
+    EXPECT_EQ(readBytes(path), ";c\r\r\n[C]\rx=1\r") << "the empty line stays a line";
+    EXPECT_EQ(iniSections(path), std::vector<std::string>{"C"});
+}
 
 TEST(IniWrite, WholeFileAfterWrites) {
     for (const WriteRow& row : kWriteRows) {

@@ -76,6 +76,18 @@ TEST_F(SessionStore, MismatchedStatusFileChangesNothing) {
     EXPECT_EQ(events.grids, 0);
 }
 
+TEST_F(SessionStore, AStatusFileThatCannotBeReadIsReportedAsSuch) {
+    startRouted();
+    const auto before = state().selectedNodes();
+    std::filesystem::create_directories(statusFile("folder.ms"));
+    EXPECT_FALSE(session->loadStatusFile(statusFile("folder.ms")).done);
+    EXPECT_EQ(
+        prompts.messages,
+        std::vector<std::string>{"无法读取状态文件 " + statusFile("folder.ms") + "：是一个文件夹"});
+    EXPECT_EQ(state().selectedNodes(), before);
+    EXPECT_TRUE(frames().empty());
+}
+
 TEST_F(SessionStore, ModeSavedAppliedAndDeleted) {
     startRouted();
     prompts.modeNames.push_back("Mode会议");

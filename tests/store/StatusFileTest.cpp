@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "config/IniFile.h"
@@ -106,6 +110,56 @@ TEST_F(StatusFile, AHugeNodeCountIsNotWalkedNodeByNode) {
     const StatusFileRead read = readStatusFile(path, 4, 4);
     EXPECT_EQ(read.nodes, (std::vector<Node>{{1, 2}})) << "section names compare without case";
     EXPECT_EQ(read.unreadable, 2147483646);
+}
+
+TEST_F(StatusFile, NodesAreFoundByTheirExactSectionNames) {
+    writeBytes(path,
+               "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=1\n"
+               "[SwitchNode1]\nI=0\nJ=1\n"
+               "[SwitchNode-1]\nI=1\nJ=1\n");
+    const StatusFileRead read = readStatusFile(path, 4, 4);
+    EXPECT_EQ(read.nodes, (std::vector<Node>{{0, 1}}));
+    EXPECT_EQ(read.unreadable, 0);
+}
+
+TEST_F(StatusFile, NamesThatOnlyLookLikeNodesAreNotNodes) {
+    writeBytes(path,
+               "[Matrix Message]\nMatrixInputNum=4\nMatrixOutputNum=4\nSwitchNodeNum=3\n"
+               "[SwitchNode+1]\nI=1\nJ=0\n[SwitchNode01]\nI=1\nJ=1\n[SwitchNode 2]\nI=1\nJ=2\n"
+               "[SwitchNode2x]\nI=1\nJ=3\n[SwitchNode\xEF\xBC\x93]\nI=2\nJ=0\n"  // fullwidth 3
+               "[SWITCHNODE3]\nI=3\nJ=3\n");
+    const StatusFileRead read = readStatusFile(path, 4, 4);
+    EXPECT_EQ(read.nodes, (std::vector<Node>{{3, 3}}));
+    EXPECT_EQ(read.unreadable, 2);
+}
+
+TEST_F(StatusFile, AFileThatCannotBeReadIsReportedWithItsReason) {
+    std::filesystem::create_directory(dir.file("folder.ms"));
+    ASSERT_EQ(::mkfifo(dir.file("fifo.ms").c_str(), 0600), 0);
+    {
+        std::ofstream big(dir.file("big.ms"), std::ios::binary);
+        big.seekp(16 * 1024 * 1024);
+        big.put('x');
+    }
+    struct Row {
+        std::string path;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {dir.file("folder.ms"), "是一个文件夹"},
+        {dir.file("fifo.ms"), "是管道或套接字，不是普通文件"},
+        {"/dev/null", "是设备，不是普通文件"},
+        {dir.file("big.ms"), "超过 16 MiB 的大小上限"},
+    };
+    for (const Row& row : rows) {
+        // Counts of 0 would match a file read as empty.
+        const StatusFileRead read = readStatusFile(row.path, 0, 0);
+        EXPECT_FALSE(read.matched) << row.path;
+        EXPECT_EQ(read.error, "无法读取状态文件 " + row.path + "：" + row.reason);
+        EXPECT_TRUE(read.nodes.empty() && read.inputNames.empty());
+    }
+    EXPECT_EQ(readStatusFile(dir.file("missing.ms"), 0, 0).error, "")
+        << "missing is not unreadable";
 }
 
 TEST_F(StatusFile, SavingOverALongerFileRemovesTheExtraNodesAndKeepsOtherSections) {

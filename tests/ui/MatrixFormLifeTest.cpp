@@ -5,9 +5,12 @@
 #include <poll.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include "protocol/Frames.h"
 #include "ui/AboutBox.h"
 #include "ui/MatrixFormTestUtil.h"
+#include "ui/ModeNameUnit.h"
 #include "ui/TerminationWatch.h"
 
 namespace mc::test {
@@ -109,6 +113,75 @@ TEST_F(MatrixFormLife, TerminationSignalClosesLikeTheCloseBox) {
         EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
         EXPECT_TRUE(session->closed());
     }
+}
+
+TEST_F(MatrixFormLife, ASignalClosesAnOpenBoxAsItsOnlyButtonThenTheWindow) {
+    TMatrixForm& window = open();
+    TerminationWatch watch(window);
+    // Should the box stay open, it is closed after 3 s so the test can fail.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+    });
+    QTimer::singleShot(50, [] { std::raise(SIGTERM); });
+    QtDialogs real;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(real.ignoreError(&window, QStringLiteral("port"), QString()))
+        << "closed with \"&Ignore\"";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.closed(); }, 2000));
+    EXPECT_EQ(config("Matrix Manage Message", "MatrixOutputEditEnable"), "0");
+
+    // From now on no box is shown: what it would say goes to standard error.
+    ASSERT_TRUE(TerminationWatch::ending());
+    testing::internal::CaptureStderr();
+    real.showError(&window, QStringLiteral("Unable to write to x"));
+    real.showMessage(&window, QStringLiteral("message"));
+    EXPECT_TRUE(real.ignoreError(&window, QStringLiteral("again"), QStringLiteral("detail")));
+    EXPECT_FALSE(real.openFileName(&window, QString(), QString()));
+    EXPECT_FALSE(real.saveFileName(&window, QString(), QString(), QString()));
+    TModeNameForm nameForm(real);
+    EXPECT_EQ(real.exec(nameForm), QDialog::Rejected);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_NE(printed.find("Unable to write to x\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("message\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("again (detail)\n"), std::string::npos) << printed;
+}
+
+TEST_F(MatrixFormLife, ASignalCancelsTheProgramsOwnDialogs) {
+    TMatrixForm& window = open();
+    TerminationWatch watch(window);
+    QTimer::singleShot(3000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+    });
+    QtDialogs real;
+    TModeNameForm nameForm(real, &window);
+    QTimer::singleShot(50, [&] {
+        nameForm.ModeNameEdit->setText(QStringLiteral("typed"));
+        std::raise(SIGHUP);
+    });
+    EXPECT_EQ(real.exec(nameForm), QDialog::Rejected);
+    EXPECT_EQ(nameForm.CurrentModeName(), "") << "as its cancel button";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.closed(); }, 2000));
+}
+
+TEST_F(MatrixFormLife, TheWindowIsClosedOnlyAfterTheBoxesLoopHasReturned) {
+    TMatrixForm& window = open();
+    TerminationWatch watch(window);
+    QtDialogs real;
+    bool closedInside = true;
+    QTimer::singleShot(50, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(3000, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->hide();
+    });
+    QEventLoop outer;  // the program's own event loop, as in main()
+    QTimer::singleShot(0, [&] {
+        real.showError(&window, QStringLiteral("box"));
+        closedInside = window.closed();
+        outer.quit();
+    });
+    outer.exec();
+    EXPECT_FALSE(closedInside) << "the handler that showed the box still runs";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.closed(); }, 2000));
 }
 
 TEST_F(MatrixFormLife, RebuildMakesTheGridAgain) {
