@@ -43,12 +43,6 @@ CountCheck checkCount(std::string_view text, std::string_view what) {
     return {*value, std::nullopt};
 }
 
-void writeModelNumber(const AppPaths& paths, std::size_t count) {
-    paths.ensureConfigDir();
-    iniWriteInteger(paths.mainConfigFile(), kManageSection, kMatrixModelNumber,
-                    static_cast<std::int32_t>(count));
-}
-
 }  // namespace
 
 int baudRateIndex(std::int32_t rate) {
@@ -65,37 +59,6 @@ std::string hexDisplay(std::int32_t value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
     return buffer;
-}
-
-ModelFields readModelFields(const AppPaths& paths, const std::string& model,
-                            std::string_view logoDefault) {
-    const IniFile models(paths.modelConfigFile());
-    ModelFields f;
-    f.MatrixAddress = models.readInteger(model, kMatrixAddress, 0);
-    f.MatrixInputNum = models.readInteger(model, kMatrixInputNum, 0);
-    f.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, 0);
-    f.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, logoDefault);
-    f.MatrixCustomAddress = models.readInteger(model, kMatrixCustomAddress, 1);
-    f.MatrixPattern = models.readBool(model, kMatrixPattern, false);
-    return f;
-}
-
-std::vector<std::string> modelNames(const AppPaths& paths) {
-    return iniSections(paths.modelConfigFile());
-}
-
-DialogValues loadDialogValues(const AppPaths& paths) {
-    paths.ensureConfigDir();
-    DialogValues v;
-    const IniFile config(paths.mainConfigFile());
-    v.MatrixNowUse = config.readString(kManageSection, kMatrixNowUse, v.MatrixNowUse);
-    v.ComPortNum =
-        std::clamp(config.readInteger(kSerialSection, kComPortNum, 1), kMinComPort, kMaxComPort);
-    v.rateIndex = baudRateIndex(config.readInteger(kSerialSection, kPortBandRate, 9600));
-    v.CircleTime = config.readInteger(kSystemSection, kCircleTime, 1);
-    v.models = modelNames(paths);
-    v.fields = readModelFields(paths, v.MatrixNowUse, kLogoOnOpening);
-    return v;
 }
 
 std::optional<std::string> modelNameProblem(std::string_view name) {
@@ -122,48 +85,30 @@ AddResult addModel(const AppPaths& paths, const NewModel& model) {
     if (!usableAddress(model.customAddressText))
         return {std::string("自定义地址必须是 00 到 FF 之间的十六进制数。"), {}};
 
-    paths.ensureConfigDir();
-    IniFile models(paths.modelConfigFile());
-    models.writeInteger(model.name, kMatrixAddress, HexToInt(model.addressText));
-    models.writeInteger(model.name, kMatrixInputNum, inputs.value);
-    models.writeInteger(model.name, kMatrixOutputNum, outputs.value);
-    models.writeBool(model.name, kMatrixPattern, model.pattern);
-    models.writeInteger(model.name, kMatrixCustomAddress, HexToInt(model.customAddressText));
-    models.writeString(model.name, kMatrixCustomLogo, model.logo);
-    models.commit();
-
+    ModelFields fields;
+    fields.MatrixAddress = HexToInt(model.addressText);
+    fields.MatrixInputNum = inputs.value;
+    fields.MatrixOutputNum = outputs.value;
+    fields.MatrixPattern = model.pattern;
+    fields.MatrixCustomAddress = HexToInt(model.customAddressText);
+    fields.MatrixCustomLogo = model.logo;
     AddResult result;
-    result.models = models.sections();
-    writeModelNumber(paths, result.models.size());
+    result.models = writeModel(paths, model.name, fields);
     return result;
 }
 
 DeleteResult deleteModel(const AppPaths& paths, const std::string& name) {
-    paths.ensureConfigDir();
-    IniFile models(paths.modelConfigFile());
-    models.eraseSection(name);
-    models.commit();
-
     DeleteResult result;
-    result.models = models.sections();
+    result.models = eraseModel(paths, name);
     if (!result.models.empty()) result.shown = result.models.front();
-    writeModelNumber(paths, result.models.size());
     return result;
 }
 
 std::optional<std::string> storeMatrixPattern(const AppPaths& paths, const std::string& name,
                                               bool pattern) {
     if (auto problem = modelNameProblem(name)) return problem;
-    paths.ensureConfigDir();
-    iniWriteBool(paths.modelConfigFile(), name, kMatrixPattern, pattern);
+    writeMatrixPattern(paths, name, pattern);
     return std::nullopt;
-}
-
-std::int32_t storeCircleTime(const AppPaths& paths, std::int32_t value) {
-    const std::int32_t stored = std::clamp(value, kMinCircleTime, kMaxCircleTime);
-    paths.ensureConfigDir();
-    iniWriteInteger(paths.mainConfigFile(), kSystemSection, kCircleTime, stored);
-    return stored;
 }
 
 }  // namespace mc

@@ -1,15 +1,14 @@
 #pragma once
 
-// The configuration dialog's work on the configuration files, without any
-// window: what the dialog shows when it opens and when the model name
-// changes, adding, overwriting and deleting models of the model table, the
-// two settings stored at once (cycle interval, pattern flag), and the file
-// steps of Apply (ConfigApply.h).
+// The configuration dialog's rules, without any window: the rate list, the
+// address display, and the checks that decide whether a model may be added;
+// adding and deleting models and the pattern click. What the dialog reads and
+// stores in the files (DialogValues, ModelFields, the cycle interval) is in
+// Settings.h.
 //
-// Every function opens the files by path, reads or writes what it needs and
-// commits before returning; nothing is cached. Writers throw IniWriteError
-// (IniFile.h) when a file cannot be written. None of them changes the current
-// directory: the dialog's handler restores it at its end. UI-thread use only.
+// Writers throw IniWriteError (IniFile.h) when a file cannot be written. None
+// of them changes the current directory: the dialog's handler restores it at
+// its end. UI-thread use only.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "config/AppPaths.h"
+#include "config/Settings.h"
 
 namespace mc {
 
@@ -29,65 +29,26 @@ int baudRateIndex(std::int32_t rate);
 // The rate of entry `index`; no entry (-1) or one outside the list gives 9600.
 std::int32_t baudRateAt(int index);
 
-// Ranges of the dialog's spin fields.
-inline constexpr std::int32_t kMinComPort = 1;
-inline constexpr std::int32_t kMaxComPort = 20;
-inline constexpr std::int32_t kMinCircleTime = 1;
-inline constexpr std::int32_t kMaxCircleTime = 100;
-
 // Port counts a model may be added with: a frame carries a port index in one
 // byte.
 inline constexpr std::int32_t kMinModelPorts = 1;
 inline constexpr std::int32_t kMaxModelPorts = 256;
-
-// Logo default of a model without "MatrixCustomLogo": one text when the dialog
-// opens, another when the model name changes.
-inline constexpr std::string_view kLogoOnOpening = "VELMORAN MATRIX";
-inline constexpr std::string_view kLogoOnNameChange = "Velmoran Matrix";
 
 // An address as the hexadecimal fields show it: upper-case, at least two
 // digits (5 gives "05", 255 "FF", 256 "100"; a negative value shows its 32
 // bits, -1 gives "FFFFFFFF").
 std::string hexDisplay(std::int32_t value);
 
-// One model of the model table as the dialog shows it.
-struct ModelFields {
-    std::int32_t MatrixAddress = 0;
-    std::int32_t MatrixInputNum = 0;
-    std::int32_t MatrixOutputNum = 0;
-    bool MatrixPattern = false;
-    std::int32_t MatrixCustomAddress = 1;
-    std::string MatrixCustomLogo;
-};
-
-// The section `model` of MatrixModelConfig.con, with the dialog's defaults
-// (address 0, custom address 1, counts 0, pattern false, logo `logoDefault`).
-// Reading creates nothing.
-ModelFields readModelFields(const AppPaths& paths, const std::string& model,
-                            std::string_view logoDefault);
-
-// The model names of the model table, in file order.
-std::vector<std::string> modelNames(const AppPaths& paths);
-
-// Everything the dialog shows when it opens.
-struct DialogValues {
-    std::string MatrixNowUse = "DefaultMatrix";  // the model name shown
-    std::int32_t ComPortNum = 1;                 // put into 1..20
-    int rateIndex = 0;                           // entry of the rate list
-    std::int32_t CircleTime = 1;                 // as stored; the field clamps it
-    std::vector<std::string> models;             // the list of the model box
-    ModelFields fields;                          // of MatrixNowUse, logo default on opening
-};
-
-// Creates the configuration folder, then reads MatrixConfig.con
-// ("MatrixNowUse", "ComPortNum", "PortBandRate", "CircleTime") and
-// MatrixModelConfig.con (the section list, the section MatrixNowUse).
-DialogValues loadDialogValues(const AppPaths& paths);
-
 // Why `name` cannot be the name of a model (a section of the model table):
 // empty, holding "]" or a line break, or blanks (space, tab) at either end.
 // nullopt for a usable name.
 std::optional<std::string> modelNameProblem(std::string_view name);
+
+// The operator's click on the pattern box: writes "MatrixPattern" into the
+// section `name`. Refused (message returned, nothing written) for a name that
+// modelNameProblem rejects.
+std::optional<std::string> storeMatrixPattern(const AppPaths& paths, const std::string& name,
+                                              bool pattern);
 
 // The fields of the dialog as typed, for adding a model.
 struct NewModel {
@@ -131,15 +92,5 @@ struct DeleteResult {
 // erases nothing), lists the sections and writes "MatrixModelNumber". Leaves
 // "MatrixNowUse" as it is.
 DeleteResult deleteModel(const AppPaths& paths, const std::string& name);
-
-// The operator's click on the pattern box: writes "MatrixPattern" into the
-// section `name`. Refused (message returned, nothing written) for a name that
-// modelNameProblem rejects.
-std::optional<std::string> storeMatrixPattern(const AppPaths& paths, const std::string& name,
-                                              bool pattern);
-
-// The cycle field changed: writes "CircleTime" = `value` put into 1..100 and
-// returns what it wrote.
-std::int32_t storeCircleTime(const AppPaths& paths, std::int32_t value);
 
 }  // namespace mc

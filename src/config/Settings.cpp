@@ -41,6 +41,12 @@ void readNetworkSettings(const IniFile& config, StartupSettings& s) {
     n.FriendlyName = config.readString(kNetworkSection, kNetworkFriendlyName, n.FriendlyName);
 }
 
+void writeModelNumber(const AppPaths& paths, std::size_t count) {
+    paths.ensureConfigDir();
+    iniWriteInteger(paths.mainConfigFile(), kManageSection, kMatrixModelNumber,
+                    static_cast<std::int32_t>(count));
+}
+
 }  // namespace
 
 std::int32_t clampPortCount(std::int32_t raw) {
@@ -74,6 +80,75 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
     readSerialPortMap(config, s);
     s.countsClamped = outsidePortRange(s.MatrixOutputNum) || outsidePortRange(s.MatrixInputNum);
     return s;
+}
+
+ModelFields readModelFields(const AppPaths& paths, const std::string& model,
+                            std::string_view logoDefault) {
+    const IniFile models(paths.modelConfigFile());
+    ModelFields f;
+    f.MatrixAddress = models.readInteger(model, kMatrixAddress, f.MatrixAddress);
+    f.MatrixInputNum = models.readInteger(model, kMatrixInputNum, f.MatrixInputNum);
+    f.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, f.MatrixOutputNum);
+    f.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, logoDefault);
+    f.MatrixCustomAddress = models.readInteger(model, kMatrixCustomAddress, f.MatrixCustomAddress);
+    f.MatrixPattern = models.readBool(model, kMatrixPattern, f.MatrixPattern);
+    return f;
+}
+
+std::vector<std::string> modelNames(const AppPaths& paths) {
+    return iniSections(paths.modelConfigFile());
+}
+
+DialogValues loadDialogValues(const AppPaths& paths) {
+    paths.ensureConfigDir();
+    DialogValues v;
+    const IniFile config(paths.mainConfigFile());
+    v.MatrixNowUse = config.readString(kManageSection, kMatrixNowUse, v.MatrixNowUse);
+    v.ComPortNum = std::clamp(config.readInteger(kSerialSection, kComPortNum, v.ComPortNum),
+                              kMinComPort, kMaxComPort);
+    v.PortBandRate = config.readInteger(kSerialSection, kPortBandRate, v.PortBandRate);
+    v.CircleTime = config.readInteger(kSystemSection, kCircleTime, v.CircleTime);
+    v.models = modelNames(paths);
+    v.fields = readModelFields(paths, v.MatrixNowUse, dialogDefaults::LogoOnOpening);
+    return v;
+}
+
+std::vector<std::string> writeModel(const AppPaths& paths, const std::string& name,
+                                    const ModelFields& fields) {
+    paths.ensureConfigDir();
+    IniFile models(paths.modelConfigFile());
+    models.writeInteger(name, kMatrixAddress, fields.MatrixAddress);
+    models.writeInteger(name, kMatrixInputNum, fields.MatrixInputNum);
+    models.writeInteger(name, kMatrixOutputNum, fields.MatrixOutputNum);
+    models.writeBool(name, kMatrixPattern, fields.MatrixPattern);
+    models.writeInteger(name, kMatrixCustomAddress, fields.MatrixCustomAddress);
+    models.writeString(name, kMatrixCustomLogo, fields.MatrixCustomLogo);
+    models.commit();
+    std::vector<std::string> names = models.sections();
+    writeModelNumber(paths, names.size());
+    return names;
+}
+
+std::vector<std::string> eraseModel(const AppPaths& paths, const std::string& name) {
+    paths.ensureConfigDir();
+    IniFile models(paths.modelConfigFile());
+    models.eraseSection(name);
+    models.commit();
+    std::vector<std::string> names = models.sections();
+    writeModelNumber(paths, names.size());
+    return names;
+}
+
+void writeMatrixPattern(const AppPaths& paths, const std::string& name, bool pattern) {
+    paths.ensureConfigDir();
+    iniWriteBool(paths.modelConfigFile(), name, kMatrixPattern, pattern);
+}
+
+std::int32_t storeCircleTime(const AppPaths& paths, std::int32_t value) {
+    const std::int32_t stored = std::clamp(value, kMinCircleTime, kMaxCircleTime);
+    paths.ensureConfigDir();
+    iniWriteInteger(paths.mainConfigFile(), kSystemSection, kCircleTime, stored);
+    return stored;
 }
 
 PortNameLists readPortNameFile(const AppPaths& paths, std::int32_t inputs, std::int32_t outputs,
@@ -126,7 +201,7 @@ void writePortSettings(const AppPaths& paths, std::int32_t comPort, std::int32_t
 }
 
 void writePortFallback(const AppPaths& paths) {
-    writePortSettings(paths, 1, 9600);
+    writePortSettings(paths, fallbackSettings::ComPortNum, fallbackSettings::PortBandRate);
 }
 
 void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string& model) {

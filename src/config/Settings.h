@@ -3,8 +3,9 @@
 // Typed readers and writers of MatrixConfig.con, MatrixModelConfig.con and
 // MatrixEditList.con for the control session: what is read when the matrix is
 // built, the names and their switches saved at close, the layer, and the file
-// steps of the configuration dialog's Apply. The section and key names are in
-// SettingsKeys.h; the dialog's own readers are in ConfigDialogModel.h.
+// steps of the configuration dialog's Apply, and what the configuration dialog
+// reads and stores. The section and key names are in SettingsKeys.h, the
+// defaults of both readers side by side in SettingsDefaults.h.
 //
 // Files are opened by path for each call and released at its end; nothing is
 // cached. Writers throw IniWriteError ("Unable to write to <path>") and then
@@ -12,6 +13,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/AppPaths.h"
 #include "config/PortNameList.h"
@@ -29,6 +32,59 @@ namespace mc {
 // reading creates no file. The port counts are returned raw; countsClamped
 // tells whether either lies outside 1..256.
 StartupSettings readStartupSettings(const AppPaths& paths);
+
+// One model of the model table as the configuration dialog shows it.
+struct ModelFields {
+    std::int32_t MatrixAddress = dialogDefaults::MatrixAddress;
+    std::int32_t MatrixInputNum = dialogDefaults::MatrixInputNum;
+    std::int32_t MatrixOutputNum = dialogDefaults::MatrixOutputNum;
+    bool MatrixPattern = dialogDefaults::MatrixPattern;
+    std::int32_t MatrixCustomAddress = dialogDefaults::MatrixCustomAddress;
+    std::string MatrixCustomLogo;
+};
+
+// The section `model` of MatrixModelConfig.con with the dialog's defaults, the
+// logo defaulting to `logoDefault` (dialogDefaults::LogoOnOpening or
+// LogoOnNameChange). Reading creates nothing.
+ModelFields readModelFields(const AppPaths& paths, const std::string& model,
+                            std::string_view logoDefault);
+
+// The model names of the model table, in file order.
+std::vector<std::string> modelNames(const AppPaths& paths);
+
+// Everything the configuration dialog shows when it opens.
+struct DialogValues {
+    std::string MatrixNowUse{dialogDefaults::MatrixNowUse};  // the model name shown
+    std::int32_t ComPortNum = dialogDefaults::ComPortNum;    // put into 1..20
+    std::int32_t PortBandRate = dialogDefaults::PortBandRate;
+    std::int32_t CircleTime = dialogDefaults::CircleTime;  // as stored; the field clamps it
+    std::vector<std::string> models;                       // the list of the model box
+    ModelFields fields;  // of MatrixNowUse, logo default on opening
+};
+
+// Creates the configuration folder, then reads MatrixConfig.con
+// ("MatrixNowUse", "ComPortNum", "PortBandRate", "CircleTime") and
+// MatrixModelConfig.con (the section list, the section MatrixNowUse).
+DialogValues loadDialogValues(const AppPaths& paths);
+
+// Writes the section `name` of MatrixModelConfig.con ("MatrixAddress",
+// "MatrixInputNum", "MatrixOutputNum", "MatrixPattern", "MatrixCustomAddress",
+// "MatrixCustomLogo", in that order; an existing model of that name, in any
+// letter case, is overwritten key by key), then "MatrixModelNumber" = the
+// number of models to MatrixConfig.con. Returns the model names.
+std::vector<std::string> writeModel(const AppPaths& paths, const std::string& name,
+                                    const ModelFields& fields);
+
+// Erases the section `name` of MatrixModelConfig.con (a name without a section
+// erases nothing) and writes "MatrixModelNumber". Returns the model names.
+std::vector<std::string> eraseModel(const AppPaths& paths, const std::string& name);
+
+// "MatrixPattern" of the section `name` of MatrixModelConfig.con.
+void writeMatrixPattern(const AppPaths& paths, const std::string& name, bool pattern);
+
+// The cycle field changed: writes "CircleTime" = `value` put into 1..100 and
+// returns what it wrote.
+std::int32_t storeCircleTime(const AppPaths& paths, std::int32_t value);
 
 // The names of MatrixEditList.con for the lists in use: `inputs` names when
 // inputsInUse, `outputs` names when outputsInUse.

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "config/SettingsDefaults.h"
+
 namespace mc {
 
 // Port counts the crosspoint state accepts: a frame carries an input or output
@@ -21,34 +23,34 @@ std::int32_t clampPortCount(std::int32_t raw);
 
 // Section "Network Control" of MatrixConfig.con.
 struct NetworkSettings {
-    bool Enabled = false;
-    std::string Address = "127.0.0.1";  // "0.0.0.0": every interface
-    std::int32_t Port = 9990;
-    std::string FriendlyName;  // empty: the model name
+    bool Enabled = startupDefaults::NetworkEnabled;
+    std::string Address{startupDefaults::NetworkAddress};  // "0.0.0.0": every interface
+    std::int32_t Port = startupDefaults::NetworkPort;
+    std::string FriendlyName{startupDefaults::NetworkFriendlyName};  // empty: the model name
     bool operator==(const NetworkSettings&) const = default;
 };
 
 struct StartupSettings {
     // MatrixConfig.con, section "Serial Commucation Set".
-    std::string PortNum = "COM1";
-    std::int32_t PortBandRate = 9600;
+    std::string PortNum{startupDefaults::PortNum};
+    std::int32_t PortBandRate = startupDefaults::PortBandRate;
     // MatrixConfig.con, section "Matrix Manage Message".
-    std::string MatrixNowUse = "DefaultMatrix";
+    std::string MatrixNowUse{startupDefaults::MatrixNowUse};
     // MatrixConfig.con, section "System config".
-    std::int32_t VideoOrAudio = 1;
-    std::int32_t CircleTime = 1;
+    std::int32_t VideoOrAudio = startupDefaults::VideoOrAudio;
+    std::int32_t CircleTime = startupDefaults::CircleTime;
     // MatrixConfig.con, section "Matrix Manage Message".
-    bool MatrixInputEditEnable = false;
-    bool MatrixOutputEditEnable = false;
+    bool MatrixInputEditEnable = startupDefaults::MatrixInputEditEnable;
+    bool MatrixOutputEditEnable = startupDefaults::MatrixOutputEditEnable;
 
     // MatrixModelConfig.con, the section named by MatrixNowUse. The counts are
     // the raw values of the file, not yet clamped.
-    std::int32_t MatrixAddress = 0x52;
-    std::int32_t MatrixCustomAddress = 1;
-    std::int32_t MatrixOutputNum = 32;
-    std::int32_t MatrixInputNum = 32;
-    bool MatrixPattern = false;
-    std::string MatrixCustomLogo = "VELMORAN MATRIX";
+    std::int32_t MatrixAddress = startupDefaults::MatrixAddress;
+    std::int32_t MatrixCustomAddress = startupDefaults::MatrixCustomAddress;
+    std::int32_t MatrixOutputNum = startupDefaults::MatrixOutputNum;
+    std::int32_t MatrixInputNum = startupDefaults::MatrixInputNum;
+    bool MatrixPattern = startupDefaults::MatrixPattern;
+    std::string MatrixCustomLogo{startupDefaults::MatrixCustomLogo};
 
     // MatrixConfig.con, section "Serial Port Map": "COMn" (canonical spelling)
     // to device path, for the keys that are present with a non-empty value.

@@ -66,7 +66,7 @@ void TConfigForm::FormShow() {
         ComSelSpinEdit->setMaxLength(2);
         ComSelSpinEdit->setRange(kMinComPort, kMaxComPort);
         ComSelSpinEdit->setValue(v.ComPortNum);
-        BandComboBox->setCurrentIndex(v.rateIndex);
+        BandComboBox->setCurrentIndex(baudRateIndex(v.PortBandRate));
         CircleTimeSpinEdit->setValue(v.CircleTime);
         fillModelList(v.models);
         setModelText(qs(v.MatrixNowUse));
@@ -91,7 +91,10 @@ void TConfigForm::CircleTimeSpinEditChange() {
 
 void TConfigForm::MatrixModelComboBoxChange() {
     const AppPaths& paths = m_session.paths();
-    guarded([&] { showModelFields(readModelFields(paths, utf8(modelName()), kLogoOnNameChange)); });
+    guarded([&] {
+        showModelFields(
+            readModelFields(paths, utf8(modelName()), dialogDefaults::LogoOnNameChange));
+    });
     paths.restoreCurrentDirectory();
 }
 

@@ -92,7 +92,7 @@ TEST_F(DialogFiles, OpeningWithoutFilesShowsDefaultsAndCreatesOnlyTheFolder) {
     const DialogValues v = loadDialogValues(paths);
     EXPECT_EQ(v.MatrixNowUse, "DefaultMatrix");
     EXPECT_EQ(v.ComPortNum, 1);
-    EXPECT_EQ(v.rateIndex, 0);
+    EXPECT_EQ(baudRateIndex(v.PortBandRate), 0);
     EXPECT_EQ(v.CircleTime, 1);
     EXPECT_TRUE(v.models.empty());
     EXPECT_EQ(v.fields.MatrixAddress, 0);
@@ -116,7 +116,7 @@ TEST_F(DialogFiles, OpeningReadsTheStoredSettings) {
     const DialogValues v = loadDialogValues(paths);
     EXPECT_EQ(v.MatrixNowUse, "hall");
     EXPECT_EQ(v.ComPortNum, 7);
-    EXPECT_EQ(v.rateIndex, 2);
+    EXPECT_EQ(baudRateIndex(v.PortBandRate), 2);
     EXPECT_EQ(v.CircleTime, 12);
     EXPECT_EQ(v.models, (Names{"Stage", "Hall", "Empty"}));
     EXPECT_EQ(v.fields.MatrixAddress, 82);
@@ -143,19 +143,19 @@ TEST_F(DialogFiles, OpeningPutsPortIntoRangeAndUnknownRateOnFirstEntry) {
                   "\nPortBandRate=" + row.rate + "\n");
         const DialogValues v = loadDialogValues(paths);
         EXPECT_EQ(v.ComPortNum, row.shownPort) << row.port;
-        EXPECT_EQ(v.rateIndex, row.rateIndex) << row.rate;
+        EXPECT_EQ(baudRateIndex(v.PortBandRate), row.rateIndex) << row.rate;
     }
 }
 
 TEST_F(DialogFiles, ModelWithoutSectionTakesTheLogoDefaultGiven) {
     writeModels("[Hall]\nMatrixInputNum=4\n");
-    const ModelFields opening = readModelFields(paths, "Stage", kLogoOnOpening);
+    const ModelFields opening = readModelFields(paths, "Stage", dialogDefaults::LogoOnOpening);
     EXPECT_EQ(opening.MatrixCustomLogo, "VELMORAN MATRIX");
-    const ModelFields changed = readModelFields(paths, "Stage", kLogoOnNameChange);
+    const ModelFields changed = readModelFields(paths, "Stage", dialogDefaults::LogoOnNameChange);
     EXPECT_EQ(changed.MatrixCustomLogo, "Velmoran Matrix");
     EXPECT_EQ(changed.MatrixAddress, 0);
     EXPECT_EQ(changed.MatrixCustomAddress, 1);
-    EXPECT_EQ(readModelFields(paths, "HALL", kLogoOnNameChange).MatrixInputNum, 4);
+    EXPECT_EQ(readModelFields(paths, "HALL", dialogDefaults::LogoOnNameChange).MatrixInputNum, 4);
     EXPECT_EQ(modelText(), "[Hall]\nMatrixInputNum=4\n") << "reading writes nothing";
 }
 
@@ -253,14 +253,14 @@ TEST_F(DialogFiles, AddTakesTheLimitsOfTheRanges) {
     m.customAddressText = "0";
     const AddResult result = addModel(paths, m);
     ASSERT_FALSE(result.refusal.has_value()) << *result.refusal;
-    const ModelFields f = readModelFields(paths, "Big", kLogoOnNameChange);
+    const ModelFields f = readModelFields(paths, "Big", dialogDefaults::LogoOnNameChange);
     EXPECT_EQ(f.MatrixInputNum, 256);
     EXPECT_EQ(f.MatrixOutputNum, 1);
     EXPECT_EQ(f.MatrixAddress, 255);
     EXPECT_EQ(f.MatrixCustomAddress, 0);
     EXPECT_EQ(addModel(paths, model("Big", "$10", " 8")).refusal, std::nullopt)
         << "the configuration files' integer syntax";
-    EXPECT_EQ(readModelFields(paths, "Big", kLogoOnNameChange).MatrixInputNum, 16);
+    EXPECT_EQ(readModelFields(paths, "Big", dialogDefaults::LogoOnNameChange).MatrixInputNum, 16);
 }
 
 TEST_F(DialogFiles, DeleteOfTheLastModelLeavesAnEmptyList) {
