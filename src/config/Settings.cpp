@@ -1,5 +1,8 @@
 #include "config/Settings.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -51,6 +54,12 @@ void writeModelNumber(const AppPaths& paths, std::size_t count) {
 
 std::int32_t clampPortCount(std::int32_t raw) {
     return std::clamp(raw, kMinPortCount, kMaxPortCount);
+}
+
+bool isListenAddress(const std::string& text) {
+    in6_addr address{};
+    return inet_pton(AF_INET, text.c_str(), &address) == 1 ||
+           inet_pton(AF_INET6, text.c_str(), &address) == 1;
 }
 
 StartupSettings readStartupSettings(const AppPaths& paths) {

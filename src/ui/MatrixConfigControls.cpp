@@ -14,6 +14,7 @@
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/MatrixConfigUnit.h"
+#include "ui/NetworkPage.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -57,6 +58,9 @@ void TConfigForm::createControls() {
 
     UpDataButton = button(QStringLiteral("应用"), 324, 392, MatrixSetTabSheet);
     CancleButton = button(QStringLiteral("取消"), 445, 392, MatrixSetTabSheet);
+
+    NetworkTabSheet = new NetworkPage;
+    PageControl1->addTab(NetworkTabSheet, QStringLiteral("网络控制"));
 }
 
 void TConfigForm::createPortGroup() {
@@ -165,6 +169,14 @@ void TConfigForm::connectHandlers() {
     connect(Button3, &QPushButton::clicked, this, &TConfigForm::Button3Click);
     connect(UpDataButton, &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
     connect(CancleButton, &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
+    // The network page: its buttons are the first page's, and an empty name
+    // stands for the model shown, whoever sets the model's text.
+    connect(NetworkTabSheet->NetworkApplyButton, &QPushButton::clicked, this,
+            &TConfigForm::UpDataButtonClick);
+    connect(NetworkTabSheet->NetworkCancelButton, &QPushButton::clicked, this,
+            &TConfigForm::CancleButtonClick);
+    connect(MatrixModelComboBox->lineEdit(), &QLineEdit::textChanged, NetworkTabSheet,
+            &NetworkPage::setModelName);
 }
 
 }  // namespace mc

@@ -13,6 +13,7 @@
 #include "ui/Dialogs.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
+#include "ui/NetworkPage.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -72,6 +73,7 @@ void TConfigForm::FormShow() {
         setModelText(qs(v.MatrixNowUse));
         showModelFields(v.fields);
     });
+    NetworkTabSheet->showSettings(m_session.settings().Network);
     paths.restoreCurrentDirectory();
 }
 
@@ -147,11 +149,15 @@ void TConfigForm::Button3Click() {
 }
 
 void TConfigForm::UpDataButtonClick() {
+    if (const auto refusal = NetworkTabSheet->refusal()) {
+        m_dialogs.showMessage(this, *refusal);
+        return;
+    }
     ConfigChoice choice;
     choice.comPort = ComSelSpinEdit->Value();
     choice.baudRate = baudRateAt(BandComboBox->currentIndex());
     choice.model = utf8(modelName());
-    choice.network = m_session.settings().Network;
+    choice.network = NetworkTabSheet->settings();
     if (m_session.applyConfiguration(choice)) accept();
 }
 

@@ -31,6 +31,10 @@
 // malformed mode file) is shown, and the control window is rebuilt from what
 // is stored all the same; the dialog closes only when no file write failed.
 //
+// The second page, "网络控制", shows the section "Network Control" when the
+// dialog opens; Apply hands what it shows to the session with the rest, and is
+// refused with a message, changing nothing, while its address is not valid.
+//
 // The dialog hands the session what the operator chose; the session runs
 // Apply's steps. UI thread only.
 
@@ -51,6 +55,7 @@ namespace mc {
 
 class IDialogs;
 class LabeledEdit;
+class NetworkPage;
 class SpinField;
 class MatrixSession;
 class THexEdit;
@@ -104,6 +109,8 @@ public:
     QPushButton* Button3 = nullptr;
     QPushButton* UpDataButton = nullptr;
     QPushButton* CancleButton = nullptr;
+    // The second page "网络控制" and its controls (NetworkPage.h).
+    NetworkPage* NetworkTabSheet = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
