@@ -51,11 +51,6 @@ FolderWatch::~FolderWatch() {
     if (m_thread.joinable()) m_thread.join();
 }
 
-unsigned FolderWatch::wakeUps() const {
-    std::lock_guard lock(m_mutex);
-    return m_wakeUps;
-}
-
 void FolderWatch::arm() {
     // Watching a folder twice gives back the same watch: re-arming after
     // every batch only adds what appeared. Watches of removed folders end by
@@ -87,10 +82,7 @@ void FolderWatch::Execute() {
         const int ready = pollOnce(fds, 2, timeout);
         if (ready < 0 || fds[0].revents != 0) return;
         if (ready == 0 && !wait) continue;  // interrupted
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_wakeUps;
-        }
+        m_wakeUps.fetch_add(1);
         if (ready == 0) {
             wait = m_onChange(true);
             continue;

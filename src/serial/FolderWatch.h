@@ -6,9 +6,9 @@
 
 #include "serial/PortSignals.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -47,7 +47,7 @@ public:
 
     // How many times the thread has woken up (events or time-outs); for
     // tests and diagnostics. Any thread.
-    unsigned wakeUps() const;
+    unsigned wakeUps() const { return m_wakeUps.load(); }
 
 private:
     void Execute();
@@ -57,10 +57,9 @@ private:
     ChangeHandler m_onChange;
     UniqueFd m_inotify;
     UniqueFd m_stop;
-    mutable std::mutex m_mutex;
     const std::vector<std::string> m_folders;
-    unsigned m_wakeUps = 0;  // guarded by m_mutex
-    std::thread m_thread;    // last: starts after every other member is ready
+    std::atomic<unsigned> m_wakeUps{0};  // written by the watch thread
+    std::thread m_thread;                // last: starts after every other member is ready
 };
 
 // The folder that holds path ("/dev/serial/by-id" for a link in it; "." for

@@ -34,16 +34,6 @@ bool deviceGone(int fd) {
 
 }  // namespace
 
-std::uint32_t TComm::lineBaudRate() const {
-    return static_cast<std::int32_t>(m_line.BaudRate) <= 0 ? DefaultBaudRate : m_line.BaudRate;
-}
-
-std::string TComm::speedNote() const {
-    if (lineBaudRate() == m_line.BaudRate) return {};
-    return "波特率 " + std::to_string(static_cast<std::int32_t>(m_line.BaudRate)) +
-           " 无效，已使用 " + std::to_string(DefaultBaudRate);
-}
-
 void TComm::log(const std::string& line) const {
     if (m_log) m_log(line);
 }
