@@ -70,7 +70,7 @@ TEST(SerialDevices, ListsStableLinksPlainAdaptersAndRealUartsInOrder) {
     EXPECT_TRUE(listSerialDevices({tree.path() / "none", tree.path() / "none", sys}).empty());
 }
 
-TEST(DeviceAccess, ARefusedDeviceGetsAReason) {
+TEST(DeviceAccess, AUserOutsideTheDevicesGroupIsToldTheFix) {
     AccessFacts dialout;
     dialout.error = EACCES;
     dialout.groupMayUse = true;
@@ -81,7 +81,9 @@ TEST(DeviceAccess, ARefusedDeviceGetsAReason) {
     EXPECT_NE(text.find("sudo usermod -aG dialout alice"), std::string::npos) << text;
     dialout.userInGroup = true;  // in the group, refused all the same: no usermod advice
     EXPECT_EQ(accessProblemText(dialout).find("usermod"), std::string::npos);
+}
 
+TEST(DeviceAccess, ARefusedDeviceIsListedWithAReason) {
     if (::geteuid() == 0) GTEST_SKIP() << "root may open any device";
     TempDir tree;
     const fs::path locked = tree.path() / "ttyUSB0";
