@@ -84,7 +84,8 @@ public:
     // Open from OpenPort to ClosePort, also while the device is away.
     bool isOpen() const { return static_cast<bool>(PortHandle) || m_awaitingDevice; }
     // True from a reported hang-up until the port is open again on a device
-    // (reconnect) or closed.
+    // (reconnect) or closed. When only a port thread failed and the device
+    // is still there, the port keeps working and this stays true.
     bool awaitingDevice() const { return m_awaitingDevice; }
     // The path the open port was opened with (kept while the device is
     // away); empty while closed.
