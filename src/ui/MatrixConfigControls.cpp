@@ -11,9 +11,11 @@
 #include <algorithm>
 
 #include "config/ConfigDialogModel.h"
+#include "control/MatrixSession.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/MatrixConfigUnit.h"
+#include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -54,6 +56,8 @@ void TConfigForm::createControls() {
     createPortGroup();
     createSystemGroup();
     createModelGroup();
+    DevicePicker = new SerialDevicePicker(m_session.deviceRoots());
+    PageControl1->addTab(DevicePicker, QStringLiteral("串口设备"));
 
     UpDataButton = button(QStringLiteral("应用"), 324, 392, MatrixSetTabSheet);
     CancleButton = button(QStringLiteral("取消"), 445, 392, MatrixSetTabSheet);
@@ -69,6 +73,9 @@ void TConfigForm::createPortGroup() {
     ComSelSpinEdit->setMaxLength(2);
     ComSelSpinEdit->setRange(kMinComPort, kMaxComPort);
     ComSelSpinEdit->setValue(1);
+    ComDeviceLabel = new QLabel(GroupBox1);
+    ComDeviceLabel->setObjectName(QStringLiteral("ComDeviceLabel"));
+    ComDeviceLabel->setGeometry(17, 62, 545, 18);
 
     Label2 = label(QStringLiteral("波特率  "), 295, 38, GroupBox1);
     BandComboBox = new QComboBox(GroupBox1);
@@ -165,6 +172,8 @@ void TConfigForm::connectHandlers() {
     connect(Button3, &QPushButton::clicked, this, &TConfigForm::Button3Click);
     connect(UpDataButton, &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
     connect(CancleButton, &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
+    connect(DevicePicker, &SerialDevicePicker::pickChanged, this, &TConfigForm::showComDevice);
+    connect(this, &QDialog::finished, DevicePicker, &SerialDevicePicker::stopWatching);
 }
 
 }  // namespace mc

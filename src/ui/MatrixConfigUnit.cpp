@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -9,10 +10,13 @@
 #include <string>
 
 #include "config/ConfigDialogModel.h"
+#include "config/Settings.h"
 #include "control/MatrixSession.h"
+#include "serial/DeviceName.h"
 #include "ui/Dialogs.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
+#include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -73,11 +77,27 @@ void TConfigForm::FormShow() {
         showModelFields(v.fields);
     });
     paths.restoreCurrentDirectory();
+    DevicePicker->startWatching(comDevicePath(ComSelSpinEdit->Value()));
+    showComDevice();
 }
 
 void TConfigForm::ComSelSpinEditChange() {
     if (ComSelSpinEdit->Value() > kMaxComPort) ComSelSpinEdit->setValue(kMaxComPort);
     if (ComSelSpinEdit->Value() < kMinComPort) ComSelSpinEdit->setValue(kMinComPort);
+    showComDevice();
+}
+
+std::string TConfigForm::comDevicePath(std::int32_t n) const {
+    return commDevicePath(commName(n), m_session.port().portMap());
+}
+
+void TConfigForm::showComDevice() {
+    const std::int32_t n = ComSelSpinEdit->Value();
+    QString text = QStringLiteral("串口 %1 打开的设备：%2").arg(n).arg(qs(comDevicePath(n)));
+    const std::string picked = DevicePicker->pickedPath();
+    if (!picked.empty()) text += QStringLiteral("；应用后：%1").arg(qs(picked));
+    ComDeviceLabel->setText(text);
+    ComDeviceLabel->setToolTip(text);
 }
 
 void TConfigForm::CircleTimeSpinEditChange() {
@@ -147,6 +167,7 @@ void TConfigForm::UpDataButtonClick() {
     ConfigChoice choice;
     choice.comPort = ComSelSpinEdit->Value();
     choice.baudRate = baudRateAt(BandComboBox->currentIndex());
+    choice.devicePath = DevicePicker->pickedPath();
     choice.model = utf8(modelName());
     choice.network = m_session.settings().Network;
     if (m_session.applyConfiguration(choice)) accept();

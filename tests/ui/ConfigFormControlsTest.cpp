@@ -30,9 +30,10 @@ TEST_F(ConfigFormTest, WindowAndPage) {
     EXPECT_EQ(f.size(), QSize(581, 454));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "fixed border";
     EXPECT_EQ(f.PageControl1->geometry(), QRect(0, 0, 581, 453));
-    ASSERT_EQ(f.PageControl1->count(), 1);
+    ASSERT_EQ(f.PageControl1->count(), 2);
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("矩阵设置"));
     EXPECT_EQ(f.PageControl1->widget(0), f.MatrixSetTabSheet);
+    EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("串口设备"));
 }
 
 TEST_F(ConfigFormTest, GroupsLabelsAndButtons) {
