@@ -5,9 +5,9 @@
 // set its pattern flag), and on the page "串口设备" (SerialDevicePicker.h) the
 // serial devices present, one of which the operator may pick for the port
 // number; ComDeviceLabel, under the port number, names the device that number
-// opens now and, with a pick, the one it opens after Apply. Apply makes the model shown the model
-// in use, stores the port settings, deletes all port names and matrix modes, and rebuilds the
-// control window.
+// opens now and, with a pick, the one it opens after Apply. Apply makes the
+// model shown the model in use, stores the port settings, deletes all port
+// names and matrix modes, and rebuilds the control window.
 //
 // The program creates the dialog once, after the control window, and keeps it
 // for the whole run; the control window's ConfigMenuItemClick shows it modally
