@@ -209,6 +209,13 @@ void writePortSettings(const AppPaths& paths, std::int32_t comPort, std::int32_t
     config.commit();
 }
 
+void writePortMapEntry(const AppPaths& paths, std::int32_t comPort, const std::string& device) {
+    paths.ensureConfigDir();
+    IniFile config(paths.mainConfigFile());
+    config.writeString(kPortMapSection, commName(comPort), device);
+    config.commit();
+}
+
 void writePortFallback(const AppPaths& paths) {
     writePortSettings(paths, fallbackSettings::ComPortNum, fallbackSettings::PortBandRate);
 }

@@ -112,6 +112,10 @@ std::string commName(std::int32_t comPort);
 // "PortNum" = commName(comPort), "ComPortNum" = comPort, "PortBandRate" = rate.
 void writePortSettings(const AppPaths& paths, std::int32_t comPort, std::int32_t rate);
 
+// Creates the configuration folder and writes "COMn" = device (n = comPort)
+// to the "Serial Port Map" section: port number n opens device from then on.
+void writePortMapEntry(const AppPaths& paths, std::int32_t comPort, const std::string& device);
+
 // The settings Apply falls back to when the chosen port cannot be opened:
 // "PortNum" = "COM1", "ComPortNum" = 1, "PortBandRate" = 9600.
 void writePortFallback(const AppPaths& paths);

@@ -123,6 +123,13 @@ public:
     // input. REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum.
     void routeOutput(std::int32_t o, std::int32_t k);
 
+    // Queues the frames that put the selection on the device again, output by
+    // output, as clicks on the selected boxes would: a switch frame per
+    // selected input, a close frame per selected close cell, and output 0 in
+    // cycle mode as SendCycleSwitch sends it (an output 0 with nothing
+    // selected sends nothing). Changes no cell.
+    void queueSelection();
+
     // --- Paging (GridPaging.cpp) -------------------------------------------
     // Move one page. A click on a button that is hidden or disabled does
     // nothing and returns false. Never queues a frame, never changes Selected.

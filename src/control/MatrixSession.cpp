@@ -86,6 +86,8 @@ MatrixSession::MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions o
       Comm1(poster) {
     m_feed->session = this;
     Comm1.OnRequestHangup = [this](TComm&) { setPortState(PortState::Lost); };
+    Comm1.OnReconnect = [this](TComm&) { portReconnected(); };
+    if (m_options.portLog) Comm1.setLogSink(m_options.portLog);
     // Whatever the switcher sends is discarded.
     Comm1.OnReceiveData = [](TComm&, const std::uint8_t*, std::uint16_t) {};
 }
@@ -162,6 +164,8 @@ void MatrixSession::build() {
     m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
     m_locks.reset(m_state->MatrixOutputNum());
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
+    if (const std::string speed = Comm1.speedNote(); !speed.empty())
+        m_note = m_note.empty() ? speed : m_note + "；" + speed;
     guarded([this] {
         const PortNameLists names =
             readPortNameFile(m_paths, m_state->MatrixInputNum(), m_state->MatrixOutputNum(),
@@ -203,17 +207,29 @@ void MatrixSession::openPort() {
     try {
         Comm1.OpenPort();
     } catch (const ECommsError& error) {
-        m_portStatus.devicePath = Comm1.devicePath();
-        m_portStatus.baudRate = Comm1.BaudRate();
+        takePortFigures();
         setPortState(PortState::NotOpen);
         if (m_prompts->ignorePortError(error.what(),
                                        portOpenDetail(error.errorCode(), error.devicePath()))) {
             Comm1.ClosePort();
         }
     }
-    m_portStatus.devicePath = Comm1.devicePath();
-    m_portStatus.baudRate = Comm1.BaudRate();
+    takePortFigures();
     setPortState(Comm1.isOpen() ? PortState::Open : PortState::NotOpen);
+}
+
+void MatrixSession::takePortFigures() {
+    m_portStatus.devicePath = Comm1.devicePath();
+    // The speed the driver set when a device is open, else the one it will
+    // be asked for.
+    const std::uint32_t actual = Comm1.actualBaudRate();
+    m_portStatus.baudRate = actual != 0 ? actual : Comm1.lineBaudRate();
+}
+
+void MatrixSession::portReconnected() {
+    takePortFigures();
+    setPortState(PortState::Open);
+    setNote("串口已重新连接");
 }
 
 void MatrixSession::closePort() {
@@ -311,6 +327,17 @@ void MatrixSession::LeftBitBtnClick() {
 void MatrixSession::RightBitBtnClick() {
     if (m_state && m_state->RightBitBtnClick())
         notify([](ISessionObserver& o) { o.gridChanged(); });
+}
+
+bool MatrixSession::resendCurrentState() {
+    if (!m_state || m_closed) return false;
+    m_state->queueStartupFrames();
+    if (!m_state->MatrixPattern && m_layer.enabled && m_layer.checked >= kLayerVideo &&
+        m_layer.checked <= kLayerVideoAndAudio) {
+        queueLayerFrame(m_layer.checked, *m_state, *CommandQueue);
+    }
+    m_state->queueSelection();
+    return true;
 }
 
 // --- Names ----------------------------------------------------------------------------

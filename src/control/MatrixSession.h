@@ -42,6 +42,7 @@
 #include "protocol/MatrixComm.h"
 #include "protocol/SenderClock.h"
 #include "serial/SerialComm.h"
+#include "serial/SerialDevices.h"
 #include "serial/UiPoster.h"
 
 namespace mc {
@@ -56,6 +57,12 @@ struct SessionOptions {
     // False: the sender thread is created but never started, so the frames
     // the session queues stay in the command queue for inspection.
     bool startSender = true;
+    // Where the configuration dialog lists serial devices from; tests point
+    // it at a fake folder tree.
+    DeviceRoots deviceRoots;
+    // Where the port's one-line reports (open failures, hang-ups,
+    // reconnects) go, on the user-interface thread. Empty: standard error.
+    std::function<void(const std::string& line)> portLog;
 };
 
 // The three layer radio buttons as the session wants them shown.
@@ -69,6 +76,9 @@ struct LayerView {
 struct ConfigChoice {
     std::int32_t comPort = 1;  // 1..20
     std::int32_t baudRate = 9600;
+    // The device chosen for comPort (its stable path), written to the "Serial
+    // Port Map" as "COMn" before the port is opened; empty: the map stays.
+    std::string devicePath;
     std::string model;        // the model shown, to become the model in use
     NetworkSettings network;  // the "Network Control" section
 };
@@ -120,6 +130,7 @@ public:
     bool portOpen() const { return Comm1.isOpen(); }
     // The serial port component, to read its settings.
     const TComm& port() const { return Comm1; }
+    const DeviceRoots& deviceRoots() const { return m_options.deviceRoots; }
     // The queue of the current build, for tests and benchmarks (null before
     // start() and after close()).
     mc::CommandQueue* commandQueue() const { return CommandQueue.get(); }
@@ -145,6 +156,15 @@ public:
     void DownBitBtnClick();
     void LeftBitBtnClick();
     void RightBitBtnClick();
+
+    // For a switcher that was power-cycled or plugged in again: queues the
+    // start-up frames (on/off, set-address, as start() sends them), the layer
+    // frame of the checked layer button (not in pattern mode) and the frames of
+    // the selection, output by output in node order, as clicks would send them
+    // (output 0 in cycle mode as one cycle frame). Nothing changes in the
+    // state or the files. False (nothing queued) before start() or after
+    // close().
+    bool resendCurrentState();
 
     // --- Names --------------------------------------------------------------------
     // The text of the window's input name field `column` / output name field
@@ -210,6 +230,9 @@ private:
     void preselectLayer();
     void setNote(std::string note);
     void setPortState(PortState state);
+    // The device and the speed of the port field, from Comm1.
+    void takePortFigures();
+    void portReconnected();
     void refreshQueueFigures();
     // Names from a file or a mode go into the window's fields with their change
     // handling attached: a visible field whose text changes stores its name

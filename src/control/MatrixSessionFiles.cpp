@@ -1,6 +1,7 @@
 // MatrixSession: status files, matrix modes and the configuration dialog's
 // operations.
 
+#include <map>
 #include <utility>
 
 #include "config/Settings.h"
@@ -213,6 +214,12 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
         Comm1.setCommName(commName(choice.comPort));
         Comm1.setBaudRate(static_cast<std::uint32_t>(choice.baudRate));
         writePortSettings(m_paths, choice.comPort, static_cast<std::int32_t>(Comm1.BaudRate()));
+        if (!choice.devicePath.empty()) {
+            writePortMapEntry(m_paths, choice.comPort, choice.devicePath);
+            std::map<std::string, std::string> map = Comm1.portMap();
+            map[commName(choice.comPort)] = choice.devicePath;
+            Comm1.setPortMap(std::move(map));
+        }
 
         try {
             Comm1.OpenPort();

@@ -54,6 +54,12 @@ void switchingLayerClick(std::int32_t layer, const AppPaths& paths, const Crossp
     }
 }
 
+void queueLayerFrame(std::int32_t layer, const CrosspointState& state, CommandQueue& queue) {
+    if (!isLayer(layer))
+        throw std::invalid_argument("switching layer " + std::to_string(layer) + " is not 1..3");
+    queueLayer(layer, state, queue);
+}
+
 LayerStartup startupLayerSelection(bool matrixPattern, std::int32_t storedValue,
                                    std::int32_t checkedNow) {
     LayerStartup decision;

@@ -41,6 +41,10 @@ inline constexpr std::int32_t kLayerNone = 0;
 void switchingLayerClick(std::int32_t layer, const AppPaths& paths, const CrosspointState& state,
                          CommandQueue& queue);
 
+// Queues the layer frame of `layer` for state.ActiveAddress, and nothing else
+// (no file is written). Throws std::invalid_argument for a layer outside 1..3.
+void queueLayerFrame(std::int32_t layer, const CrosspointState& state, CommandQueue& queue);
+
 // What the window does with its radio buttons at the end of its creation and
 // of every rebuild.
 struct LayerStartup {

@@ -8,6 +8,7 @@
 // included, so the device never keeps routing an input the operator has just
 // unticked.
 
+#include <algorithm>
 #include <vector>
 
 #include "control/CrosspointState.h"
@@ -97,6 +98,27 @@ void CrosspointState::SendCycleSwitch(std::int32_t o) {
     } else {
         m_scratch.SendCycle(m_queue, ActiveAddress, inputs,
                             static_cast<std::int32_t>(inputs.size()), CircleTime);
+    }
+}
+
+void CrosspointState::queueSelection() {
+    for (std::int32_t o = 0; o < m_outputs; ++o) {
+        const std::size_t row = index(o, 0);
+        const bool cycleOutput = !MatrixPattern && o == 0;
+        if (cycleOutput) {
+            const auto first = m_selected.begin() + static_cast<std::ptrdiff_t>(row);
+            if (std::find(first, first + m_inputs + 1, 1) != first + m_inputs + 1)
+                SendCycleSwitch(0);
+            continue;
+        }
+        for (std::int32_t k = 0; k <= m_inputs; ++k) {
+            if (m_selected[row + static_cast<std::size_t>(k)] == 0) continue;
+            if (k == m_inputs) {
+                m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
+            } else {
+                m_scratch.SendSwitch(m_queue, ActiveAddress, k, o);
+            }
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <iostream>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -31,7 +32,9 @@ int systemErrorCode(const std::exception& error) {
 }  // namespace
 
 TComm::TComm(IUiPoster& Poster, LineStatusFactory LineStatus)
-    : m_poster(Poster), m_lineStatusFactory(std::move(LineStatus)) {}
+    : m_poster(Poster),
+      m_lineStatusFactory(std::move(LineStatus)),
+      m_log([](const std::string& line) { std::cerr << line << std::endl; }) {}
 
 TComm::~TComm() {
     ClosePort();
@@ -56,19 +59,35 @@ void TComm::claimDevice(int fd, const std::string& path) {
     // The lock keeps out cooperating programs, root included; TIOCEXCL keeps
     // out everyone else without privilege. Only set TIOCEXCL once the lock is
     // ours: the flag belongs to the device, not to this descriptor.
+    // A lock held elsewhere is reported as EBUSY, as TIOCEXCL reports it.
     if (::flock(fd, LOCK_EX | LOCK_NB) < 0) {
-        throw ECommsError(comms_message::OpenFailed, errno, path);
+        const int error = errno;
+        throw ECommsError(comms_message::OpenFailed, error == EWOULDBLOCK ? EBUSY : error, path);
     }
     ::ioctl(fd, TIOCEXCL);
+}
+
+UniqueFd TComm::openClaimed(const std::string& path) {
+    UniqueFd port(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!port) throw ECommsError(comms_message::OpenFailed, errno, path);
+    claimDevice(port.get(), path);
+    return port;
 }
 
 void TComm::OpenPort() {
     const std::string path = devicePath();
     if (isOpen()) throw ECommsError(comms_message::AlreadyOpen, 0, path);
+    try {
+        startPort(openClaimed(path), path);
+    } catch (const ECommsError& error) {
+        log(failureLine(error));
+        throw;
+    }
+    m_openedPath = path;
+    m_openedTarget = resolvedPath(path);
+}
 
-    UniqueFd port(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!port) throw ECommsError(comms_message::OpenFailed, errno, path);
-    claimDevice(port.get(), path);
+void TComm::startPort(UniqueFd port, const std::string& path) {
     // Sizing the driver's queues has no Linux counterpart.
     PortHandle = std::move(port);
     const int fd = PortHandle.get();
@@ -86,6 +105,7 @@ void TComm::OpenPort() {
         throw ECommsError(comms_message::NoEvent, error, path);
     }
     m_hangupReported.store(false);
+    m_generation.fetch_add(1);
 
     ICommNotify& notify = *this;
     try {
@@ -111,7 +131,15 @@ void TComm::OpenPort() {
 }
 
 void TComm::ClosePort() {
-    if (!isOpen()) return;
+    m_watch.reset();  // joins the watch thread
+    m_awaitingDevice = false;
+    m_openedPath.clear();
+    m_openedTarget.clear();
+    closeDevice();
+}
+
+void TComm::closeDevice() {
+    if (!PortHandle) return;
     const int fd = PortHandle.get();
     signalCloseEvent(CloseEvent.get());
 
@@ -142,6 +170,7 @@ void TComm::releasePort() {
     ::flock(fd, LOCK_UN);
     PortHandle.reset();
     CloseEvent.reset();
+    m_actualBaudRate = 0;
 }
 
 bool TComm::WriteData(const std::uint8_t* Bytes, std::uint16_t Count) {
@@ -151,8 +180,13 @@ bool TComm::WriteData(const std::uint8_t* Bytes, std::uint16_t Count) {
 }
 
 void TComm::ApplyLineSettings() {
+    if (!PortHandle) return;
     // A setting the driver rejects is not reported; the port keeps running.
-    if (isOpen()) mc::ApplyLineSettings(PortHandle.get(), m_line);
+    LineConfig applied = m_line;
+    applied.BaudRate = lineBaudRate();
+    mc::ApplyLineSettings(PortHandle.get(), applied);
+    std::uint32_t actual = 0;
+    m_actualBaudRate = readLineSpeed(PortHandle.get(), actual) ? actual : 0;
 }
 
 void TComm::ApplyTimeouts() {
@@ -191,9 +225,14 @@ void TComm::NotifyError(std::uint32_t ErrorFlags) {
 
 void TComm::NotifyHangup() {
     if (m_hangupReported.exchange(true)) return;
-    postToUi([](TComm& self) {
+    postToUi([generation = m_generation.load()](TComm& self) {
+        self.hangupSeen(generation);
         if (TNotifyEvent handler = self.OnRequestHangup) handler(self);
     });
+}
+
+void TComm::postTryReconnect() {
+    postToUi([](TComm& self) { self.tryReconnect(); });
 }
 
 void TComm::NotifyModem(std::uint32_t ModemEvent) {

@@ -7,6 +7,7 @@
 #include "protocol/BytePort.h"
 #include "serial/CommNotify.h"
 #include "serial/CommsError.h"
+#include "serial/FolderWatch.h"
 #include "serial/LineEvents.h"
 #include "serial/LineSpeed.h"
 #include "serial/PortSignals.h"
@@ -33,6 +34,17 @@ namespace mc {
 //
 // Notifications still queued in the poster when the TComm is destroyed are
 // skipped (their buffers are freed all the same).
+//
+// Unplugging: after a hang-up the component waits for a device to appear at
+// the path it opened (a symbolic link such as /dev/serial/by-id/... is
+// followed anew each time): a FolderWatch watches the folder of the path and
+// the folder of its target, without waking while nothing changes. Once the
+// old device is really gone (its descriptor reports a hang-up) and a
+// character device is at the path, the port is opened again there with the
+// current settings, and OnReconnect runs. While the device is away WriteData
+// returns false and isOpen() stays true ("formally open") until ClosePort,
+// which also ends the wait. Every open failure, hang-up and reconnect is
+// written as one line to the log sink (standard error unless replaced).
 class TComm final : public IBytePort, private ICommNotify {
 public:
     // Buffer holds BufferLength received bytes followed by one zero byte that
@@ -69,7 +81,31 @@ public:
     // Any thread.
     bool WriteData(const std::uint8_t* Bytes, std::uint16_t Count) override;
 
-    bool isOpen() const { return static_cast<bool>(PortHandle); }
+    // Open from OpenPort to ClosePort, also while the device is away.
+    bool isOpen() const { return static_cast<bool>(PortHandle) || m_awaitingDevice; }
+    // True from a reported hang-up until the port is open again on a device
+    // (reconnect) or closed. When only a port thread failed and the device
+    // is still there, the port keeps working and this stays true.
+    bool awaitingDevice() const { return m_awaitingDevice; }
+    // The path the open port was opened with (kept while the device is
+    // away); empty while closed.
+    const std::string& openedPath() const { return m_openedPath; }
+    // The speed the driver reports after the line settings were last applied
+    // to the open port (drivers may round it); 0 while no device is open.
+    std::uint32_t actualBaudRate() const { return m_actualBaudRate; }
+    // The speed put on the line for BaudRate: a value that reads as 0 or
+    // below (as a signed 32-bit number) would hang a real UART up, so
+    // DefaultBaudRate is used instead.
+    static constexpr std::uint32_t DefaultBaudRate = 9600;
+    std::uint32_t lineBaudRate() const;
+    // Empty, or the note for a BaudRate that is replaced by DefaultBaudRate
+    // ("波特率 0 无效，已使用 9600").
+    std::string speedNote() const;
+
+    // Where the one-line reports go; called on the user-interface thread.
+    // An empty sink drops them. Default: standard error.
+    using TLogSink = std::function<void(const std::string& Line)>;
+    void setLogSink(TLogSink Sink) { m_log = std::move(Sink); }
     // True while no handed-over data waits to be written. Any thread.
     bool outputIdle() const { return OutputIdle.load(); }
 
@@ -146,6 +182,8 @@ public:
     TModemStateChangeEvent OnModemStateChange;
     TNotifyEvent OnRequestHangup;
     TSendDataEmptyEvent OnSendDataEmpty;
+    // The port was opened again after its device had gone away (see above).
+    TNotifyEvent OnReconnect;
 
 private:
     // ICommNotify, called by the port threads: each posts one task.
@@ -165,8 +203,23 @@ private:
     void ApplyTimeouts();
     // Claims the freshly opened device and checks it; throws ECommsError.
     void claimDevice(int fd, const std::string& path);
+    // Opens and claims the device at path; throws ECommsError.
+    UniqueFd openClaimed(const std::string& path);
+    // Sets up a claimed device and starts both threads; throws ECommsError
+    // (the component is then left without a device).
+    void startPort(UniqueFd port, const std::string& path);
+    // Stops both threads and releases the device, if there is one.
+    void closeDevice();
     // Undoes OpenPort's changes to the device and closes it (threads stopped).
     void releasePort();
+    // SerialReconnect.cpp; UI thread.
+    void hangupSeen(unsigned generation);
+    void startDeviceWatch();
+    void tryReconnect();
+    // Posts tryReconnect(); any thread.
+    void postTryReconnect();
+    void log(const std::string& line) const;
+    std::string failureLine(const ECommsError& error) const;
 
     IUiPoster& m_poster;
     LineStatusFactory m_lineStatusFactory;
@@ -188,6 +241,15 @@ private:
     std::atomic<bool> OutputIdle{true};         // set by WriteData, the write thread, ClosePort
     std::atomic<bool> m_hangupReported{false};  // one NotifyHangup per opening
     SavedLineSettings m_savedSettings;          // the device's settings before OpenPort
+    std::atomic<unsigned> m_generation{0};      // counts openings of a device
+
+    // Reconnection; UI thread.
+    std::string m_openedPath;
+    std::string m_openedTarget;  // m_openedPath with every link resolved, at OpenPort
+    bool m_awaitingDevice = false;
+    std::unique_ptr<FolderWatch> m_watch;  // while awaiting a device
+    std::uint32_t m_actualBaudRate = 0;
+    TLogSink m_log;
 };
 
 }  // namespace mc

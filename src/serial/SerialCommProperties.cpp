@@ -2,6 +2,8 @@
 
 #include "serial/SerialComm.h"
 
+#include <cstdint>
+#include <string>
 #include <utility>
 
 namespace mc {
@@ -26,6 +28,16 @@ void TComm::setCommName(std::string Value) {
 // Stored only: used at the next application of the line settings.
 void TComm::setParity(TParity Value) {
     m_line.Parity = Value;
+}
+
+std::uint32_t TComm::lineBaudRate() const {
+    return static_cast<std::int32_t>(m_line.BaudRate) <= 0 ? DefaultBaudRate : m_line.BaudRate;
+}
+
+std::string TComm::speedNote() const {
+    if (lineBaudRate() == m_line.BaudRate) return {};
+    return "波特率 " + std::to_string(static_cast<std::int32_t>(m_line.BaudRate)) +
+           " 无效，已使用 " + std::to_string(DefaultBaudRate);
 }
 
 void TComm::setBaudRate(std::uint32_t Value) {

@@ -11,10 +11,12 @@
 #include <algorithm>
 
 #include "config/ConfigDialogModel.h"
+#include "control/MatrixSession.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/MatrixConfigUnit.h"
 #include "ui/NetworkPage.h"
+#include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -55,6 +57,8 @@ void TConfigForm::createControls() {
     createPortGroup();
     createSystemGroup();
     createModelGroup();
+    DevicePicker = new SerialDevicePicker(m_session.deviceRoots());
+    PageControl1->addTab(DevicePicker, QStringLiteral("串口设备"));
 
     UpDataButton = button(QStringLiteral("应用"), 324, 392, MatrixSetTabSheet);
     CancleButton = button(QStringLiteral("取消"), 445, 392, MatrixSetTabSheet);
@@ -73,6 +77,9 @@ void TConfigForm::createPortGroup() {
     ComSelSpinEdit->setMaxLength(2);
     ComSelSpinEdit->setRange(kMinComPort, kMaxComPort);
     ComSelSpinEdit->setValue(1);
+    ComDeviceLabel = new QLabel(GroupBox1);
+    ComDeviceLabel->setObjectName(QStringLiteral("ComDeviceLabel"));
+    ComDeviceLabel->setGeometry(17, 62, 545, 18);
 
     Label2 = label(QStringLiteral("波特率  "), 295, 38, GroupBox1);
     BandComboBox = new QComboBox(GroupBox1);
@@ -177,6 +184,8 @@ void TConfigForm::connectHandlers() {
             &TConfigForm::CancleButtonClick);
     connect(MatrixModelComboBox->lineEdit(), &QLineEdit::textChanged, NetworkTabSheet,
             &NetworkPage::setModelName);
+    connect(DevicePicker, &SerialDevicePicker::pickChanged, this, &TConfigForm::showComDevice);
+    connect(this, &QDialog::finished, DevicePicker, &SerialDevicePicker::stopWatching);
 }
 
 }  // namespace mc

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -9,11 +10,14 @@
 #include <string>
 
 #include "config/ConfigDialogModel.h"
+#include "config/Settings.h"
 #include "control/MatrixSession.h"
+#include "serial/DeviceName.h"
 #include "ui/Dialogs.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/NetworkPage.h"
+#include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -75,11 +79,27 @@ void TConfigForm::FormShow() {
     });
     NetworkTabSheet->showSettings(m_session.settings().Network);
     paths.restoreCurrentDirectory();
+    DevicePicker->startWatching(comDevicePath(ComSelSpinEdit->Value()));
+    showComDevice();
 }
 
 void TConfigForm::ComSelSpinEditChange() {
     if (ComSelSpinEdit->Value() > kMaxComPort) ComSelSpinEdit->setValue(kMaxComPort);
     if (ComSelSpinEdit->Value() < kMinComPort) ComSelSpinEdit->setValue(kMinComPort);
+    showComDevice();
+}
+
+std::string TConfigForm::comDevicePath(std::int32_t n) const {
+    return commDevicePath(commName(n), m_session.port().portMap());
+}
+
+void TConfigForm::showComDevice() {
+    const std::int32_t n = ComSelSpinEdit->Value();
+    QString text = QStringLiteral("串口 %1 打开的设备：%2").arg(n).arg(qs(comDevicePath(n)));
+    const std::string picked = DevicePicker->pickedPath();
+    if (!picked.empty()) text += QStringLiteral("；应用后：%1").arg(qs(picked));
+    ComDeviceLabel->setText(text);
+    ComDeviceLabel->setToolTip(text);
 }
 
 void TConfigForm::CircleTimeSpinEditChange() {
@@ -156,6 +176,7 @@ void TConfigForm::UpDataButtonClick() {
     ConfigChoice choice;
     choice.comPort = ComSelSpinEdit->Value();
     choice.baudRate = baudRateAt(BandComboBox->currentIndex());
+    choice.devicePath = DevicePicker->pickedPath();
     choice.model = utf8(modelName());
     choice.network = NetworkTabSheet->settings();
     if (m_session.applyConfiguration(choice)) accept();

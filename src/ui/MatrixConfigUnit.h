@@ -2,9 +2,12 @@
 
 // TConfigForm, the configuration dialog "配置汇切台": serial port and speed,
 // cycle interval, and the model table (show, add or overwrite, delete a model,
-// set its pattern flag). Apply makes the model shown the model in use, stores
-// the port settings, deletes all port names and matrix modes, and rebuilds the
-// control window.
+// set its pattern flag), and on the page "串口设备" (SerialDevicePicker.h) the
+// serial devices present, one of which the operator may pick for the port
+// number; ComDeviceLabel, under the port number, names the device that number
+// opens now and, with a pick, the one it opens after Apply. Apply makes the
+// model shown the model in use, stores the port settings, deletes all port
+// names and matrix modes, and rebuilds the control window.
 //
 // The program creates the dialog once, after the control window, and keeps it
 // for the whole run; the control window's ConfigMenuItemClick shows it modally
@@ -23,7 +26,8 @@
 // click only, never when the dialog loads a model.
 //
 // Apply (UpDataButtonClick) runs its steps in order: close the port twice,
-// store port and rate, try to open the port (error box with "&Ignore": fall
+// store port and rate, map the port number to the picked device (when one is
+// picked) in "Serial Port Map", try to open the port (error box with "&Ignore": fall
 // back to COM1 / 1 / 9600), MatrixFree, store the rate again, the model in use
 // and both name switches off, set the window caption, erase the port names,
 // remove every matrix mode, clear CurrentModeName, RedrawMatrixForm(true),
@@ -58,6 +62,7 @@ class LabeledEdit;
 class NetworkPage;
 class SpinField;
 class MatrixSession;
+class SerialDevicePicker;
 class THexEdit;
 struct ModelFields;
 
@@ -89,6 +94,9 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;
     SpinField* ComSelSpinEdit = nullptr;
+    // The device the port number opens now, and the one it opens after Apply
+    // when a device is picked on the page "串口设备".
+    QLabel* ComDeviceLabel = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* BandComboBox = nullptr;
     QGroupBox* GroupBox2 = nullptr;
@@ -109,6 +117,7 @@ public:
     QPushButton* Button3 = nullptr;
     QPushButton* UpDataButton = nullptr;
     QPushButton* CancleButton = nullptr;
+    SerialDevicePicker* DevicePicker = nullptr;  // the page "串口设备"
     // The second page "网络控制" and its controls (NetworkPage.h).
     NetworkPage* NetworkTabSheet = nullptr;
 
@@ -130,6 +139,9 @@ private:
     // Refills the model box's list with its handler suspended; the text stays.
     void fillModelList(const std::vector<std::string>& models);
     void setModelText(const QString& text);
+    // The device port number n opens with the port map in use.
+    std::string comDevicePath(std::int32_t n) const;
+    void showComDevice();
     template <typename Operation>
     void guarded(Operation&& operation);
 

@@ -102,6 +102,10 @@ void TMatrixForm::createMenus() {
     SaveMatrixStatusItem =
         addItem(FileSubMenu, QStringLiteral("保存数据（&S）"), QStringLiteral("保存数据"),
                 QStringLiteral("SaveMatrixStatusItem"));
+    ResendStateItem =
+        addItem(FileSubMenu, QStringLiteral("重新发送当前状态"),
+                QStringLiteral("把当前状态重新发送给矩阵（矩阵断电或重新插接后使用）"),
+                QStringLiteral("ResendStateItem"));
     FileSubMenu->addSeparator();
     ExitItem = addItem(FileSubMenu, QStringLiteral("退出（&X）"), QStringLiteral("退出应用程序"),
                        QStringLiteral("ExitItem"));
@@ -128,6 +132,7 @@ void TMatrixForm::createMenus() {
     connect(ReadItem, &QAction::triggered, this, [this] { ReadItemClick(); });
     connect(SaveMatrixStatusItem, &QAction::triggered, this,
             [this] { SaveMatrixStatusItemClick(); });
+    connect(ResendStateItem, &QAction::triggered, this, [this] { ResendStateItemClick(); });
     connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
     connect(ConfigMenuItem, &QAction::triggered, this, [this] { ConfigMenuItemClick(); });
     connect(NewMatrixModeN, &QAction::triggered, this, [this] { NewMatrixModeNClick(); });

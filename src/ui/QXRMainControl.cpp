@@ -93,6 +93,10 @@ void TMatrixForm::ConfigMenuItemClick() {
     if (m_configForm != nullptr) m_dialogs.exec(*m_configForm);
 }
 
+void TMatrixForm::ResendStateItemClick() {
+    m_session.resendCurrentState();
+}
+
 void TMatrixForm::AboutMenuItemClick() {
     if (m_aboutBox != nullptr) m_dialogs.exec(*m_aboutBox);
 }

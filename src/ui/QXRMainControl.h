@@ -93,6 +93,9 @@ public:
     void AboutMenuItemClick();
     void ReadItemClick();
     void SaveMatrixStatusItemClick();
+    // "重新发送当前状态": the session sends the current state to the switcher
+    // again (MatrixSession::resendCurrentState).
+    void ResendStateItemClick();
     void NewMatrixModeNClick();
     void SaveMatrixModeNClick();
     void DeleteMatrixModeNClick();
@@ -217,6 +220,7 @@ private:
     QMenu* FileSubMenu = nullptr;
     QAction* ReadItem = nullptr;
     QAction* SaveMatrixStatusItem = nullptr;
+    QAction* ResendStateItem = nullptr;
     QAction* ExitItem = nullptr;
     QMenu* ConfigMenu = nullptr;
     QAction* ConfigMenuItem = nullptr;

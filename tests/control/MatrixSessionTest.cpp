@@ -47,7 +47,11 @@ protected:
     AppPaths paths{dir.path()};
     Pty pty;
     QueuedPoster poster;
-    MatrixSession session{paths, poster, SessionOptions{nullptr, nullptr, false}};
+    MatrixSession session{paths, poster, [] {
+                              SessionOptions options;
+                              options.startSender = false;
+                              return options;
+                          }()};
     Recorder recorder;
     const std::string window = MatrixSession::kWindowOwner;
 };

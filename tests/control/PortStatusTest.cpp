@@ -38,7 +38,7 @@ TEST(PortOpenDetail, NamesTheReasonAndTheDevice) {
     EXPECT_EQ(portOpenDetail(ENOENT, "/dev/ttyS9"),
               std::string("原因：") + std::strerror(ENOENT) + "\n设备：/dev/ttyS9");
     EXPECT_EQ(portOpenDetail(0, "/dev/ttyS9"), "设备：/dev/ttyS9");
-    EXPECT_EQ(portOpenDetail(EBUSY, ""), std::string("原因：") + std::strerror(EBUSY));
+    EXPECT_EQ(portOpenDetail(EBUSY, ""), "原因：设备正被另一个程序使用");
     // A device of a group the user belongs to gets no group note.
     const std::string own = portOpenDetail(EACCES, "/proc/self/exe");
     EXPECT_EQ(own.find("用户组"), std::string::npos) << own;

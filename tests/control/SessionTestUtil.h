@@ -131,8 +131,9 @@ public:
 class SessionTest : public ::testing::Test, public ProgramFolder {
 protected:
     MatrixSession& start() {
-        session =
-            std::make_unique<MatrixSession>(paths, poster, SessionOptions{.startSender = false});
+        SessionOptions options;
+        options.startSender = false;
+        session = std::make_unique<MatrixSession>(paths, poster, options);
         session->setPrompts(&prompts);
         session->attach(events);
         session->start();

@@ -22,6 +22,7 @@ void Recorder::attach(TComm& comm) {
     comm.OnModemStateChange = [this](TComm&, std::uint32_t bits) { modemEvents.push_back(bits); };
     comm.OnRequestHangup = [this](TComm&) { ++hangups; };
     comm.OnSendDataEmpty = [this](TComm&) { ++empties; };
+    comm.OnReconnect = [this](TComm&) { ++reconnects; };
 }
 
 std::vector<std::uint8_t> Recorder::allBytes() const {

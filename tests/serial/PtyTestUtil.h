@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,6 +29,7 @@ struct Recorder {
     std::vector<std::uint32_t> modemEvents;
     int hangups = 0;
     int empties = 0;
+    int reconnects = 0;
     bool trailingZeroMissing = false;
 
     void attach(TComm& comm);
@@ -68,6 +71,21 @@ protected:
 // tasks; false when it did not within `limit`.
 bool waitForPending(const QueuedPoster& poster, std::size_t count,
                     std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds at the end.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = std::filesystem::temp_directory_path() / "serial-test-XXXXXX";
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
 
 // Bytes 0..255 in order.
 std::vector<std::uint8_t> allByteValues();

@@ -30,11 +30,13 @@ TEST_F(ConfigFormTest, WindowAndPage) {
     EXPECT_EQ(f.size(), QSize(581, 454));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "fixed border";
     EXPECT_EQ(f.PageControl1->geometry(), QRect(0, 0, 581, 453));
-    ASSERT_EQ(f.PageControl1->count(), 2);
+    ASSERT_EQ(f.PageControl1->count(), 3);
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("矩阵设置"));
     EXPECT_EQ(f.PageControl1->widget(0), f.MatrixSetTabSheet);
-    // The second page, "网络控制": every control is found by its name.
-    QWidget* network = f.PageControl1->widget(1);
+    EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("串口设备"));
+    EXPECT_EQ(f.PageControl1->tabText(2), QStringLiteral("网络控制"));
+    // The third page, "网络控制": every control is found by its name.
+    QWidget* network = f.PageControl1->widget(2);
     EXPECT_EQ(network->objectName(), QStringLiteral("NetworkTabSheet"));
     for (QObject* parent : {static_cast<QObject*>(network),
                             network->findChild<QObject*>(QStringLiteral("NetworkGroupBox"))})

@@ -54,6 +54,7 @@ protected:
     void start() {
         SessionOptions options;
         options.startSender = false;
+        options.deviceRoots = deviceRoots;
         session = std::make_unique<MatrixSession>(paths, poster, options);
         window = std::make_unique<TMatrixForm>(*session, dialogs);
         form = std::make_unique<TConfigForm>(*session, dialogs, window.get());
@@ -75,6 +76,9 @@ protected:
     AppPaths paths;
     Pty com1;
     Pty com2;
+    // The dialog lists devices from this fake tree, never the machine's /dev.
+    DeviceRoots deviceRoots{dir.path() + "/dev", dir.path() + "/dev/serial/by-id",
+                            dir.path() + "/sys/class/tty"};
     ScriptedDialogs dialogs;
     QueuedPoster poster;
     std::unique_ptr<MatrixSession> session;

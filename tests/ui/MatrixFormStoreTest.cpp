@@ -48,6 +48,17 @@ protected:
     TModeNameForm nameForm{dialogs};
 };
 
+TEST_F(MatrixFormStore, ResendItemSendsStartUpFramesAndTheSelectionAgain) {
+    openRouted();
+    QAction* item = child<QAction>(*form, QStringLiteral("ResendStateItem"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("重新发送当前状态"));
+    item->trigger();
+    const std::vector<Bytes> expected = {onOffFrame(0x52), layerFrame(0x52, 1),
+                                         switchFrame(0x52, 2, 0), closeFrame(0x52, 1)};
+    EXPECT_EQ(frames(), expected);
+}
+
 TEST_F(MatrixFormStore, StatusFilesAreAskedForAndTheTicksFollowTheLoad) {
     openRouted();
     trigger("ReadItem");  // cancelled

@@ -34,8 +34,9 @@ protected:
     TMatrixForm& open(bool startSender = false) {
         form.reset();
         session.reset();
-        session = std::make_unique<MatrixSession>(paths, poster,
-                                                  SessionOptions{.startSender = startSender});
+        SessionOptions options;
+        options.startSender = startSender;
+        session = std::make_unique<MatrixSession>(paths, poster, options);
         form = std::make_unique<TMatrixForm>(*session, dialogs);
         form->show();
         return *form;

@@ -1,0 +1,97 @@
+// The session with a device that goes and comes back (a symbolic link
+// re-pointed to a new pseudo-terminal after a hang-up stands for an adapter
+// plugged in again), resending the current state, and the speed shown.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "control/SessionTestUtil.h"
+#include "control/SwitchingLayer.h"
+
+namespace mc::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+TEST(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
+    ProgramFolder folder;
+    const fs::path link = fs::path(folder.dir.path()) / "usb-Test_Adapter_0001-if00-port0";
+    fs::create_symlink(folder.pty.slavePath(), link);
+    folder.setConfig("Serial Port Map", "COM1", link.string());
+    folder.useModel(4, 4, true);
+    QueuedPoster poster;
+    SessionEvents events;
+    std::vector<std::string> log;
+    SessionOptions options;
+    options.portLog = [&](const std::string& line) { log.push_back(line); };
+    MatrixSession session(folder.paths, poster, options);
+    session.attach(events);
+    session.start();
+    const auto reaches = [&](PortState state) {
+        const int before = events.portStates;
+        for (auto end = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
+            poster.runPending();
+            if (session.portStatus().state == state) return events.portStates > before;
+        }
+        return false;
+    };
+    EXPECT_EQ(folder.pty.receive(onOffFrame(0x52).size(), 5s), onOffFrame(0x52));
+
+    folder.pty.closeMaster();
+    ASSERT_TRUE(reaches(PortState::Lost));
+    Pty plugged;
+    fs::create_symlink(plugged.slavePath(), fs::path(folder.dir.path()) / "new-link");
+    fs::rename(fs::path(folder.dir.path()) / "new-link", link);
+    ASSERT_TRUE(reaches(PortState::Open));
+    EXPECT_EQ(session.note(), "串口已重新连接");
+
+    ASSERT_TRUE(session.CheckBoxClick(1, 2, true));
+    EXPECT_EQ(plugged.receive(switchFrame(0x52, 2, 1).size(), 5s), switchFrame(0x52, 2, 1));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].find("hang-up"), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("reconnected"), std::string::npos) << log[1];
+    session.detach(events);
+}
+
+using SessionResend = SessionTest;
+
+TEST_F(SessionResend, SendsStartUpLayerAndSelectionInNodeOrder) {
+    useModel(6, 4, false, 0x52, 0x10);
+    setConfig("System config", "VideoOrAudio", "2");
+    start();
+    for (auto [row, column] : {std::pair{0, 1}, {0, 3}, {2, 4}, {3, 6}})
+        ASSERT_TRUE(session->CheckBoxClick(row, column, true));
+    frames();
+    ASSERT_TRUE(session->resendCurrentState());
+    const std::vector<Bytes> expected = {onOffFrame(0x52),
+                                         onOffFrame(0x10),
+                                         setAddressFrame(0x52, 0x10),
+                                         layerFrame(0x10, kLayerAudio),
+                                         cycleFrame(0x10, {1, 3}, 1),
+                                         switchFrame(0x10, 4, 2),
+                                         closeFrame(0x10, 3)};
+    EXPECT_EQ(frames(), expected);
+    EXPECT_EQ(state().selectedNodes().size(), 4u);
+}
+
+TEST_F(SessionResend, PatternModeSendsNoLayerAndAZeroSpeedIsShownAsTheSpeedSet) {
+    useModel(3, 2, true);
+    setConfig("Serial Commucation Set", "PortBandRate", "0");
+    start();
+    EXPECT_EQ(session->portStatus().baudRate, 9600u);
+    EXPECT_EQ(session->note(), "波特率 0 无效，已使用 9600");
+    ASSERT_TRUE(session->CheckBoxClick(0, 2, true));
+    frames();
+    ASSERT_TRUE(session->resendCurrentState());
+    EXPECT_EQ(frames(), (std::vector<Bytes>{onOffFrame(0x52), switchFrame(0x52, 2, 0)}));
+    session->close();
+    EXPECT_FALSE(session->resendCurrentState());
+}
+
+}  // namespace
+}  // namespace mc::test
