@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
 #include <random>
 
 namespace mc::remote {
@@ -53,12 +57,22 @@ TEST_F(LoadTest, AFloodReachesTheModelInOrderWithoutStarvingOthers) {
     QObject::connect(&quiet.socket(), &QTcpSocket::readyRead, [&] {
         if (!callsAtAnswer && quiet.received("ACK")) callsAtAnswer = model.routeCalls.size();
     });
+    // Route calls per event-loop turn: a zero timer ticks once a turn.
+    std::size_t callsAtTick = 0;
+    std::size_t mostPerTurn = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        mostPerTurn = std::max(mostPerTurn, model.routeCalls.size() - callsAtTick);
+        callsAtTick = model.routeCalls.size();
+    });
+    tick.start(0);
     flood.send(burst);
     quiet.send("PING:\n\n");
     ASSERT_TRUE(waitUntil([&] { return callsAtAnswer.has_value(); }));
     EXPECT_LT(*callsAtAnswer, static_cast<std::size_t>(kRoutes) / 2);
 
     ASSERT_TRUE(waitUntil([&] { return model.routeCalls.size() == kRoutes; }, 30000));
+    EXPECT_LE(mostPerTurn, 200u);  // a few times kBlocksPerTurn, far from a whole read
     for (int k = 0; k < kRoutes; ++k) {
         ASSERT_EQ(model.routeCalls[k].output, k % 16);
         ASSERT_EQ(model.routeCalls[k].input, k % 15);
