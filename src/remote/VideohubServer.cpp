@@ -102,8 +102,7 @@ void VideohubServer::acceptClients() {
         socket->setReadBufferSize(static_cast<qint64>(kReadBufferBytes));
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, [this, &client] { readFrom(client); });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, &client] { dropClient(client, QString()); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, &client] { peerClosed(client); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, &client] {
             if (hasWork(client)) scheduleTurn();
         });
@@ -111,6 +110,15 @@ void VideohubServer::acceptClients() {
         emit clientCountChanged(clientCount());
         send(client, preambleBlock() + fullState(client));
     }
+}
+
+// A client that sends its requests and closes at once (a one-shot script)
+// still has them carried out: what Qt had read is handled, unanswered.
+void VideohubServer::peerClosed(Client& client) {
+    client.peerClosed = true;
+    while (processClient(client)) {
+    }
+    dropClient(client, QString());
 }
 
 void VideohubServer::dropClient(Client& client, const QString& reason) {
@@ -143,7 +151,10 @@ void VideohubServer::readFrom(Client& client) {
 
 bool VideohubServer::hasWork(const Client& client) const {
     if (client.closing) return false;
-    if (static_cast<std::size_t>(client.socket->bytesToWrite()) >= kPauseBytes) return false;
+    if (!client.peerClosed &&
+        static_cast<std::size_t>(client.socket->bytesToWrite()) >= kPauseBytes) {
+        return false;
+    }
     return client.inputPos < client.input.size() || client.socket->bytesAvailable() > 0;
 }
 
@@ -250,7 +261,7 @@ void VideohubServer::carryOut(Client& client, const Request& request) {
 }
 
 void VideohubServer::send(Client& client, const std::string& bytes) {
-    if (client.closing || bytes.empty()) return;
+    if (client.closing || client.peerClosed || bytes.empty()) return;
     client.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (static_cast<std::size_t>(client.socket->bytesToWrite()) > kMaxPendingBytes) {
         dropClient(client, QStringLiteral("not reading (over 1 MiB unsent)"));

@@ -91,7 +91,8 @@ private:
         BlockReader reader;
         std::string input;  // bytes taken from the socket, not yet read as blocks
         std::size_t inputPos = 0;
-        bool closing = false;
+        bool peerClosed = false;  // nothing more can be sent; what arrived is still read
+        bool closing = false;     // dropped: neither read nor written again
     };
     struct Changes {
         std::set<int> routes, inputLabels, outputLabels, locks;
@@ -101,6 +102,7 @@ private:
     };
 
     void acceptClients();
+    void peerClosed(Client& client);
     void dropClient(Client& client, const QString& reason);
     void sweepClients();
     void readFrom(Client& client);

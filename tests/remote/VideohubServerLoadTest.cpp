@@ -79,6 +79,18 @@ TEST_F(LoadTest, AFloodReachesTheModelInOrderWithoutStarvingOthers) {
     }
 }
 
+TEST_F(LoadTest, RequestsOfAClientThatClosesAtOnceAreStillCarriedOut) {
+    TestClient script("127.0.0.1", server.listenPort());
+    std::string routes;
+    for (int k = 0; k < 200; ++k)
+        routes += "VIDEO OUTPUT ROUTING:\n1 " + std::to_string(k % 16) + "\n\n";
+    script.send(routes);
+    script.socket().disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return model.routeCalls.size() == 200; }))
+        << model.routeCalls.size();
+    EXPECT_TRUE(waitUntil([&] { return server.clientCount() == 0; }));
+}
+
 TEST_F(LoadTest, AClientThatNeverReadsIsDisconnectedAndOthersCarryOn) {
     model.resize(256, 256);
     server.rebuilt();
