@@ -6,6 +6,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace mc::remote {
 
 namespace {
@@ -116,8 +118,8 @@ void VideohubServer::acceptClients() {
 // still has them carried out: what Qt had read is handled, unanswered.
 void VideohubServer::peerClosed(Client& client) {
     client.peerClosed = true;
-    while (processClient(client)) {
-    }
+    while (hasWork(client))
+        processClient(client, kBlocksPerTurn);
     dropClient(client, QString());
 }
 
@@ -146,7 +148,7 @@ void VideohubServer::sweepClients() {
 }
 
 void VideohubServer::readFrom(Client& client) {
-    if (processClient(client)) scheduleTurn();
+    if (hasWork(client)) scheduleTurn();
 }
 
 bool VideohubServer::hasWork(const Client& client) const {
@@ -158,13 +160,13 @@ bool VideohubServer::hasWork(const Client& client) const {
     return client.inputPos < client.input.size() || client.socket->bytesAvailable() > 0;
 }
 
-// Reads and handles at most kBlocksPerTurn blocks (kBytesPerTurn bytes) of
-// one client; returns whether more is waiting.
-bool VideohubServer::processClient(Client& client) {
+// Reads and handles at most `maxBlocks` blocks (kBytesPerTurn bytes) of one
+// client; returns how many blocks it handled.
+int VideohubServer::processClient(Client& client, int maxBlocks) {
     constexpr std::size_t kChunk = 16 * 1024;
     int blocks = 0;
     std::size_t bytes = 0;
-    while (blocks < kBlocksPerTurn && bytes < kBytesPerTurn && hasWork(client)) {
+    while (blocks < maxBlocks && bytes < kBytesPerTurn && hasWork(client)) {
         if (client.inputPos == client.input.size()) {
             client.input.resize(kChunk);
             const qint64 got = client.socket->read(client.input.data(), kChunk);
@@ -183,7 +185,7 @@ bool VideohubServer::processClient(Client& client) {
             ++blocks;
         }
     }
-    return hasWork(client);
+    return blocks;
 }
 
 void VideohubServer::scheduleTurn() {
@@ -192,15 +194,23 @@ void VideohubServer::scheduleTurn() {
     QMetaObject::invokeMethod(this, &VideohubServer::runTurn, Qt::QueuedConnection);
 }
 
-// One round over every client with work, so that a flood from one client
-// never keeps the others (or the window) waiting for more than a turn.
+// One round over the clients with work, starting where the last round
+// stopped, so that a flood from one client never keeps the others (or the
+// window) waiting for more than a turn or two.
 void VideohubServer::runTurn() {
     m_turnScheduled = false;
-    bool more = false;
-    for (std::size_t i = 0; i < m_clients.size(); ++i) {
-        if (hasWork(*m_clients[i])) more = processClient(*m_clients[i]) || more;
+    const std::size_t count = m_clients.size();
+    if (count == 0) return;
+    int budget = kBlocksPerRound;
+    std::size_t i = m_nextClient % count;
+    for (std::size_t step = 0; step < count && budget > 0; ++step, i = (i + 1) % count) {
+        Client& client = *m_clients[i];
+        if (hasWork(client)) budget -= processClient(client, std::min(budget, kBlocksPerTurn));
     }
-    if (more) scheduleTurn();
+    m_nextClient = i;
+    for (const auto& client : m_clients) {
+        if (hasWork(*client)) return scheduleTurn();
+    }
 }
 
 void VideohubServer::handle(Client& client, const ReadItem& item) {

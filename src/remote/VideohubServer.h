@@ -29,8 +29,9 @@ class RouterModel;
 // the model's calls included. The model must outlive the server.
 //
 // Bounds per client: Qt reads at most kReadBufferBytes ahead; a block is at
-// most BlockReader's limits; a client handles at most kBlocksPerTurn blocks
-// per event-loop turn, and none while kPauseBytes of answers wait for it;
+// most BlockReader's limits; a client has at most kBlocksPerTurn blocks
+// handled per event-loop turn (all clients together kBlocksPerRound, taken in
+// turn), and none while kPauseBytes of answers wait for it;
 // a client with more than kMaxPendingBytes unsent is disconnected. At most
 // kMaxClients are connected; further connections are closed at once.
 class VideohubServer : public QObject {
@@ -38,7 +39,8 @@ class VideohubServer : public QObject {
 
 public:
     static constexpr int kMaxClients = 128;
-    static constexpr int kBlocksPerTurn = 32;
+    static constexpr int kBlocksPerTurn = 16;    // of one client
+    static constexpr int kBlocksPerRound = 256;  // of all clients together
     static constexpr std::size_t kBytesPerTurn = 64 * 1024;
     static constexpr std::size_t kReadBufferBytes = 64 * 1024;
     static constexpr std::size_t kPauseBytes = 64 * 1024;
@@ -106,7 +108,7 @@ private:
     void dropClient(Client& client, const QString& reason);
     void sweepClients();
     void readFrom(Client& client);
-    bool processClient(Client& client);
+    int processClient(Client& client, int maxBlocks);
     bool hasWork(const Client& client) const;
     void scheduleTurn();
     void runTurn();
@@ -131,6 +133,7 @@ private:
     std::vector<std::unique_ptr<Client>> m_clients;
     Changes m_pending;
     Client* m_requester = nullptr;  // set while a request is carried out
+    std::size_t m_nextClient = 0;   // where the next round starts
     bool m_flushScheduled = false;
     bool m_turnScheduled = false;
     bool m_sweepScheduled = false;
