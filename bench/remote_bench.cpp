@@ -1,6 +1,9 @@
 // remote_bench: the network control server under 32 clients, measured from
 // the clients' side (a thread of plain sockets) and on the server's event
-// loop, against the in-memory model of the tests.
+// loop, first against the in-memory model of the tests, then against a real
+// MatrixSession (48 inputs, 32 outputs, its sender not started so the frames
+// stay queued) through SessionRouter, where a route call returns once its
+// frame is in the command queue.
 //
 //   (a) closed loop: 32 clients each send 1,000 route requests, the next one
 //       after the previous ACK; request-to-model-call latency
@@ -13,7 +16,12 @@
 // Usage: remote_bench [requests per client, default 1000]
 
 #include "FakeRouter.h"
+#include "config/AppPaths.h"
+#include "config/IniFile.h"
+#include "control/MatrixSession.h"
+#include "remote/SessionRouter.h"
 #include "remote/VideohubServer.h"
+#include "serial/UiPoster.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -24,6 +32,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMetaObject>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,6 +41,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -178,12 +190,13 @@ void clientThread(Shared& shared) {
 }
 
 // Request-to-model-call latency: client c routes output c, in order.
-Percentiles callLatency(const Shared& shared, const mc::remote::FakeRouter& model,
-                        std::size_t firstCall) {
+using RouteCalls = std::vector<mc::remote::FakeRouter::RouteCall>;
+
+Percentiles callLatency(const Shared& shared, const RouteCalls& calls, std::size_t firstCall) {
     std::vector<int> seen(kClients, 0);
     std::vector<double> latencies;
-    for (std::size_t i = firstCall; i < model.routeCalls.size(); ++i) {
-        const auto& call = model.routeCalls[i];
+    for (std::size_t i = firstCall; i < calls.size(); ++i) {
+        const auto& call = calls[i];
         const Peer& peer = shared.peers[call.output];
         const int k = seen[call.output]++;
         if (k < static_cast<int>(peer.sendTimes.size())) {
@@ -193,23 +206,68 @@ Percentiles callLatency(const Shared& shared, const mc::remote::FakeRouter& mode
     return percentiles(latencies);
 }
 
-}  // namespace
+// Runs the session's posted tasks on the event loop.
+class LoopPoster final : public mc::IUiPoster {
+public:
+    void post(std::function<void()> task) override {
+        QMetaObject::invokeMethod(&m_context, std::move(task), Qt::QueuedConnection);
+    }
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+private:
+    QObject m_context;
+};
+
+// A real session behind the server: every call forwarded to the session's
+// router; a route call is recorded when it returns, with its frame queued.
+class TimedSessionRouter final : public mc::remote::RouterModel {
+public:
+    explicit TimedSessionRouter(mc::remote::SessionRouter& router) : m_router(router) {}
+    RouteCalls routeCalls;
+
+    bool devicePresent() const override { return m_router.devicePresent(); }
+    std::string modelName() const override { return m_router.modelName(); }
+    std::string friendlyName() const override { return m_router.friendlyName(); }
+    std::string uniqueId() const override { return m_router.uniqueId(); }
+    int inputCount() const override { return m_router.inputCount(); }
+    int outputCount() const override { return m_router.outputCount(); }
+    std::string inputLabel(int i) const override { return m_router.inputLabel(i); }
+    std::string outputLabel(int o) const override { return m_router.outputLabel(o); }
+    std::optional<int> routedInput(int o) const override { return m_router.routedInput(o); }
+    std::string lockOwner(int o) const override { return m_router.lockOwner(o); }
+    bool routeOutput(const std::string& owner, int output, int input) override {
+        const bool done = m_router.routeOutput(owner, output, input);
+        routeCalls.push_back({owner, output, input, Clock::now()});
+        return done;
+    }
+    bool setInputLabel(const std::string& owner, int i, const std::string& label) override {
+        return m_router.setInputLabel(owner, i, label);
+    }
+    bool setOutputLabel(const std::string& owner, int o, const std::string& label) override {
+        return m_router.setOutputLabel(owner, o, label);
+    }
+    bool lockOutput(const std::string& owner, int o, mc::remote::LockOp op) override {
+        return m_router.lockOutput(owner, o, op);
+    }
+
+private:
+    mc::remote::SessionRouter& m_router;
+};
+
+// Runs the three parts against `server`, whose model records its route calls
+// in `calls`; `change(n)` makes the n-th change of output 31 to input 40 or
+// 41 as the window makes it. False when the server cannot listen.
+bool runCase(const char* title, mc::remote::VideohubServer& server, const RouteCalls& calls,
+             const std::function<void(int)>& change, int requests) {
     Shared shared;
-    shared.requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+    shared.requests = requests;
     shared.peers.resize(kClients);
-
-    mc::remote::FakeRouter model(32, 32);
-    mc::remote::VideohubServer server(model);
-    model.attach(&server);
     if (!server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0)) {
         std::fprintf(stderr, "%s\n", qPrintable(server.errorString()));
-        return 1;
+        return false;
     }
     shared.port = server.listenPort();
-
+    std::printf("%s\n", title);
+    QEventLoop loop;
     // The event loop's longest stall: the gap between turns of a zero timer.
     QElapsedTimer sinceTick;
     double longestStall = 0;
@@ -226,7 +284,7 @@ int main(int argc, char** argv) {
         const int n = shared.fanOutSent.load();
         if (n >= kFanOutChanges) return fanOut.stop();
         shared.fanOutChanges.push_back(Clock::now());
-        model.setRoute(31, 40 + n % 2);  // inputs no request uses
+        change(n);  // inputs no request uses
         shared.fanOutSent = n + 1;
     });
     QTimer driver;  // advances the phases when the client thread reports one done
@@ -235,7 +293,7 @@ int main(int argc, char** argv) {
         if (shared.donePhase.load() != phase) return;
         const double elapsed = Millis(Clock::now() - phaseStart).count();
         if (phase == 1 || phase == 2) {
-            const Percentiles p = callLatency(shared, model, firstCall);
+            const Percentiles p = callLatency(shared, calls, firstCall);
             std::printf(
                 "(%c) %s: %d x %d routes in %.1f ms; request to model call: median "
                 "%.3f ms, p99 %.3f ms, max %.3f ms; longest loop stall %.2f ms\n",
@@ -256,13 +314,13 @@ int main(int argc, char** argv) {
                 kClients, p.median, p.p99, p.max, longestStall);
         }
         std::fflush(stdout);
-        firstCall = model.routeCalls.size();
+        firstCall = calls.size();
         longestStall = 0;
         sinceTick.restart();
         phaseStart = Clock::now();
         shared.phase = phase + 1;
         if (phase + 1 == 3) fanOut.start(5);
-        if (phase + 1 == 4) app.quit();
+        if (phase + 1 == 4) loop.quit();
     });
 
     std::thread clients(clientThread, std::ref(shared));
@@ -270,7 +328,61 @@ int main(int argc, char** argv) {
     tick.start(0);
     driver.start(1);
     phaseStart = Clock::now();
-    app.exec();
+    loop.exec();
     clients.join();
-    return 0;
+    server.close();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+
+    mc::remote::FakeRouter fake(32, 32);
+    mc::remote::VideohubServer fakeServer(fake);
+    fake.attach(&fakeServer);
+    if (!runCase(
+            "In-memory model:", fakeServer, fake.routeCalls,
+            [&](int n) { fake.setRoute(31, 40 + n % 2); }, requests)) {
+        return 1;
+    }
+
+    // A session on a scratch program folder; COM1 maps to a path that does
+    // not exist, so no device is opened and the queued frames are only counted.
+    std::string folder = (std::filesystem::temp_directory_path() / "remote-bench-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) return 1;
+    const mc::AppPaths paths(folder);
+    paths.ensureConfigDir();
+    {
+        mc::IniFile config(paths.mainConfigFile());
+        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
+        config.writeString("Serial Port Map", "COM1", folder + "/no-such-device");
+        config.commit();
+        mc::IniFile models(paths.modelConfigFile());
+        models.writeInteger("Bench", "MatrixInputNum", 48);
+        models.writeInteger("Bench", "MatrixOutputNum", 32);
+        models.writeBool("Bench", "MatrixPattern", true);
+        models.commit();
+    }
+    bool done = false;
+    {
+        LoopPoster poster;
+        mc::MatrixSession session(paths, poster, mc::SessionOptions{.startSender = false});
+        session.start();
+        mc::remote::SessionRouter router(session);
+        TimedSessionRouter timed(router);
+        mc::remote::VideohubServer server(timed);
+        router.setServer(&server);
+        done = runCase(
+            "MatrixSession (the model call ends with its frame queued; sender not started):",
+            server, timed.routeCalls,
+            [&](int n) { session.routeOutput(mc::MatrixSession::kWindowOwner, 31, 40 + n % 2); },
+            requests);
+        std::printf("frames queued: %zu\n", session.commandQueue()->count());
+        router.setServer(nullptr);
+    }
+    std::filesystem::remove_all(folder);
+    return done ? 0 : 1;
 }
