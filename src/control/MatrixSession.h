@@ -63,6 +63,14 @@ struct SessionOptions {
     // Where the port's one-line reports (open failures, hang-ups,
     // reconnects) go, on the user-interface thread. Empty: standard error.
     std::function<void(const std::string& line)> portLog;
+
+    // Options whose sender never starts: what the session queues stays in
+    // the command queue.
+    static SessionOptions queueOnly() {
+        SessionOptions options;
+        options.startSender = false;
+        return options;
+    }
 };
 
 // The three layer radio buttons as the session wants them shown.

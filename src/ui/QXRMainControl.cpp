@@ -37,6 +37,10 @@ TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
     m_noteField->setObjectName(QStringLiteral("StatusNote"));
     m_noteField->hide();
     statusBar()->addPermanentWidget(m_noteField);
+    m_networkField = new QLabel(statusBar());
+    m_networkField->setObjectName(QStringLiteral("NetworkStatusField"));
+    m_networkField->hide();
+    statusBar()->addPermanentWidget(m_networkField);
     m_portField = new PortStatusField(statusBar());
     statusBar()->addPermanentWidget(m_portField);
 
@@ -112,6 +116,15 @@ QString TMatrixForm::statusNote() const {
 void TMatrixForm::setNetworkNote(const QString& text) {
     m_networkNote = text;
     showNotes();
+}
+
+void TMatrixForm::showNetworkStatus(const QString& text) {
+    m_networkField->setText(text);
+    m_networkField->setVisible(!text.isEmpty());
+}
+
+QString TMatrixForm::networkStatusText() const {
+    return m_networkField->text();
 }
 
 void TMatrixForm::showNotes() {

@@ -136,6 +136,10 @@ public:
     QString statusNote() const;
     // Shows `text` in the status bar's note field (the network server's state).
     void setNetworkNote(const QString& text);
+    // Shows `text` in the permanent network field of the status bar (whether
+    // the network control listens, and its clients); "" hides the field.
+    void showNetworkStatus(const QString& text);
+    QString networkStatusText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -191,6 +195,7 @@ private:
     TModeNameForm* m_modeNameForm = nullptr;
     PortStatusField* m_portField = nullptr;
     QLabel* m_noteField = nullptr;
+    QLabel* m_networkField = nullptr;
     QString m_networkNote;
     bool m_closed = false;
     bool m_shownOnce = false;

@@ -10,39 +10,32 @@
 // nested event loop runs any more, the watched window is closed (FormClose
 // saves) and windowClosed() is emitted. The signal handler only writes the
 // signal number into a pipe; a socket notifier reads it on the user-interface
-// thread. Further signals do not interrupt the close: the handlers stay, and
-// only a signal that arrives kForceAfter or more after the first one ends
-// the program at once (the default action of that signal), for a program
-// that hangs.
+// thread (SignalWatch). Further signals do not interrupt the close: only a
+// signal that arrives SignalWatch::kForceAfter or more after the first one
+// ends the program at once (the default action of that signal), for a
+// program that hangs.
 //
 // Construct the watch before anything can show a box, then give it the
 // window with watch(). One watch at a time per process. UI thread only.
 
 #include <QObject>
-#include <array>
-#include <chrono>
-#include <csignal>
 
-class QSocketNotifier;
 class QTimer;
 class QWidget;
 
 namespace mc {
 
+class SignalWatch;
+
 class TerminationWatch final : public QObject {
     Q_OBJECT
 public:
-    // The signals watched.
-    static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
-    // A signal this long after the first ends the program at once.
-    static constexpr std::chrono::milliseconds kForceAfter{5000};
-
     // Installs the handlers. Throws std::system_error when the pipe cannot be
     // made or a handler cannot be installed.
     explicit TerminationWatch(QObject* parent = nullptr);
     // The same, then watch(window).
     explicit TerminationWatch(QWidget& window, QObject* parent = nullptr);
-    // Restores the previous handlers and closes the pipe.
+    // Restores the previous handlers (SignalWatch).
     ~TerminationWatch() override;
 
     TerminationWatch(const TerminationWatch&) = delete;
@@ -67,18 +60,12 @@ signals:
     void windowClosed();
 
 private:
-    void onSignalled();
     void beginEnding();
     void step();
-    void restoreHandlers();
 
     QWidget* m_window = nullptr;
-    int m_readFd = -1;
-    int m_writeFd = -1;
-    QSocketNotifier* m_notifier = nullptr;
+    SignalWatch* m_signals = nullptr;
     QTimer* m_timer = nullptr;
-    std::array<struct sigaction, kSignals.size()> m_previous{};
-    bool m_installed = false;
     bool m_windowClosed = false;
     int m_received = 0;
 };

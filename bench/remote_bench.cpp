@@ -1,0 +1,388 @@
+// remote_bench: the network control server under 32 clients, measured from
+// the clients' side (a thread of plain sockets) and on the server's event
+// loop, first against the in-memory model of the tests, then against a real
+// MatrixSession (48 inputs, 32 outputs, its sender not started so the frames
+// stay queued) through SessionRouter, where a route call returns once its
+// frame is in the command queue.
+//
+//   (a) closed loop: 32 clients each send 1,000 route requests, the next one
+//       after the previous ACK; request-to-model-call latency
+//   (b) burst: 32 clients each send 1,000 route requests at once; the same
+//       latency (mostly queueing) and the time until all are handled
+//   (c) fan-out: a change made outside the network (as the window makes it)
+//       until all 32 clients have received its update
+// Each part prints the event loop's longest stall while it ran.
+//
+// Usage: remote_bench [requests per client, default 1000]
+
+#include "FakeRouter.h"
+#include "config/AppPaths.h"
+#include "config/IniFile.h"
+#include "control/MatrixSession.h"
+#include "remote/SessionRouter.h"
+#include "remote/VideohubServer.h"
+#include "serial/UiPoster.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Millis = std::chrono::duration<double, std::milli>;
+constexpr int kClients = 32;
+constexpr int kFanOutChanges = 200;
+
+struct Percentiles {
+    double median = 0, p99 = 0, max = 0;
+};
+
+Percentiles percentiles(std::vector<double> values) {
+    if (values.empty()) return {};
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) {
+        return values[static_cast<std::size_t>(q * (values.size() - 1))];
+    };
+    return {at(0.5), at(0.99), values.back()};
+}
+
+// One client socket of the client thread, with what it has received.
+struct Peer {
+    int fd = -1;
+    std::string buffer;
+    int acks = 0;
+    int sent = 0;
+    bool prelude = false;
+    std::vector<Clock::time_point> sendTimes;
+    std::vector<Clock::time_point> fanOutTimes;  // receipt of each output 31 update
+};
+
+// Shared between the event-loop thread and the client thread.
+struct Shared {
+    quint16 port = 0;
+    int requests = 1000;
+    std::atomic<int> phase{0};       // 0 prelude, 1 closed loop, 2 burst, 3 fan-out, 4 done
+    std::atomic<int> donePhase{-1};  // the last phase the client thread saw complete
+    std::vector<Peer> peers;
+    std::vector<Clock::time_point> fanOutChanges;  // written by the loop thread
+    std::atomic<int> fanOutSent{0};
+};
+
+void sendAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        }
+    }
+}
+
+std::string routeRequest(int client, int k) {
+    return "VIDEO OUTPUT ROUTING:\n" + std::to_string(client) + ' ' + std::to_string(k % 32) +
+           "\n\n";
+}
+
+// Splits what arrived into blocks and counts what the phase waits for.
+void consume(Peer& peer, int phase, Clock::time_point now) {
+    std::size_t end;
+    while ((end = peer.buffer.find("\n\n")) != std::string::npos) {
+        const std::string_view block(peer.buffer.data(), end + 1);
+        if (block == "ACK\n") {
+            ++peer.acks;
+        } else if (block == "END PRELUDE:\n") {
+            peer.prelude = true;
+        } else if (phase == 3 && (block == "VIDEO OUTPUT ROUTING:\n31 40\n" ||
+                                  block == "VIDEO OUTPUT ROUTING:\n31 41\n")) {
+            peer.fanOutTimes.push_back(now);
+        }
+        peer.buffer.erase(0, end + 2);
+    }
+}
+
+bool phaseComplete(const Shared& shared, int phase) {
+    for (const Peer& peer : shared.peers) {
+        if (phase == 0 && !peer.prelude) return false;
+        if ((phase == 1 || phase == 2) && peer.acks < shared.requests) return false;
+        if (phase == 3 && peer.fanOutTimes.size() < kFanOutChanges) return false;
+    }
+    return true;
+}
+
+void clientThread(Shared& shared) {
+    for (Peer& peer : shared.peers) {
+        peer.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int one = 1;
+        ::setsockopt(peer.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(shared.port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(peer.fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    std::vector<pollfd> fds(kClients);
+    int phase = 0;
+    while (phase < 4) {
+        if (phase != shared.phase.load()) {
+            phase = shared.phase.load();
+            for (Peer& peer : shared.peers)
+                peer.acks = peer.sent = 0;
+            if (phase == 2) {  // the burst: everything at once
+                for (int c = 0; c < kClients; ++c) {
+                    std::string burst;
+                    for (int k = 0; k < shared.requests; ++k)
+                        burst += routeRequest(c, k);
+                    shared.peers[c].sendTimes.assign(shared.requests, Clock::now());
+                    sendAll(shared.peers[c].fd, burst);
+                    shared.peers[c].sent = shared.requests;
+                }
+            }
+        }
+        for (int c = 0; c < kClients; ++c) {
+            Peer& peer = shared.peers[c];
+            if (phase == 1 && peer.sent == peer.acks && peer.sent < shared.requests) {
+                if (peer.sent == 0) peer.sendTimes.clear();
+                peer.sendTimes.push_back(Clock::now());
+                sendAll(peer.fd, routeRequest(c, peer.sent++));
+            }
+            fds[c] = pollfd{peer.fd, POLLIN, 0};
+        }
+        ::poll(fds.data(), fds.size(), 5);
+        const auto now = Clock::now();
+        for (int c = 0; c < kClients; ++c) {
+            char chunk[65536];
+            ssize_t n;
+            while ((n = ::recv(fds[c].fd, chunk, sizeof chunk, 0)) > 0) {
+                shared.peers[c].buffer.append(chunk, static_cast<std::size_t>(n));
+            }
+            consume(shared.peers[c], phase, now);
+        }
+        if (shared.donePhase.load() != phase && phaseComplete(shared, phase)) {
+            shared.donePhase = phase;
+        }
+    }
+    for (Peer& peer : shared.peers)
+        ::close(peer.fd);
+}
+
+// Request-to-model-call latency: client c routes output c, in order.
+using RouteCalls = std::vector<mc::remote::FakeRouter::RouteCall>;
+
+Percentiles callLatency(const Shared& shared, const RouteCalls& calls, std::size_t firstCall) {
+    std::vector<int> seen(kClients, 0);
+    std::vector<double> latencies;
+    for (std::size_t i = firstCall; i < calls.size(); ++i) {
+        const auto& call = calls[i];
+        const Peer& peer = shared.peers[call.output];
+        const int k = seen[call.output]++;
+        if (k < static_cast<int>(peer.sendTimes.size())) {
+            latencies.push_back(Millis(call.at - peer.sendTimes[k]).count());
+        }
+    }
+    return percentiles(latencies);
+}
+
+// Runs the session's posted tasks on the event loop.
+class LoopPoster final : public mc::IUiPoster {
+public:
+    void post(std::function<void()> task) override {
+        QMetaObject::invokeMethod(&m_context, std::move(task), Qt::QueuedConnection);
+    }
+
+private:
+    QObject m_context;
+};
+
+// A real session behind the server: every call forwarded to the session's
+// router; a route call is recorded when it returns, with its frame queued.
+class TimedSessionRouter final : public mc::remote::RouterModel {
+public:
+    explicit TimedSessionRouter(mc::remote::SessionRouter& router) : m_router(router) {}
+    RouteCalls routeCalls;
+
+    bool devicePresent() const override { return m_router.devicePresent(); }
+    std::string modelName() const override { return m_router.modelName(); }
+    std::string friendlyName() const override { return m_router.friendlyName(); }
+    std::string uniqueId() const override { return m_router.uniqueId(); }
+    int inputCount() const override { return m_router.inputCount(); }
+    int outputCount() const override { return m_router.outputCount(); }
+    std::string inputLabel(int i) const override { return m_router.inputLabel(i); }
+    std::string outputLabel(int o) const override { return m_router.outputLabel(o); }
+    std::optional<int> routedInput(int o) const override { return m_router.routedInput(o); }
+    std::string lockOwner(int o) const override { return m_router.lockOwner(o); }
+    bool routeOutput(const std::string& owner, int output, int input) override {
+        const bool done = m_router.routeOutput(owner, output, input);
+        routeCalls.push_back({owner, output, input, Clock::now()});
+        return done;
+    }
+    bool setInputLabel(const std::string& owner, int i, const std::string& label) override {
+        return m_router.setInputLabel(owner, i, label);
+    }
+    bool setOutputLabel(const std::string& owner, int o, const std::string& label) override {
+        return m_router.setOutputLabel(owner, o, label);
+    }
+    bool lockOutput(const std::string& owner, int o, mc::remote::LockOp op) override {
+        return m_router.lockOutput(owner, o, op);
+    }
+
+private:
+    mc::remote::SessionRouter& m_router;
+};
+
+// Runs the three parts against `server`, whose model records its route calls
+// in `calls`; `change(n)` makes the n-th change of output 31 to input 40 or
+// 41 as the window makes it. False when the server cannot listen.
+bool runCase(const char* title, mc::remote::VideohubServer& server, const RouteCalls& calls,
+             const std::function<void(int)>& change, int requests) {
+    Shared shared;
+    shared.requests = requests;
+    shared.peers.resize(kClients);
+    if (!server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0)) {
+        std::fprintf(stderr, "%s\n", qPrintable(server.errorString()));
+        return false;
+    }
+    shared.port = server.listenPort();
+    std::printf("%s\n", title);
+    QEventLoop loop;
+    // The event loop's longest stall: the gap between turns of a zero timer.
+    QElapsedTimer sinceTick;
+    double longestStall = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+
+    Clock::time_point phaseStart;
+    std::size_t firstCall = 0;
+    QTimer fanOut;  // one change every 5 ms, made as the window makes it
+    QObject::connect(&fanOut, &QTimer::timeout, [&] {
+        const int n = shared.fanOutSent.load();
+        if (n >= kFanOutChanges) return fanOut.stop();
+        shared.fanOutChanges.push_back(Clock::now());
+        change(n);  // inputs no request uses
+        shared.fanOutSent = n + 1;
+    });
+    QTimer driver;  // advances the phases when the client thread reports one done
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        const int phase = shared.phase.load();
+        if (shared.donePhase.load() != phase) return;
+        const double elapsed = Millis(Clock::now() - phaseStart).count();
+        if (phase == 1 || phase == 2) {
+            const Percentiles p = callLatency(shared, calls, firstCall);
+            std::printf(
+                "(%c) %s: %d x %d routes in %.1f ms; request to model call: median "
+                "%.3f ms, p99 %.3f ms, max %.3f ms; longest loop stall %.2f ms\n",
+                phase == 1 ? 'a' : 'b', phase == 1 ? "closed loop" : "burst", kClients,
+                shared.requests, elapsed, p.median, p.p99, p.max, longestStall);
+        } else if (phase == 3) {
+            std::vector<double> delays;
+            for (int n = 0; n < kFanOutChanges; ++n) {
+                Clock::time_point last = shared.fanOutChanges[n];
+                for (const Peer& peer : shared.peers)
+                    last = std::max(last, peer.fanOutTimes[n]);
+                delays.push_back(Millis(last - shared.fanOutChanges[n]).count());
+            }
+            const Percentiles p = percentiles(delays);
+            std::printf(
+                "(c) fan-out: change to update at all %d clients: median %.3f ms, p99 "
+                "%.3f ms, max %.3f ms; longest loop stall %.2f ms\n",
+                kClients, p.median, p.p99, p.max, longestStall);
+        }
+        std::fflush(stdout);
+        firstCall = calls.size();
+        longestStall = 0;
+        sinceTick.restart();
+        phaseStart = Clock::now();
+        shared.phase = phase + 1;
+        if (phase + 1 == 3) fanOut.start(5);
+        if (phase + 1 == 4) loop.quit();
+    });
+
+    std::thread clients(clientThread, std::ref(shared));
+    sinceTick.start();
+    tick.start(0);
+    driver.start(1);
+    phaseStart = Clock::now();
+    loop.exec();
+    clients.join();
+    server.close();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+
+    mc::remote::FakeRouter fake(32, 32);
+    mc::remote::VideohubServer fakeServer(fake);
+    fake.attach(&fakeServer);
+    if (!runCase(
+            "In-memory model:", fakeServer, fake.routeCalls,
+            [&](int n) { fake.setRoute(31, 40 + n % 2); }, requests)) {
+        return 1;
+    }
+
+    // A session on a scratch program folder; COM1 maps to a path that does
+    // not exist, so no device is opened and the queued frames are only counted.
+    std::string folder = (std::filesystem::temp_directory_path() / "remote-bench-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) return 1;
+    const mc::AppPaths paths(folder);
+    paths.ensureConfigDir();
+    {
+        mc::IniFile config(paths.mainConfigFile());
+        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
+        config.writeString("Serial Port Map", "COM1", folder + "/no-such-device");
+        config.commit();
+        mc::IniFile models(paths.modelConfigFile());
+        models.writeInteger("Bench", "MatrixInputNum", 48);
+        models.writeInteger("Bench", "MatrixOutputNum", 32);
+        models.writeBool("Bench", "MatrixPattern", true);
+        models.commit();
+    }
+    bool done = false;
+    {
+        LoopPoster poster;
+        mc::MatrixSession session(paths, poster, mc::SessionOptions::queueOnly());
+        session.start();
+        mc::remote::SessionRouter router(session);
+        TimedSessionRouter timed(router);
+        mc::remote::VideohubServer server(timed);
+        router.setServer(&server);
+        done = runCase(
+            "MatrixSession (the model call ends with its frame queued; sender not started):",
+            server, timed.routeCalls,
+            [&](int n) { session.routeOutput(mc::MatrixSession::kWindowOwner, 31, 40 + n % 2); },
+            requests);
+        std::printf("frames queued: %zu\n", session.commandQueue()->count());
+        router.setServer(nullptr);
+    }
+    std::filesystem::remove_all(folder);
+    return done ? 0 : 1;
+}

@@ -1,0 +1,113 @@
+// The program without a window: the session answers its own questions (on
+// standard error), the network control serves it, and a one-line log on
+// standard error tells the start, the serial port's state, the listening
+// address and each client.
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "app/Programs.h"
+#include "config/AppPaths.h"
+#include "control/MatrixSession.h"
+#include "control/SessionObserver.h"
+#include "remote/RemoteControl.h"
+#include "ui/QtUiPoster.h"
+#include "ui/SignalWatch.h"
+
+namespace mc {
+
+namespace {
+
+const char* stateText(PortState state) {
+    switch (state) {
+        case PortState::Open:
+            return "open";
+        case PortState::Lost:
+            return "lost (hang-up)";
+        case PortState::NotOpen:
+            break;
+    }
+    return "not open";
+}
+
+// Logs the serial port's state whenever it changes (not the queue figures).
+class PortLog final : public ISessionObserver {
+public:
+    explicit PortLog(const MatrixSession& session) : m_session(session) {}
+
+    void portStatusChanged() override {
+        const PortStatus& status = m_session.portStatus();
+        if (m_logged && status.state == m_state && status.devicePath == m_device) return;
+        m_logged = true;
+        m_state = status.state;
+        m_device = status.devicePath;
+        logLine(QStringLiteral("serial port %1 (%2) %3 bit/s: %4")
+                    .arg(QString::fromStdString(m_session.settings().PortNum),
+                         QString::fromStdString(status.devicePath))
+                    .arg(status.baudRate)
+                    .arg(QLatin1String(stateText(status.state))));
+    }
+
+private:
+    const MatrixSession& m_session;
+    bool m_logged = false;
+    PortState m_state = PortState::NotOpen;
+    std::string m_device;
+};
+
+}  // namespace
+
+int runHeadlessProgram(int& argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
+
+    // Installed before anything can take long: a signal during start-up ends
+    // the program as soon as its event loop runs.
+    SignalWatch watch;
+    const AppPaths paths = AppPaths::fromExecutable();
+    removeInterruptedSaves(paths);
+
+    QtUiPoster poster;
+    MatrixSession session(paths, poster);
+    PortLog portLog(session);
+    session.attach(portLog);
+    logLine(QStringLiteral("started without a window, program folder %1")
+                .arg(QString::fromStdString(session.paths().programDir())));
+    session.start();
+    logLine(QStringLiteral("model %1: %2 inputs, %3 outputs")
+                .arg(QString::fromStdString(session.settings().MatrixNowUse))
+                .arg(session.state().MatrixInputNum())
+                .arg(session.state().MatrixOutputNum()));
+
+    remote::RemoteControl remote(session);
+    QObject::connect(&remote, &remote::RemoteControl::logMessage, &app, &logLine);
+    remote.applySettings();
+    if (!session.settings().Network.Enabled) {
+        logLine(
+            QStringLiteral("network control is off (\"Enabled\" in section \"Network Control\" of "
+                           "MatrixConfig.con)"));
+    }
+
+    // Later signals within SignalWatch::kForceAfter do not interrupt the save.
+    bool ending = false;
+    QObject::connect(&watch, &SignalWatch::signalled, &app, [&session, &ending](int signal) {
+        if (ending) return;
+        ending = true;
+        logLine(QStringLiteral("signal %1: saving the names and ending").arg(signal));
+        session.close();
+        QCoreApplication::exit(0);
+    });
+
+    const int result = QCoreApplication::exec();
+    session.detach(portLog);
+    return result;
+}
+
+void logLine(const QString& line) {
+    const QByteArray text = line.toUtf8();
+    std::fprintf(stderr, "matrix-control: %s\n", text.constData());
+    std::fflush(stderr);
+}
+
+}  // namespace mc

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mc::remote {
+
+// What a network client may ask of an output lock.
+enum class LockOp {
+    Lock,         // lock for the asking owner; refused when another owner holds it
+    Unlock,       // release one's own lock; refused when another owner holds it
+    ForceUnlock,  // release the lock whoever holds it
+};
+
+// The matrix as the protocol server sees it: its description, its state and
+// the requests a client may make. The server holds a reference; the model
+// outlives it. Every call is made on the thread that runs the server's event
+// loop, and a call never runs that event loop (no nested processEvents).
+//
+// Ports are zero-based. The server only asks for ports below inputCount() and
+// outputCount(); a request call must still refuse a port it does not have.
+//
+// Changes, whoever makes them, are reported back through the notify methods
+// of VideohubServer (routesChanged, locksChanged, ...). A request call may
+// report its own changes synchronously from inside the call; the server then
+// answers the request before it sends the update.
+class RouterModel {
+public:
+    virtual ~RouterModel() = default;
+
+    // True while the switcher can be driven (its serial port is open).
+    virtual bool devicePresent() const = 0;
+    virtual std::string modelName() const = 0;     // already "matrix-control <model>"
+    virtual std::string friendlyName() const = 0;  // never empty
+    virtual std::string uniqueId() const = 0;      // 12 hexadecimal digits
+    virtual int inputCount() const = 0;
+    virtual int outputCount() const = 0;
+
+    // UTF-8 display texts. The server replaces control characters.
+    virtual std::string inputLabel(int input) const = 0;
+    virtual std::string outputLabel(int output) const = 0;
+
+    // The one input the output carries; nullopt when the protocol cannot say
+    // (closed, never switched, cycling through several inputs).
+    virtual std::optional<int> routedInput(int output) const = 0;
+
+    // "" when the output is unlocked, else the owner that holds its lock.
+    virtual std::string lockOwner(int output) const = 0;
+
+    // Requests of a network client. `owner` is the client's address text
+    // ("127.0.0.2"); two connections from one address are one owner. Each
+    // returns false when refused (the output is locked by another owner), in
+    // which case nothing changed.
+    virtual bool routeOutput(const std::string& owner, int output, int input /* -1: close */) = 0;
+    virtual bool setInputLabel(const std::string& owner, int input, const std::string& label) = 0;
+    virtual bool setOutputLabel(const std::string& owner, int output, const std::string& label) = 0;
+    virtual bool lockOutput(const std::string& owner, int output, LockOp op) = 0;
+};
+
+}  // namespace mc::remote

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "remote/VideohubProtocol.h"
+#include "remote/VideohubRequest.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace mc::remote {
+
+class RouterModel;
+
+// The protocol server: listens on one TCP address, sends every client the
+// whole state on connect, carries out the clients' requests through the
+// RouterModel and sends every client the changes the model reports.
+//
+// Lives on the thread that runs its event loop; every method is called there,
+// the model's calls included. The model must outlive the server.
+//
+// Bounds per client: Qt reads at most kReadBufferBytes ahead; a block is at
+// most BlockReader's limits; a client has at most kBlocksPerTurn blocks
+// handled per event-loop turn (all clients together kBlocksPerRound, taken in
+// turn), and none while kPauseBytes of answers wait for it;
+// a client with more than kMaxPendingBytes unsent is disconnected. At most
+// kMaxClients are connected; further connections are closed at once.
+class VideohubServer : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxClients = 128;
+    static constexpr int kBlocksPerTurn = 16;    // of one client
+    static constexpr int kBlocksPerRound = 256;  // of all clients together
+    static constexpr std::size_t kBytesPerTurn = 64 * 1024;
+    static constexpr std::size_t kReadBufferBytes = 64 * 1024;
+    static constexpr std::size_t kPauseBytes = 64 * 1024;
+    static constexpr std::size_t kMaxPendingBytes = 1024 * 1024;
+
+    explicit VideohubServer(RouterModel& model, QObject* parent = nullptr);
+    ~VideohubServer() override;
+    VideohubServer(const VideohubServer&) = delete;
+    VideohubServer& operator=(const VideohubServer&) = delete;
+
+    // Starts listening (port 0: any free port). On failure returns false and
+    // errorString() says why, with the address; the server stays closed.
+    // Listening again first closes.
+    bool listen(const QHostAddress& address, quint16 port);
+    QString errorString() const { return m_error; }
+    // Stops listening and disconnects every client.
+    void close();
+    bool isListening() const;
+    QHostAddress listenAddress() const;
+    quint16 listenPort() const;  // the bound port, also when 0 was asked
+    int clientCount() const;
+
+    // Notifications from the model: these ports changed (ports that no
+    // longer exist are skipped). Changes reported while a client's request is
+    // being carried out reach every client after that client's ACK; others
+    // are gathered and sent on the next event-loop turn.
+    void routesChanged(const std::vector<int>& outputs);
+    void inputLabelsChanged(const std::vector<int>& inputs);
+    void outputLabelsChanged(const std::vector<int>& outputs);
+    void locksChanged(const std::vector<int>& outputs);
+    // The device block changed (device present, names). When the device has
+    // come back, every client receives the whole state again.
+    void deviceChanged();
+    // The matrix was rebuilt: every client receives the whole state again,
+    // from the device block to END PRELUDE.
+    void rebuilt();
+
+signals:
+    void clientCountChanged(int count);
+    // One line for a log: listening, each client's connect and disconnect.
+    void logMessage(const QString& line);
+
+private:
+    // One connection. Lives in m_clients until the sweep after its drop;
+    // callbacks refer to it by address.
+    struct Client {
+        QTcpSocket* socket = nullptr;  // deleted later by the drop
+        std::string owner;             // peer address: the lock owner id
+        QString peer;                  // address and port, for the log
+        BlockReader reader;
+        std::string input;  // bytes taken from the socket, not yet read as blocks
+        std::size_t inputPos = 0;
+        bool peerClosed = false;  // nothing more can be sent; what arrived is still read
+        bool closing = false;     // dropped: neither read nor written again
+    };
+    struct Changes {
+        std::set<int> routes, inputLabels, outputLabels, locks;
+        bool device = false;
+        bool dump = false;
+        bool empty() const;
+    };
+
+    void acceptClients();
+    void peerClosed(Client& client);
+    void dropClient(Client& client, const QString& reason);
+    void sweepClients();
+    void readFrom(Client& client);
+    int processClient(Client& client, int maxBlocks);
+    bool hasWork(const Client& client) const;
+    void scheduleTurn();
+    void runTurn();
+    void handle(Client& client, const ReadItem& item);
+    void carryOut(Client& client, const Request& request);
+    void send(Client& client, const std::string& bytes);
+    void scheduleFlush();
+    void flush();
+    void sendChanges(const Changes& changes, Client* only);
+
+    // Blocks as they are now; lock lines as `client` sees them.
+    DeviceInfo deviceInfo() const;
+    std::string fullState(const Client& client) const;  // device block to END PRELUDE
+    std::string block(BlockType type, const Client& client) const;
+    std::string labels(bool inputs, const std::set<int>& ports) const;
+    std::string locks(const std::set<int>& outputs, const Client& client) const;
+    std::string routes(const std::set<int>& outputs) const;
+
+    RouterModel& m_model;
+    QTcpServer* m_server = nullptr;
+    QString m_error;
+    std::vector<std::unique_ptr<Client>> m_clients;
+    Changes m_pending;
+    Client* m_requester = nullptr;  // set while a request is carried out
+    std::size_t m_nextClient = 0;   // where the next round starts
+    bool m_flushScheduled = false;
+    bool m_turnScheduled = false;
+    bool m_sweepScheduled = false;
+    bool m_presentSent = false;  // device presence the clients were last told
+};
+
+}  // namespace mc::remote

@@ -1,0 +1,116 @@
+// The built program, run as a process: its command line, and --headless on a
+// program folder of its own (a copy of the executable beside a "Matrix
+// Config" whose COM1 is a pseudo-terminal) with no display and no Qt
+// platform set: a client routes and names over TCP, the frame reaches the
+// line, SIGTERM (and a SIGINT right after it) ends the program with status 0
+// and the name is saved.
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <filesystem>
+
+#include "control/SessionTestUtil.h"
+
+namespace mc {
+namespace {
+
+const QString kProgram = QStringLiteral(MC_PROGRAM);
+
+// Runs `program` with `args`; false when it does not end within 10 s.
+bool run(QProcess& process, const QString& program, const QStringList& args) {
+    process.start(program, args);
+    return process.waitForFinished(10000);
+}
+
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    QProcess process;
+    ASSERT_TRUE(run(process, kProgram, {QStringLiteral("--help")}));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--headless"));
+    ASSERT_TRUE(run(process, kProgram, {QStringLiteral("--version")}));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("matrix-control "));
+    for (const char* bad : {"--nonsense", "stray"}) {
+        ASSERT_TRUE(
+            run(process, kProgram, {QStringLiteral("--headless"), QString::fromLatin1(bad)}));
+        EXPECT_EQ(process.exitCode(), 2) << bad;
+        EXPECT_TRUE(process.readAllStandardError().contains("Usage:")) << bad;
+    }
+}
+
+// Reads from `read` into `buffer` until it holds `text`; false after 10 s.
+template <class Read>
+bool readUntil(Read read, QByteArray& buffer, const QByteArray& text) {
+    QDeadlineTimer deadline(10000);
+    while (!buffer.contains(text)) {
+        if (deadline.hasExpired()) return false;
+        buffer += read();
+    }
+    return true;
+}
+
+TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
+    test::ProgramFolder folder;
+    const std::string program = folder.dir.path() + "/matrix-control";
+    std::filesystem::copy_file(MC_PROGRAM, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    QTcpServer probe;  // a free ephemeral port
+    ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    folder.setConfig("Network Control", "Enabled", "1");
+    folder.setConfig("Network Control", "Port", std::to_string(port));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program), {QStringLiteral("--headless")});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QByteArray log;
+    const auto readLog = [&] {
+        process.waitForReadyRead(100);
+        return process.readAllStandardError();
+    };
+    ASSERT_TRUE(readUntil(readLog, log, "listening on 127.0.0.1:" + QByteArray::number(port)))
+        << log.toStdString();
+
+    QTcpSocket client;
+    client.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+    ASSERT_TRUE(client.waitForConnected(10000));
+    const auto readClient = [&] {
+        client.waitForReadyRead(100);
+        return client.readAll();
+    };
+    QByteArray received;
+    ASSERT_TRUE(readUntil(readClient, received, "END PRELUDE:\n\n"));
+    EXPECT_TRUE(received.contains("Device present: true\n"));
+    client.write("OUTPUT LABELS:\n1 Monitor\n\nVIDEO OUTPUT ROUTING:\n1 2\n\n");
+    EXPECT_TRUE(readUntil(readClient, received, "VIDEO OUTPUT ROUTING:\n1 2\n\n"));
+    EXPECT_TRUE(received.contains("OUTPUT LABELS:\n1 Monitor\n\n"));
+
+    // Two start-up frames of 6 bytes, then the switch.
+    const std::vector<std::uint8_t> line = folder.pty.receive(19, std::chrono::seconds(10));
+    ASSERT_EQ(line.size(), 19u);
+    EXPECT_EQ(std::vector<std::uint8_t>(line.end() - 7, line.end()), test::switchFrame(0x52, 2, 1));
+
+    client.disconnectFromHost();
+    EXPECT_TRUE(readUntil(readLog, log, "disconnected"));
+    // A second signal right after the first must not cut the close's save short.
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(folder.nameList("MatrixOutputStringList", "OutputString1"), "Monitor");
+}
+
+}  // namespace
+}  // namespace mc

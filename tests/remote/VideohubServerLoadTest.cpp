@@ -1,0 +1,145 @@
+// The server under load and abuse: many clients, a flood of requests, a
+// client that never reads, binary junk and endless lines.
+
+#include "FakeRouter.h"
+#include "ServerTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+#include <random>
+
+namespace mc::remote {
+namespace {
+
+class LoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model.attach(&server);
+        ASSERT_TRUE(server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    }
+    FakeRouter model{16, 16};
+    VideohubServer server{model};
+};
+
+TEST_F(LoadTest, SixtyFourClientsAtOnceAllSeeAChange) {
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (int i = 0; i < 64; ++i) {
+        clients.push_back(std::make_unique<TestClient>("127.0.0.1", server.listenPort()));
+    }
+    for (auto& client : clients)
+        ASSERT_EQ(client->take(8).size(), 8u);
+    EXPECT_EQ(server.clientCount(), 64);
+    model.setRoute(5, 9);
+    for (auto& client : clients) {
+        const auto update = client->take(1);
+        ASSERT_EQ(update.size(), 1u);
+        EXPECT_EQ(update[0].lines, std::vector<std::string>{"5 9"});
+    }
+}
+
+TEST_F(LoadTest, AFloodReachesTheModelInOrderWithoutStarvingOthers) {
+    TestClient flood("127.0.0.1", server.listenPort());
+    TestClient quiet("127.0.0.2", server.listenPort());
+    flood.prelude();
+    quiet.prelude();
+    constexpr int kRoutes = 20000;
+    std::string burst;
+    for (int k = 0; k < kRoutes; ++k) {
+        burst += "VIDEO OUTPUT ROUTING:\n" + std::to_string(k % 16) + ' ' + std::to_string(k % 15) +
+                 "\n\n";
+    }
+    // How far the flood had got when the quiet client's answer came.
+    std::optional<std::size_t> callsAtAnswer;
+    QObject::connect(&quiet.socket(), &QTcpSocket::readyRead, [&] {
+        if (!callsAtAnswer && quiet.received("ACK")) callsAtAnswer = model.routeCalls.size();
+    });
+    // Route calls per event-loop turn: a zero timer ticks once a turn.
+    std::size_t callsAtTick = 0;
+    std::size_t mostPerTurn = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        mostPerTurn = std::max(mostPerTurn, model.routeCalls.size() - callsAtTick);
+        callsAtTick = model.routeCalls.size();
+    });
+    tick.start(0);
+    flood.send(burst);
+    quiet.send("PING:\n\n");
+    ASSERT_TRUE(waitUntil([&] { return callsAtAnswer.has_value(); }));
+    EXPECT_LT(*callsAtAnswer, static_cast<std::size_t>(kRoutes) / 2);
+
+    ASSERT_TRUE(waitUntil([&] { return model.routeCalls.size() == kRoutes; }, 30000));
+    EXPECT_LE(mostPerTurn, 200u);  // a few times kBlocksPerTurn, far from a whole read
+    for (int k = 0; k < kRoutes; ++k) {
+        ASSERT_EQ(model.routeCalls[k].output, k % 16);
+        ASSERT_EQ(model.routeCalls[k].input, k % 15);
+    }
+}
+
+TEST_F(LoadTest, RequestsOfAClientThatClosesAtOnceAreStillCarriedOut) {
+    TestClient script("127.0.0.1", server.listenPort());
+    std::string routes;
+    for (int k = 0; k < 200; ++k)
+        routes += "VIDEO OUTPUT ROUTING:\n1 " + std::to_string(k % 16) + "\n\n";
+    script.send(routes);
+    script.socket().disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return model.routeCalls.size() == 200; }))
+        << model.routeCalls.size();
+    EXPECT_TRUE(waitUntil([&] { return server.clientCount() == 0; }));
+}
+
+TEST_F(LoadTest, AClientThatNeverReadsIsDisconnectedAndOthersCarryOn) {
+    model.resize(256, 256);
+    server.rebuilt();
+    TestClient reader("127.0.0.1", server.listenPort());
+    TestClient stuck("127.0.0.2", server.listenPort());
+    stuck.socket().setReadBufferSize(1024);
+    QObject::disconnect(&stuck.socket(), &QTcpSocket::readyRead, nullptr, nullptr);
+    reader.prelude();
+    ASSERT_TRUE(waitUntil([&] { return server.clientCount() == 2; }));
+
+    // Its own requests stop being handled once its answers pile up...
+    std::string dumps;
+    for (int i = 0; i < 2000; ++i)
+        dumps += "INPUT LABELS:\n\n";
+    stuck.send(dumps);
+    // ...and changes for everyone push it over the bound.
+    int rebuilds = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            server.rebuilt();
+            ++rebuilds;
+            QCoreApplication::processEvents();
+            return server.clientCount() == 1;
+        },
+        60000));
+    reader.send("PING:\n\n");
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            auto replies = reader.take();
+            return !replies.empty() && replies.back().header == "ACK";
+        },
+        30000))
+        << rebuilds << " rebuilds";
+}
+
+TEST_F(LoadTest, BinaryJunkAndEndlessLinesGetNakAndTheClientStaysUsable) {
+    TestClient client("127.0.0.1", server.listenPort());
+    client.prelude();
+    std::mt19937 random(10);
+    std::string junk(2 << 20, '\0');
+    for (char& c : junk)
+        c = static_cast<char>(random());
+    client.send(junk);
+    client.send(std::string(100000, 'A') + "\n\n" + "\n\nPING:\n\n");
+    ASSERT_TRUE(waitUntil(
+        [&] { return client.pending() > 0 && client.take().back().header == "ACK"; }, 30000));
+    EXPECT_EQ(server.clientCount(), 1);
+    EXPECT_TRUE(model.routeCalls.empty());
+}
+
+}  // namespace
+}  // namespace mc::remote
