@@ -11,9 +11,10 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-// Length of the valid UTF-8 sequence at the start of bytes, or 0 when the
-// sequence there is invalid or cut off.
+}  // namespace
+
 std::size_t validSequenceLength(std::string_view bytes) {
+    if (bytes.empty()) return 0;
     const auto byteAt = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
     const std::uint8_t lead = byteAt(0);
     if (lead < 0x80) return 1;
@@ -40,6 +41,8 @@ std::size_t validSequenceLength(std::string_view bytes) {
     }
     return length;
 }
+
+namespace {
 
 bool isAscii(std::string_view bytes) {
     for (const char c : bytes) {

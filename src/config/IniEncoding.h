@@ -70,6 +70,10 @@ private:
     std::unique_ptr<TextConverter> m_toGb18030;
 };
 
+// Length of the valid UTF-8 sequence at the start of bytes (1 to 4), or 0
+// when the sequence there is invalid or cut off (and for no bytes at all).
+std::size_t validSequenceLength(std::string_view bytes);
+
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view bytes);
 

@@ -2,37 +2,15 @@
 
 #include <cstring>
 
+#include "config/IniEncoding.h"
+
 namespace mc::remote {
 
 namespace {
 
-// Length of the valid UTF-8 sequence starting at text[i], or 0.
+// Length of the valid UTF-8 sequence at text[i], or 0.
 std::size_t utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // allowed range of the second byte
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;   // overlong
-        if (lead == 0xED) high = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;   // overlong
-        if (lead == 0xF4) high = 0x8F;  // over U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    }
-    return length;
+    return validSequenceLength(text.substr(i));
 }
 
 bool isControl(unsigned char c) {
