@@ -50,7 +50,7 @@ protected:
         return iniReadString(folder.paths.mainConfigFile(), "System config", "VideoOrAudio", "-");
     }
 
-    ProgramFolder folder;
+    ConfigFolder folder;
     Grid grid{model(4, 4)};
 };
 

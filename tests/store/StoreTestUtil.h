@@ -22,8 +22,8 @@ inline Bytes layerFrame(std::int32_t address, std::int32_t layer) {
 }
 
 // A temporary program folder whose configuration folder exists.
-struct ProgramFolder {
-    ProgramFolder() { std::filesystem::create_directories(paths.configDir()); }
+struct ConfigFolder {
+    ConfigFolder() { std::filesystem::create_directories(paths.configDir()); }
 
     TempDir dir;
     AppPaths paths{dir.path()};
