@@ -1,4 +1,5 @@
-// The built program, run as a process: its command line, and --headless on a
+// The built program, run as a process: its command line; the window program
+// (offscreen) running on when its network port is taken; and --headless on a
 // program folder of its own (a copy of the executable beside a "Matrix
 // Config" whose COM1 is a pseudo-terminal) with no display and no Qt
 // platform set: a client routes and names over TCP, the frame reaches the
@@ -55,11 +56,50 @@ bool readUntil(Read read, QByteArray& buffer, const QByteArray& text) {
     return true;
 }
 
-TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
-    test::ProgramFolder folder;
+// A copy of the program in the folder: it finds its files beside its own
+// executable. Returns the copy's path.
+QString copyProgram(const test::ProgramFolder& folder) {
     const std::string program = folder.dir.path() + "/matrix-control";
     std::filesystem::copy_file(MC_PROGRAM, program);
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    return QString::fromStdString(program);
+}
+
+TEST(WindowProgram, ReportsAPortItCannotBindOnceAndRunsOn) {
+    test::ProgramFolder folder;
+    const QString program = copyProgram(folder);
+    QTcpServer holder;  // holds the port the program is told to use
+    ASSERT_TRUE(holder.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    folder.setConfig("Network Control", "Enabled", "1");
+    folder.setConfig("Network Control", "Port", std::to_string(holder.serverPort()));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(program, {});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QByteArray log;
+    const auto readLog = [&] {
+        process.waitForReadyRead(100);
+        return process.readAllStandardError();
+    };
+    const QByteArray failure =
+        "cannot listen on 127.0.0.1:" + QByteArray::number(holder.serverPort());
+    ASSERT_TRUE(readUntil(readLog, log, failure)) << log.toStdString();
+    // The window runs on without the server: its start-up frames reach the line.
+    EXPECT_EQ(folder.pty.receive(12, std::chrono::seconds(10)).size(), 12u);
+
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    log += process.readAllStandardError();
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(log.count(failure), 1) << log.toStdString();
+}
+
+TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
+    test::ProgramFolder folder;
+    const QString program = copyProgram(folder);
     QTcpServer probe;  // a free ephemeral port
     ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
     const quint16 port = probe.serverPort();
@@ -72,7 +112,7 @@ TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
-    process.start(QString::fromStdString(program), {QStringLiteral("--headless")});
+    process.start(program, {QStringLiteral("--headless")});
     ASSERT_TRUE(process.waitForStarted(10000));
     QByteArray log;
     const auto readLog = [&] {
