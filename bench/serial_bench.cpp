@@ -4,8 +4,10 @@
 //   (a) pacing: 50 frames queued at once; gaps between frames as they arrive
 //   (b) latency: a frame appended to an idle queue until it is readable
 //   (c) idle cost: wake-ups per second of the sender and port threads
+//   (d) idle cost while the device is away (pulled out): the port waits for
+//       it to come back with inotify, without polling
 //
-// Usage: serial_bench [latency samples, default 200] [parts to run, default abc]
+// Usage: serial_bench [latency samples, default 200] [parts to run, default abcd]
 
 #include "protocol/MatrixComm.h"
 #include "protocol/QXRClass.h"
@@ -25,6 +27,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -213,34 +216,75 @@ std::map<std::string, long> switchesPerThread(pid_t self) {
     return counts;
 }
 
-void benchIdle() {
-    constexpr double kSeconds = 5.0;
-    Rig rig;
+constexpr double kIdleSeconds = 5.0;
+
+// Wake-ups per second of every thread but the calling one over kIdleSeconds;
+// `threads` gets their number.
+double idleWakeUps(std::size_t& threads) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let start-up settle
     const pid_t self = ::gettid();
     const auto before = switchesPerThread(self);
-    std::this_thread::sleep_for(std::chrono::duration<double>(kSeconds));
+    std::this_thread::sleep_for(std::chrono::duration<double>(kIdleSeconds));
     const auto after = switchesPerThread(self);
     long wakeUps = 0;
     for (const auto& [tid, count] : after) {
         const auto it = before.find(tid);
         wakeUps += count - (it == before.end() ? 0 : it->second);
     }
-    const double perSecond = static_cast<double>(wakeUps) / kSeconds;
-    std::printf("(c) idle cost: port open, nothing to send, %zu threads over %.0f s\n",
-                after.size(), kSeconds);
+    threads = after.size();
+    return static_cast<double>(wakeUps) / kIdleSeconds;
+}
+
+void benchIdle() {
+    Rig rig;
+    std::size_t threads = 0;
+    const double perSecond = idleWakeUps(threads);
+    std::printf("(c) idle cost: port open, nothing to send, %zu threads over %.0f s\n", threads,
+                kIdleSeconds);
     report("wake-ups per second", perSecond, "/s", "<= 2", perSecond <= 2.0);
+}
+
+void benchIdleAwaiting() {
+    char folder[] = "/tmp/serial-bench-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) throw std::runtime_error("mkdtemp");
+    const std::string link = std::string(folder) + "/adapter";
+    {
+        auto device = std::make_unique<Device>();
+        if (::symlink(device->path.c_str(), link.c_str()) != 0) throw std::runtime_error("symlink");
+        mc::QueuedPoster poster;
+        mc::TComm comm{poster};
+        comm.setCommName(link);
+        comm.OpenPort();
+        device.reset();  // pulled out: the terminal is gone
+        for (int i = 0; i < 500 && !comm.awaitingDevice(); ++i) {
+            poster.runPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!comm.awaitingDevice()) {
+            std::printf("(d) idle cost while the device is away: the hang-up was not seen\n");
+        } else {
+            std::size_t threads = 0;
+            const double perSecond = idleWakeUps(threads);
+            std::printf("(d) idle cost: device away, waiting for it, %zu threads over %.0f s\n",
+                        threads, kIdleSeconds);
+            report("wake-ups per second", perSecond, "/s", "0", perSecond == 0.0);
+        }
+        comm.ClosePort();
+    }
+    ::unlink(link.c_str());
+    ::rmdir(folder);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int samples = argc > 1 ? std::max(2, std::atoi(argv[1])) : 200;
-    const std::string parts = argc > 2 ? argv[2] : "abc";
+    const std::string parts = argc > 2 ? argv[2] : "abcd";
     try {
         if (parts.find('a') != std::string::npos) benchPacing();
         if (parts.find('b') != std::string::npos) benchLatency(samples);
         if (parts.find('c') != std::string::npos) benchIdle();
+        if (parts.find('d') != std::string::npos) benchIdleAwaiting();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "serial_bench: %s\n", error.what());
         return 1;
