@@ -55,6 +55,9 @@ inline constexpr std::int32_t kMinComPort = 1;
 inline constexpr std::int32_t kMaxComPort = 20;
 inline constexpr std::int32_t kMinCircleTime = 1;
 inline constexpr std::int32_t kMaxCircleTime = 100;
+// The TCP ports the "Port" key of "Network Control" may name.
+inline constexpr std::int32_t kMinNetworkPort = 1;
+inline constexpr std::int32_t kMaxNetworkPort = 65535;
 
 // What Apply writes when the chosen port cannot be opened.
 namespace fallbackSettings {

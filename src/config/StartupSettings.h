@@ -30,10 +30,6 @@ struct NetworkSettings {
     bool operator==(const NetworkSettings&) const = default;
 };
 
-// The TCP ports the "Port" key may name.
-inline constexpr std::int32_t kMinNetworkPort = 1;
-inline constexpr std::int32_t kMaxNetworkPort = 65535;
-
 // Whether text is a numeric IPv4 address (dotted quad) or IPv6 address the
 // server can listen on; host names, scope suffixes and spaces are not.
 bool isListenAddress(const std::string& text);

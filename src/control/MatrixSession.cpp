@@ -332,10 +332,8 @@ void MatrixSession::RightBitBtnClick() {
 bool MatrixSession::resendCurrentState() {
     if (!m_state || m_closed) return false;
     m_state->queueStartupFrames();
-    if (!m_state->MatrixPattern && m_layer.enabled && m_layer.checked >= kLayerVideo &&
-        m_layer.checked <= kLayerVideoAndAudio) {
+    if (!m_state->MatrixPattern && m_layer.enabled && isLayer(m_layer.checked))
         queueLayerFrame(m_layer.checked, *m_state, *CommandQueue);
-    }
     m_state->queueSelection();
     return true;
 }

@@ -10,11 +10,11 @@
 
 namespace mc {
 
-namespace {
-
 bool isLayer(std::int32_t value) {
     return value >= kLayerVideo && value <= kLayerVideoAndAudio;
 }
+
+namespace {
 
 // Sets the current directory back to the program folder when it goes out of
 // scope, so that a failed write restores it too.

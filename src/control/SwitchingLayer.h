@@ -41,6 +41,9 @@ inline constexpr std::int32_t kLayerNone = 0;
 void switchingLayerClick(std::int32_t layer, const AppPaths& paths, const CrosspointState& state,
                          CommandQueue& queue);
 
+// Whether value names a layer (kLayerVideo .. kLayerVideoAndAudio).
+bool isLayer(std::int32_t value);
+
 // Queues the layer frame of `layer` for state.ActiveAddress, and nothing else
 // (no file is written). Throws std::invalid_argument for a layer outside 1..3.
 void queueLayerFrame(std::int32_t layer, const CrosspointState& state, CommandQueue& queue);

@@ -59,7 +59,7 @@ void RemoteControl::applySettings() {
         if (!address.setAddress(QString::fromStdString(wanted.Address))) {
             failure =
                 QStringLiteral("cannot listen on %1: not an IP address").arg(endpoint(wanted));
-        } else if (wanted.Port < 0 || wanted.Port > 65535) {
+        } else if (wanted.Port < 0 || wanted.Port > kMaxNetworkPort) {
             failure =
                 QStringLiteral("cannot listen on %1: not a port number").arg(endpoint(wanted));
         } else if (!m_server->listen(address, static_cast<quint16>(wanted.Port))) {

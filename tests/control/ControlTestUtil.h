@@ -57,6 +57,12 @@ inline Bytes setAddressFrame(std::int32_t address, std::int32_t newAddress) {
     return out;
 }
 
+inline Bytes layerFrame(std::int32_t address, std::int32_t layer) {
+    Bytes out;
+    composeLayer(out, address, layer);
+    return out;
+}
+
 inline StartupSettings model(std::int32_t inputs, std::int32_t outputs, bool pattern = false) {
     StartupSettings settings;
     settings.MatrixInputNum = inputs;

@@ -27,12 +27,6 @@
 
 namespace mc::test {
 
-inline Bytes layerFrame(std::int32_t address, std::int32_t layer) {
-    Bytes out;
-    composeLayer(out, address, layer);
-    return out;
-}
-
 // A program folder with its configuration folder; COM1 is mapped to a
 // pseudo-terminal, so no test ever opens a real device.
 class ProgramFolder {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the store tests: a program folder per test with its
-// configuration folder, a crosspoint state with its queue, and the layer frame.
+// configuration folder and a crosspoint state with its queue.
 
 #include <filesystem>
 #include <string>
@@ -14,12 +14,6 @@
 #include "store/ModeStore.h"
 
 namespace mc::test {
-
-inline Bytes layerFrame(std::int32_t address, std::int32_t layer) {
-    Bytes out;
-    composeLayer(out, address, layer);
-    return out;
-}
 
 // A temporary program folder whose configuration folder exists.
 struct ConfigFolder {
