@@ -7,6 +7,8 @@
 //   replaces is in the new file, byte for byte and in order; at most two
 //   lines are added (a section header and the key); an odd last byte of a
 //   UTF-16 file stays the last byte;
+// - the written value reads back as written (line breaks as spaces, invalid
+//   UTF-8 as U+FFFD, at most 2047 bytes), unless the section name holds ']';
 // - the new file, read again, gives what the written document gave, unless
 //   the write changed the file's encoding (a GBK file whose last invalid
 //   UTF-8 line was replaced reads as UTF-8 afterwards, by the detection rule).
@@ -33,7 +35,7 @@ const char* const kSections[] = {"A", "S",   "s",   "会议室",     "Matrix Mes
 const char* const kKeys[] = {"k", "K", "x", "名称", "MatrixInputNum", "", " k ", "#h", ";c", "[k"};
 
 std::string value(std::uint8_t choice) {
-    switch (choice % 9) {
+    switch (choice % 10) {
         case 0:
             return "v";
         case 1:
@@ -50,6 +52,8 @@ std::string value(std::uint8_t choice) {
             return std::string(3000, 'x');
         case 7:
             return "\xF0\x9F\x98\x80";
+        case 8:
+            return "'s' ";
         default:
             return "";
     }
@@ -125,6 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::string> after = file.bytes();
     MC_FUZZ_CHECK(after.has_value());
     checkReads(file, section, key);
+    if (section.find(']') == std::string::npos) {
+        std::string written = mc::sanitizeUtf8(text);
+        for (char& c : written)
+            if (c == '\r' || c == '\n') c = ' ';
+        MC_FUZZ_CHECK(file.readString(section, key, "d") == mc::utf8Prefix(written, 2047));
+    }
 
     // Untouched lines, in order, byte for byte.
     const std::vector<RawLine> in = rawLines(bytes);

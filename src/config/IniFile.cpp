@@ -181,7 +181,8 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     IniDocument& document = m_impl->document;
     IniSection& target = m_impl->sectionForWriting(cleanName(section));
     const std::string name = cleanName(key);
-    const std::string text = cleanText(value);
+    // Quoted when reading would lose surrounding blanks or a pair of quotes.
+    const std::string text = iniValueText(cleanText(value));
 
     const auto existing = target.keys.find(foldAsciiCase(name));
     if (existing != target.keys.end()) {

@@ -50,7 +50,9 @@ std::optional<std::int32_t> parseIniInteger(std::string_view text);
 //
 // Names passed in lose surrounding blanks. Text written (names and values)
 // has each line break replaced by a space, so that no write can add lines,
-// and each invalid UTF-8 byte replaced by U+FFFD.
+// and each invalid UTF-8 byte replaced by U+FFFD. A value that reading would
+// change (surrounding blanks, one outer pair of the same quote) is written in
+// double quotes, so that every value reads back as written (iniValueText).
 // Reads return at most 2047 bytes, cut at a character boundary; a missing
 // file, section or key gives the default without its trailing spaces.
 //

@@ -76,6 +76,23 @@ std::string foldAsciiCase(std::string_view text) {
     return folded;
 }
 
+std::string_view iniValueAsRead(std::string_view text) {
+    std::string_view value = trimBlanks(text);
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string iniValueText(std::string_view value) {
+    if (iniValueAsRead(value) == value) return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
+}
+
 IniLine classifyIniLine(std::string text, std::string_view eol) {
     IniLine line;
     line.eol = eol;
@@ -92,11 +109,7 @@ IniLine classifyIniLine(std::string text, std::string_view eol) {
     } else if (const auto equals = content.find('='); equals != std::string_view::npos) {
         line.kind = IniLineKind::Key;
         line.name = std::string(trimBlanks(content.substr(0, equals)));
-        std::string_view value = trimBlanks(content.substr(equals + 1));
-        if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        line.value = std::string(value);
+        line.value = std::string(iniValueAsRead(content.substr(equals + 1)));
     }
     line.text = std::move(text);
     return line;

@@ -84,6 +84,16 @@ std::string_view trimBlanks(std::string_view text);
 // ASCII letters to lower case; every other byte unchanged.
 std::string foldAsciiCase(std::string_view text);
 
+// The value a key line holds when the text after its '=' is text: without
+// surrounding blanks, then without one outer pair of the same quote.
+std::string_view iniValueAsRead(std::string_view text);
+// The text to put after '=' so that the line reads back as value (one line,
+// no line breaks): value itself when reading keeps it, else value in double
+// quotes, which reading removes again. So a value with surrounding blanks, or
+// enclosed in a pair of the same quote (`"x"`, `'x'`, `""x""`), is quoted;
+// `"x'`, `"`, `a  b` and the empty value are written as they are.
+std::string iniValueText(std::string_view value);
+
 // Classifies one line (without its line end) and extracts name and value.
 IniLine classifyIniLine(std::string text, std::string_view eol);
 

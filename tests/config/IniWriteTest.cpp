@@ -111,7 +111,14 @@ const WriteRow kWriteRows[] = {
      "[MySec]\r\nMyKey=1\r\n",
      {WS("MYSEC", "mykey", "2")},
      "[MySec]\r\nMyKey=2\r\n"},
-    {"26 value written as given", std::nullopt, {WS("S", "k", " v ")}, "[S]\nk= v \n"},
+    {"26 values reading would change are quoted",
+     "[S]\r\nk=1\r\n",
+     {WS("S", "k", " v "), WS("S", "q", "'s'"), WS("S", "d", "\"\"x\"\"")},
+     "[S]\r\nk=\" v \"\r\nq=\"'s'\"\r\nd=\"\"\"x\"\"\"\r\n"},
+    {"values reading keeps are written as given",
+     std::nullopt,
+     {WS("S", "u", "\"x'"), WS("S", "i", "a  b"), WS("S", "o", "\""), WS("S", "p", "v")},
+     "[S]\nu=\"x'\ni=a  b\no=\"\np=v\n"},
     {"27 integers and booleans",
      std::nullopt,
      {WI("S", "k", -5), WB("S", "b", true), WB("S", "c", false)},
@@ -233,8 +240,12 @@ TEST(IniWrite, WrittenValuesReadBack) {
     TempDir dir;
     const std::string path = dir.file("t.con");
     const std::vector<std::pair<std::string, std::string>> values = {
-        {" v ", "v"},  // case 26: surrounding blanks are lost on reading
-        {"\"q\"", "q"},
+        {"  lead", "  lead"},  // what reading would change is written quoted
+        {"trail  ", "trail  "},
+        {"\"quoted\"", "\"quoted\""},
+        {"'single'", "'single'"},
+        {"\t\v ", "\t\v "},
+        {"\"x'", "\"x'"},
         {"a ; b", "a ; b"},
         {"大厅 1", "大厅 1"},
         {"", ""},
