@@ -119,15 +119,19 @@ public:
 
     // Output o carries cell k only (an input, or MatrixInputNum: closed): the
     // other cells are cleared and k's switch or close frame is queued, also
-    // when k was selected already. Output 0 in cycle mode becomes that one
+    // when k was selected already; QueueMode::Replace queues it with
+    // CommandQueue::appendReplacing. Output 0 in cycle mode becomes that one
     // input. REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum.
-    void routeOutput(std::int32_t o, std::int32_t k);
+    void routeOutput(std::int32_t o, std::int32_t k, QueueMode mode = QueueMode::Append);
 
-    // Queues the frames that put the selection on the device again, output by
-    // output, as clicks on the selected boxes would: a switch frame per
-    // selected input, a close frame per selected close cell, and output 0 in
-    // cycle mode as SendCycleSwitch sends it (an output 0 with nothing
-    // selected sends nothing). Changes no cell.
+    // Queues the frames that put output o's selection on the device again, as
+    // clicks on its selected boxes would: a switch frame per selected input,
+    // a close frame for a selected close cell, and output 0 in cycle mode as
+    // SendCycleSwitch sends it. An output with nothing selected sends
+    // nothing. Changes no cell; true when a frame was queued.
+    // REQUIRES: 0 <= o < MatrixOutputNum.
+    bool queueOutput(std::int32_t o);
+    // queueOutput for every output, output 0 first.
     void queueSelection();
 
     // --- Paging (GridPaging.cpp) -------------------------------------------
@@ -192,7 +196,7 @@ private:
     bool boxShown(std::int32_t r, std::int32_t c) const;
     // The close box of output o becomes ticked: close cell selected, close
     // frame queued, every other cell of the output cleared.
-    void closeBoxTicked(std::int32_t o);
+    void closeBoxTicked(std::int32_t o, QueueMode mode = QueueMode::Append);
 
     CommandQueue& m_queue;
     TQXRClass m_scratch;  // builds every frame; its bytes depend only on the arguments

@@ -1,6 +1,7 @@
-// MatrixSession: construction, the build and its life cycle, the port and the
-// queue figures, the grid, names, locks and the layer. Status files, modes and
-// the configuration dialog's operations are in MatrixSessionFiles.cpp.
+// MatrixSession: construction, the build and its life cycle, the port (its loss
+// and return) and the queue figures, the grid, names, locks and the layer.
+// Status files, modes and the configuration dialog's operations are in
+// MatrixSessionFiles.cpp.
 
 #include "control/MatrixSession.h"
 
@@ -85,7 +86,7 @@ MatrixSession::MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions o
       m_feed(std::make_shared<QueueFeed>()),
       Comm1(poster) {
     m_feed->session = this;
-    Comm1.OnRequestHangup = [this](TComm&) { setPortState(PortState::Lost); };
+    Comm1.OnRequestHangup = [this](TComm&) { portLost(); };
     Comm1.OnReconnect = [this](TComm&) { portReconnected(); };
     if (m_options.portLog) Comm1.setLogSink(m_options.portLog);
     // Whatever the switcher sends is discarded.
@@ -159,6 +160,12 @@ void MatrixSession::build() {
         feed->queued = count;
         feed->requestRefresh(poster, feed);
     });
+    // The session appends on the user-interface thread only.
+    CommandQueue->setAppendListener([this](const FrameTag& tag) {
+        if (m_portStatus.state == PortState::Lost) rememberAway(tag);
+    });
+    m_awayOutputs.clear();
+    m_awayLayer = false;
     startSender();
 
     m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
@@ -226,10 +233,54 @@ void MatrixSession::takePortFigures() {
     m_portStatus.baudRate = actual != 0 ? actual : Comm1.lineBaudRate();
 }
 
+void MatrixSession::portLost() {
+    setPortState(PortState::Lost);
+    if (!CommandQueue) return;
+    for (const FrameTag& tag : CommandQueue->waitingTags())
+        rememberAway(tag);
+}
+
+void MatrixSession::rememberAway(const FrameTag& tag) {
+    switch (tag.kind) {
+        case FrameTag::Kind::Route:
+        case FrameTag::Kind::Cycle:
+            m_awayOutputs.insert(tag.output);
+            break;
+        case FrameTag::Kind::Layer:
+            m_awayLayer = true;
+            break;
+        case FrameTag::Kind::Other:
+            break;
+    }
+}
+
 void MatrixSession::portReconnected() {
     takePortFigures();
     setPortState(PortState::Open);
-    setNote("串口已重新连接");
+    int resent = 0;
+    if (m_state) {
+        if (m_awayLayer && queueCheckedLayer()) ++resent;
+        for (const std::int32_t output : m_awayOutputs) {
+            if (output < m_state->MatrixOutputNum() && m_state->queueOutput(output)) ++resent;
+        }
+    }
+    m_awayOutputs.clear();
+    m_awayLayer = false;
+    if (resent == 0) {
+        setNote("串口已重新连接");
+        return;
+    }
+    setNote("串口已重新连接，已重发 " + std::to_string(resent) + " 项");
+    portLog("serial port " + Comm1.openedPath() + ": resent " + std::to_string(resent) +
+            " items changed while the device was away");
+}
+
+void MatrixSession::portLog(const std::string& line) const {
+    if (m_options.portLog) {
+        m_options.portLog(line);
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 }
 
 void MatrixSession::closePort() {
@@ -307,7 +358,8 @@ bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, s
     if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
     if (input < -1 || input >= m_state->MatrixInputNum()) return false;
     if (heldByOther(output, owner)) return false;
-    m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input);
+    m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
+                         QueueMode::Replace);
     notify([output](ISessionObserver& o) { o.outputChanged(output); });
     return true;
 }
@@ -332,9 +384,14 @@ void MatrixSession::RightBitBtnClick() {
 bool MatrixSession::resendCurrentState() {
     if (!m_state || m_closed) return false;
     m_state->queueStartupFrames();
-    if (!m_state->MatrixPattern && m_layer.enabled && isLayer(m_layer.checked))
-        queueLayerFrame(m_layer.checked, *m_state, *CommandQueue);
+    queueCheckedLayer();
     m_state->queueSelection();
+    return true;
+}
+
+bool MatrixSession::queueCheckedLayer() {
+    if (m_state->MatrixPattern || !m_layer.enabled || !isLayer(m_layer.checked)) return false;
+    queueLayerFrame(m_layer.checked, *m_state, *CommandQueue);
     return true;
 }
 

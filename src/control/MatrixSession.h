@@ -16,6 +16,13 @@
 // the name switches and the names, stops the sender, drops the queue with any
 // frames still waiting and closes the port; it runs once.
 //
+// The device away: while the port is Lost (the device hung up), every frame
+// goes to a dead port, so the session remembers whose route (and whether the
+// layer) was queued meanwhile or was still waiting when the hang-up was seen.
+// When the device is opened again, the current route of each remembered
+// output and the checked layer are queued once more (portReconnected). A
+// rebuild forgets them.
+//
 // Threads: every member runs on the user-interface thread. Comm1 and the
 // sender report through the poster given at construction, so observers are
 // always called on that thread too.
@@ -29,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,7 +164,10 @@ public:
     bool CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
     // A route request: output o carries input i only (i == -1: closed), as
     // ticking that box does; output 0 in cycle mode becomes exactly that one
-    // input. A route to the input already routed sends its frame again.
+    // input. A route to the input already routed sends its frame again. The
+    // frame replaces this output's earlier request still waiting in the queue
+    // where the order allows it (CommandQueue::appendReplacing), so a burst of
+    // requests leaves about one frame per output waiting.
     // Refused (false) for a port that does not exist or an output locked by
     // another owner; nothing is queued then.
     bool routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
@@ -165,10 +176,10 @@ public:
     void LeftBitBtnClick();
     void RightBitBtnClick();
 
-    // For a switcher that was power-cycled or plugged in again: queues the
-    // start-up frames (on/off, set-address, as start() sends them), the layer
-    // frame of the checked layer button (not in pattern mode) and the frames of
-    // the selection, output by output in node order, as clicks would send them
+    // For a switcher that was power-cycled: queues the start-up frames
+    // (on/off, set-address, as start() sends them), the layer frame of the
+    // checked layer button (not in pattern mode) and the frames of the
+    // selection, output by output in node order, as clicks would send them
     // (output 0 in cycle mode as one cycle frame). Nothing changes in the
     // state or the files. False (nothing queued) before start() or after
     // close().
@@ -240,7 +251,17 @@ private:
     void setPortState(PortState state);
     // The device and the speed of the port field, from Comm1.
     void takePortFigures();
+    void portLost();
+    // Queues the routes and the layer remembered while the device was away,
+    // the layer first, and says so in the note and the port's log.
     void portReconnected();
+    // Remembers what a frame queued for a dead port sets.
+    void rememberAway(const FrameTag& tag);
+    // The layer frame of the checked layer button, when the layer is in use
+    // (not pattern mode, the buttons enabled, a layer checked); true when queued.
+    bool queueCheckedLayer();
+    // One line to the sink of the port's reports.
+    void portLog(const std::string& line) const;
     void refreshQueueFigures();
     // Names from a file or a mode go into the window's fields with their change
     // handling attached: a visible field whose text changes stores its name
@@ -283,6 +304,9 @@ private:
     OutputLocks m_locks;
     std::string m_note;
     bool m_closed = false;
+    // Remembered while the device is away; see the top of this file.
+    std::set<std::int32_t> m_awayOutputs;
+    bool m_awayLayer = false;
 };
 
 }  // namespace mc

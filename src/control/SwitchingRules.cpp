@@ -54,20 +54,20 @@ void CrosspointState::CheckBoxClick(std::int32_t screenRow, std::int32_t screenC
     }
 }
 
-void CrosspointState::routeOutput(std::int32_t o, std::int32_t k) {
+void CrosspointState::routeOutput(std::int32_t o, std::int32_t k, QueueMode mode) {
     checkCell(o, k);
     if (k == m_inputs) {
-        closeBoxTicked(o);
+        closeBoxTicked(o, mode);
         return;
     }
     m_selected[index(o, k)] = 1;
-    m_scratch.SendSwitch(m_queue, ActiveAddress, k, o);
+    m_scratch.SendSwitch(m_queue, ActiveAddress, k, o, mode);
     ClearOtherSwitches(o, k);
 }
 
-void CrosspointState::closeBoxTicked(std::int32_t o) {
+void CrosspointState::closeBoxTicked(std::int32_t o, QueueMode mode) {
     m_selected[index(o, m_inputs)] = 1;
-    m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
+    m_scratch.SendCloseOutput(m_queue, ActiveAddress, o, mode);
     ClearOtherSwitches(o, m_inputs);
 }
 
@@ -101,25 +101,30 @@ void CrosspointState::SendCycleSwitch(std::int32_t o) {
     }
 }
 
-void CrosspointState::queueSelection() {
-    for (std::int32_t o = 0; o < m_outputs; ++o) {
-        const std::size_t row = index(o, 0);
-        const bool cycleOutput = !MatrixPattern && o == 0;
-        if (cycleOutput) {
-            const auto first = m_selected.begin() + static_cast<std::ptrdiff_t>(row);
-            if (std::find(first, first + m_inputs + 1, 1) != first + m_inputs + 1)
-                SendCycleSwitch(0);
-            continue;
-        }
-        for (std::int32_t k = 0; k <= m_inputs; ++k) {
-            if (m_selected[row + static_cast<std::size_t>(k)] == 0) continue;
-            if (k == m_inputs) {
-                m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
-            } else {
-                m_scratch.SendSwitch(m_queue, ActiveAddress, k, o);
-            }
+bool CrosspointState::queueOutput(std::int32_t o) {
+    checkCell(o, 0);
+    const std::size_t row = index(o, 0);
+    const auto first = m_selected.begin() + static_cast<std::ptrdiff_t>(row);
+    const auto last = first + m_inputs + 1;
+    if (std::find(first, last, 1) == last) return false;
+    if (!MatrixPattern && o == 0) {
+        SendCycleSwitch(0);
+        return true;
+    }
+    for (std::int32_t k = 0; k <= m_inputs; ++k) {
+        if (m_selected[row + static_cast<std::size_t>(k)] == 0) continue;
+        if (k == m_inputs) {
+            m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
+        } else {
+            m_scratch.SendSwitch(m_queue, ActiveAddress, k, o);
         }
     }
+    return true;
+}
+
+void CrosspointState::queueSelection() {
+    for (std::int32_t o = 0; o < m_outputs; ++o)
+        queueOutput(o);
 }
 
 void CrosspointState::CloseEmptyOutput(std::int32_t o) {

@@ -15,7 +15,7 @@ void TMatrixCommDataType::SetData(const std::uint8_t* Bytes, std::int32_t Length
 }
 
 template <class Change>
-auto CommandQueue::changeAndNotify(Change change) {
+auto CommandQueue::changeAndNotify(Change change, const FrameTag* appended) {
     std::lock_guard notifyLock(m_notifyMutex);
     std::size_t newCount = 0;
     auto result = [&] {
@@ -24,6 +24,9 @@ auto CommandQueue::changeAndNotify(Change change) {
         newCount = m_records.size();
         return changed;
     }();
+    if (appended != nullptr && m_appendListener) {
+        m_appendListener(*appended);
+    }
     if (m_countListener) {
         m_countListener(newCount);
     }
@@ -31,16 +34,54 @@ auto CommandQueue::changeAndNotify(Change change) {
 }
 
 void CommandQueue::append(std::unique_ptr<TMatrixCommDataType> record) {
-    changeAndNotify([&] {
-        m_records.push_back(std::move(record));
-        m_ready.notify_all();
-        return true;
-    });
+    const FrameTag tag = record->Tag;
+    changeAndNotify(
+        [&] {
+            m_records.push_back(std::move(record));
+            m_ready.notify_all();
+            return true;
+        },
+        &tag);
+}
+
+void CommandQueue::appendReplacing(std::unique_ptr<TMatrixCommDataType> record) {
+    if (record->Tag.kind != FrameTag::Kind::Route) {
+        append(std::move(record));
+        return;
+    }
+    record->Tag.replaceable = true;
+    const FrameTag tag = record->Tag;
+    changeAndNotify(
+        [&] {
+            for (auto waiting = m_records.rbegin(); waiting != m_records.rend(); ++waiting) {
+                const FrameTag& seen = (*waiting)->Tag;
+                const bool route = seen.kind == FrameTag::Kind::Route;
+                if (route && seen.output != tag.output) continue;
+                if (route && seen.replaceable) {
+                    *waiting = std::move(record);
+                    return true;
+                }
+                break;
+            }
+            m_records.push_back(std::move(record));
+            m_ready.notify_all();
+            return true;
+        },
+        &tag);
 }
 
 std::size_t CommandQueue::count() const {
     std::lock_guard lock(m_mutex);
     return m_records.size();
+}
+
+std::vector<FrameTag> CommandQueue::waitingTags() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<FrameTag> tags;
+    tags.reserve(m_records.size());
+    for (const auto& record : m_records)
+        tags.push_back(record->Tag);
+    return tags;
 }
 
 std::unique_ptr<TMatrixCommDataType> CommandQueue::take() {
@@ -76,20 +117,34 @@ void CommandQueue::setCountListener(std::function<void(std::size_t)> listener) {
     m_countListener = std::move(listener);
 }
 
+void CommandQueue::setAppendListener(std::function<void(const FrameTag&)> listener) {
+    std::lock_guard notifyLock(m_notifyMutex);
+    m_appendListener = std::move(listener);
+}
+
+namespace {
+
+FrameTag routeTag(std::int32_t output) {
+    return FrameTag{FrameTag::Kind::Route, output, false};
+}
+
+}  // namespace
+
 void TQXRClass::SendOnOff(CommandQueue& Queue, std::int32_t Address, bool On) {
     composeOnOff(FrameData, Address, On);
-    queueFrame(Queue);
+    queueFrame(Queue, FrameTag{});
 }
 
 void TQXRClass::SendSwitch(CommandQueue& Queue, std::int32_t Address, std::int32_t Input,
-                           std::int32_t Output) {
+                           std::int32_t Output, QueueMode Mode) {
     composeSwitch(FrameData, Address, Input, Output);
-    queueFrame(Queue);
+    queueFrame(Queue, routeTag(Output), Mode);
 }
 
-void TQXRClass::SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output) {
+void TQXRClass::SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output,
+                                QueueMode Mode) {
     composeClose(FrameData, Address, Output);
-    queueFrame(Queue);
+    queueFrame(Queue, routeTag(Output), Mode);
 }
 
 void TQXRClass::SendCycle(CommandQueue& Queue, std::int32_t Address,
@@ -99,24 +154,29 @@ void TQXRClass::SendCycle(CommandQueue& Queue, std::int32_t Address,
     const auto count = std::clamp<std::int64_t>(Count, 0, static_cast<std::int64_t>(Inputs.size()));
     const std::span<const std::int32_t> sent(Inputs.data(), static_cast<std::size_t>(count));
     composeCycle(FrameData, Address, sent, CycleTime);
-    queueFrame(Queue);
+    queueFrame(Queue, FrameTag{FrameTag::Kind::Cycle, 0, false});
 }
 
 void TQXRClass::SendAddress(CommandQueue& Queue, std::int32_t Address, std::int32_t NewAddress) {
     composeSetAddress(FrameData, Address, NewAddress);
-    queueFrame(Queue);
+    queueFrame(Queue, FrameTag{});
 }
 
 void TQXRClass::SendLayer(CommandQueue& Queue, std::int32_t Address, std::int32_t Layer) {
     composeLayer(FrameData, Address, Layer);
-    queueFrame(Queue);
+    queueFrame(Queue, FrameTag{FrameTag::Kind::Layer, -1, false});
 }
 
-void TQXRClass::queueFrame(CommandQueue& Queue) {
+void TQXRClass::queueFrame(CommandQueue& Queue, FrameTag Tag, QueueMode Mode) {
     FrameLength = static_cast<std::int32_t>(FrameData.size());
     auto record = std::make_unique<TMatrixCommDataType>();
     record->SetData(FrameData.data(), FrameLength);
-    Queue.append(std::move(record));
+    record->Tag = Tag;
+    if (Mode == QueueMode::Replace) {
+        Queue.appendReplacing(std::move(record));
+    } else {
+        Queue.append(std::move(record));
+    }
 }
 
 }  // namespace mc

@@ -15,12 +15,30 @@
 
 namespace mc {
 
+// What a frame sets on the device: the cell builders tag every record they
+// queue, so that the queue can replace a waiting route (appendReplacing) and
+// the session can tell whose frames were waiting.
+struct FrameTag {
+    enum class Kind : std::uint8_t {
+        Other,  // on/off, set-address, and records built by hand
+        Route,  // a switch or close frame of `output`
+        Cycle,  // a cycle frame (it sets output 0)
+        Layer,
+    };
+    Kind kind = Kind::Other;
+    std::int32_t output = -1;  // Route and Cycle: the output whose route it sets
+    // Set by appendReplacing: a later appendReplacing of the same output may
+    // take this record's place.
+    bool replaceable = false;
+};
+
 // One frame's bytes, a private copy. Created by a builder, owned by the queue
 // while queued and by whoever takes it afterwards.
 class TMatrixCommDataType {
 public:
     std::vector<std::uint8_t> Data;
     std::int32_t DataLength = 0;
+    FrameTag Tag;
 
     // Copies the first Length bytes of Bytes. REQUIRES: Length >= 0 and Bytes
     // holds at least Length bytes (may be null when Length is 0).
@@ -28,7 +46,8 @@ public:
 };
 
 // First-in first-out queue of command records between the user-interface
-// thread (append) and the sender thread (count, take). All operations are
+// thread (append) and the sender thread (count, take); appendReplacing may put
+// a record in the place of a waiting one instead. All operations are
 // thread-safe. Destroying the queue discards the records it still holds.
 class CommandQueue {
 public:
@@ -36,8 +55,25 @@ public:
     CommandQueue(const CommandQueue&) = delete;
     CommandQueue& operator=(const CommandQueue&) = delete;
 
+    // REQUIRES for both appends: record is not null.
     void append(std::unique_ptr<TMatrixCommDataType> record);
+    // The append of a route that a later route of the same output supersedes
+    // (a network client's request): at most one such record per output waits,
+    // and the device still ends as the requests, applied in order, leave it.
+    // A record whose tag is not a Route is appended as by append(). A route
+    // is marked replaceable; then, looking from the newest waiting record
+    // back, the first one that is not a route of another output decides:
+    // - a replaceable route of the same output: the record takes its place
+    //   (same position, the count unchanged);
+    // - anything else (a route of the same output that is not replaceable,
+    //   such as a click's; a cycle, layer, on/off or set-address frame), or
+    //   none at all: the record is appended, so it never overtakes a frame
+    //   that was queued after the one it would replace.
+    // A record the sender has taken is no longer waiting and is not replaced.
+    void appendReplacing(std::unique_ptr<TMatrixCommDataType> record);
     std::size_t count() const;
+    // The tags of the waiting records, oldest first.
+    std::vector<FrameTag> waitingTags() const;
     // The oldest record, or null when the queue is empty.
     std::unique_ptr<TMatrixCommDataType> take();
     // Waits until a record is queued or stop is requested; returns the oldest
@@ -45,16 +81,21 @@ public:
     // after a stop request nothing more is taken).
     std::unique_ptr<TMatrixCommDataType> waitTake(std::stop_token stop);
 
-    // Called after every append and take with the new count, on the thread
-    // that changed it, outside the queue's lock. Calls never overlap and come
-    // in the order of the changes. The listener may call count() but must not
-    // append or take. Set it before any other thread uses the queue.
+    // Called after every append (of either kind) and take with the new count
+    // (unchanged by a replacement), on the thread that changed it, outside
+    // the queue's lock. Calls never overlap and come in the order of the
+    // changes. The listener may call count() but must not append or take.
+    // Set it before any other thread uses the queue.
     void setCountListener(std::function<void(std::size_t)> listener);
+    // Called after every append and appendReplacing with the record's tag,
+    // before the count listener and with the same guarantees.
+    void setAppendListener(std::function<void(const FrameTag&)> listener);
 
 private:
-    // Runs `change` under m_mutex, then tells the listener the new count.
+    // Runs `change` under m_mutex, then tells the append listener of
+    // `appended` (when given) and the count listener the new count.
     template <class Change>
-    auto changeAndNotify(Change change);
+    auto changeAndNotify(Change change, const FrameTag* appended = nullptr);
 
     mutable std::mutex m_mutex;
     std::condition_variable_any m_ready;                         // guarded by m_mutex
@@ -62,13 +103,19 @@ private:
     // Held from a change until its listener call has returned, so that the
     // listener sees the counts in order. Taken before m_mutex, never after.
     std::mutex m_notifyMutex;
-    std::function<void(std::size_t)> m_countListener;  // set before use
+    std::function<void(std::size_t)> m_countListener;       // set before use
+    std::function<void(const FrameTag&)> m_appendListener;  // set before use
 };
+
+// How a builder hands its frame to the queue: CommandQueue::append, or
+// CommandQueue::appendReplacing (switch and close frames only).
+enum class QueueMode { Append, Replace };
 
 // A crosspoint cell. For a normal cell InputIndex/OutputIndex are its input and
 // output; a close cell has InputIndex = its output and OutputIndex = 255.
 // Each builder composes one frame into FrameData (scratch space), wraps a copy
-// in a new record and appends it to Queue. Builders run on the UI thread.
+// in a new record tagged with what it sets and appends it to Queue. Builders
+// run on the UI thread.
 class TQXRClass {
 public:
     std::int32_t InputIndex = 0;
@@ -79,8 +126,9 @@ public:
 
     void SendOnOff(CommandQueue& Queue, std::int32_t Address, bool On);
     void SendSwitch(CommandQueue& Queue, std::int32_t Address, std::int32_t Input,
-                    std::int32_t Output);
-    void SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output);
+                    std::int32_t Output, QueueMode Mode = QueueMode::Append);
+    void SendCloseOutput(CommandQueue& Queue, std::int32_t Address, std::int32_t Output,
+                         QueueMode Mode = QueueMode::Append);
     // Sends the first Count entries of Inputs; a Count outside 0..Inputs.size()
     // is taken as the nearest of the two.
     void SendCycle(CommandQueue& Queue, std::int32_t Address,
@@ -90,7 +138,7 @@ public:
     void SendLayer(CommandQueue& Queue, std::int32_t Address, std::int32_t Layer);
 
 private:
-    void queueFrame(CommandQueue& Queue);
+    void queueFrame(CommandQueue& Queue, FrameTag Tag, QueueMode Mode = QueueMode::Append);
 };
 
 }  // namespace mc

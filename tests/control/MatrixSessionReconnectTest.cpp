@@ -1,12 +1,16 @@
 // The session with a device that goes and comes back (a symbolic link
 // re-pointed to a new pseudo-terminal after a hang-up stands for an adapter
-// plugged in again), resending the current state, and the speed shown.
+// plugged in again) and what is queued again then, resending the current
+// state, and the speed shown.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "control/SessionTestUtil.h"
 #include "control/SwitchingLayer.h"
@@ -17,45 +21,81 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-TEST(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
-    ProgramFolder folder;
-    const fs::path link = fs::path(folder.dir.path()) / "usb-Test_Adapter_0001-if00-port0";
-    fs::create_symlink(folder.pty.slavePath(), link);
-    folder.setConfig("Serial Port Map", "COM1", link.string());
-    folder.useModel(4, 4, true);
-    QueuedPoster poster;
-    SessionEvents events;
-    std::vector<std::string> log;
-    SessionOptions options;
-    options.portLog = [&](const std::string& line) { log.push_back(line); };
-    MatrixSession session(folder.paths, poster, options);
-    session.attach(events);
-    session.start();
-    const auto reaches = [&](PortState state) {
+// A session whose COM1 is a symbolic link to the pseudo-terminal, as
+// /dev/serial/by-id names an adapter; the port's report lines are kept.
+class SessionReconnect : public ::testing::Test, public ProgramFolder {
+protected:
+    SessionReconnect() {
+        fs::create_symlink(pty.slavePath(), link);
+        setConfig("Serial Port Map", "COM1", link.string());
+        useModel(4, 4, true);
+    }
+    ~SessionReconnect() override {
+        if (session) session->detach(events);
+    }
+    void start(SessionOptions options) {
+        options.portLog = [this](const std::string& line) { log.push_back(line); };
+        session = std::make_unique<MatrixSession>(paths, poster, options);
+        session->attach(events);
+        session->start();
+    }
+    // Runs the posted work until the port is in `state`; true when that was
+    // reported, within 10 s.
+    bool reaches(PortState state) {
         const int before = events.portStates;
         for (auto end = std::chrono::steady_clock::now() + 10s;
              std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms)) {
             poster.runPending();
-            if (session.portStatus().state == state) return events.portStates > before;
+            if (session->portStatus().state == state) return events.portStates > before;
         }
         return false;
-    };
-    EXPECT_EQ(folder.pty.receive(onOffFrame(0x52).size(), 5s), onOffFrame(0x52));
+    }
+    // The device is plugged in again: the link points to a new terminal.
+    void plugBack() {
+        fs::create_symlink(plugged.slavePath(), fs::path(dir.path()) / "new-link");
+        fs::rename(fs::path(dir.path()) / "new-link", link);
+    }
 
-    folder.pty.closeMaster();
-    ASSERT_TRUE(reaches(PortState::Lost));
+    const fs::path link = fs::path(dir.path()) / "usb-Test_Adapter_0001-if00-port0";
     Pty plugged;
-    fs::create_symlink(plugged.slavePath(), fs::path(folder.dir.path()) / "new-link");
-    fs::rename(fs::path(folder.dir.path()) / "new-link", link);
-    ASSERT_TRUE(reaches(PortState::Open));
-    EXPECT_EQ(session.note(), "串口已重新连接");
+    QueuedPoster poster;
+    SessionEvents events;
+    std::vector<std::string> log;
+    std::unique_ptr<MatrixSession> session;
+};
 
-    ASSERT_TRUE(session.CheckBoxClick(1, 2, true));
+TEST_F(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
+    start({});
+    EXPECT_EQ(pty.receive(onOffFrame(0x52).size(), 5s), onOffFrame(0x52));
+
+    pty.closeMaster();
+    ASSERT_TRUE(reaches(PortState::Lost));
+    plugBack();
+    ASSERT_TRUE(reaches(PortState::Open));
+    EXPECT_EQ(session->note(), "串口已重新连接");
+
+    ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
     EXPECT_EQ(plugged.receive(switchFrame(0x52, 2, 1).size(), 5s), switchFrame(0x52, 2, 1));
     ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("hang-up"), std::string::npos) << log[0];
     EXPECT_NE(log[1].find("reconnected"), std::string::npos) << log[1];
-    session.detach(events);
+}
+
+TEST_F(SessionReconnect, RoutesChangedWhileAwayOrWaitingAreQueuedAgainInNodeOrder) {
+    start(SessionOptions::queueOnly());
+    ASSERT_TRUE(session->CheckBoxClick(3, 0, true));
+    takeFrames(*session->commandQueue());             // sent before the hang-up
+    ASSERT_TRUE(session->CheckBoxClick(0, 3, true));  // still waiting at the hang-up
+    pty.closeMaster();
+    ASSERT_TRUE(reaches(PortState::Lost));
+    ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, 1));
+    takeFrames(*session->commandQueue());  // handed to the dead port
+    plugBack();
+    ASSERT_TRUE(reaches(PortState::Open));
+    EXPECT_EQ(takeFrames(*session->commandQueue()),
+              (std::vector<Bytes>{switchFrame(0x52, 3, 0), switchFrame(0x52, 1, 2)}));
+    EXPECT_EQ(session->note(), "串口已重新连接，已重发 2 项");
+    EXPECT_NE(log.back().find("resent 2 items"), std::string::npos) << log.back();
 }
 
 using SessionResend = SessionTest;

@@ -87,6 +87,34 @@ TEST(CommandQueue, CountListenerHearsEveryChangeInOrder) {
     EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 1, 0, 0}));
 }
 
+// QueueMode::Replace: a network client's route, CommandQueue::appendReplacing.
+TEST(CommandQueue, AReplacingRouteTakesThePlaceOfItsOutputsWaitingOneInPlace) {
+    CommandQueue queue;
+    std::vector<std::size_t> counts;
+    queue.setCountListener([&](std::size_t count) { counts.push_back(count); });
+    TQXRClass cell;
+    cell.SendSwitch(queue, 0x52, 1, 2, QueueMode::Replace);
+    cell.SendSwitch(queue, 0x52, 1, 3);  // a click on another output does not stand in the way
+    cell.SendCloseOutput(queue, 0x52, 2, QueueMode::Replace);
+    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2, 2}));
+    EXPECT_EQ(hexText(queue.take()->Data), "EB 52 08 01 02 5D");
+    EXPECT_EQ(hexText(queue.take()->Data), "EB 52 02 02 03 01 5A");
+}
+
+TEST(CommandQueue, AReplacingRouteIsAppendedBehindAnotherKindOrAClickOfItsOutput) {
+    CommandQueue queue;
+    TQXRClass cell;
+    cell.SendSwitch(queue, 0x52, 0, 1, QueueMode::Replace);
+    cell.SendLayer(queue, 0x52, 2);
+    cell.SendSwitch(queue, 0x52, 1, 1, QueueMode::Replace);
+    cell.SendSwitch(queue, 0x52, 2, 1);  // a click
+    cell.SendSwitch(queue, 0x52, 3, 1, QueueMode::Replace);
+    std::vector<int> inputs;  // -1: the layer frame
+    while (auto record = queue.take())
+        inputs.push_back(record->Data[2] == 0x02 ? record->Data[5] : -1);
+    EXPECT_EQ(inputs, (std::vector<int>{0, -1, 1, 2, 3}));
+}
+
 TEST(CommandQueue, WaitTakeReturnsAWaitingRecordAndNullAfterStop) {
     CommandQueue queue;
     TQXRClass cell;
