@@ -12,6 +12,10 @@
 //   (c) fan-out: a change made outside the network (as the window makes it)
 //       until all 32 clients have received its update
 // Each part prints the event loop's longest stall while it ran.
+//   (d) backlog: a session whose sender runs at the switcher's pace; one
+//       client sends 5 blocks of 1,000 routes of output 1 (inputs 2 and 3 in
+//       turn), then a second client routes output 4 to input 8: the time from
+//       that request until its frame reaches the line (target: under 1 s)
 //
 // Usage: remote_bench [requests per client, default 1000]
 
@@ -19,6 +23,7 @@
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
 #include "control/MatrixSession.h"
+#include "protocol/Frames.h"
 #include "remote/SessionRouter.h"
 #include "remote/VideohubServer.h"
 #include "serial/UiPoster.h"
@@ -140,8 +145,13 @@ void clientThread(Shared& shared) {
         ::setsockopt(peer.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         sockaddr_in address{};
         address.sin_family = AF_INET;
-        address.sin_port = htons(shared.port);
+        // One source address each (127.0.0.2 on): the server takes at most
+        // 16 connections from one address.
+        const auto index = static_cast<std::uint32_t>(&peer - shared.peers.data());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + index);
+        ::bind(peer.fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(shared.port);
         ::connect(peer.fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
     std::vector<pollfd> fds(kClients);
@@ -334,6 +344,123 @@ bool runCase(const char* title, mc::remote::VideohubServer& server, const RouteC
     return true;
 }
 
+// The line of part (d): counts the frames handed over and notes when the
+// watched one arrives. Called on the sender thread.
+class LinePort final : public mc::IBytePort {
+public:
+    explicit LinePort(std::vector<std::uint8_t> watched) : m_watched(std::move(watched)) {}
+    bool WriteData(const std::uint8_t* bytes, std::uint16_t count) override {
+        ++frames;
+        if (!seen && std::equal(bytes, bytes + count, m_watched.begin(), m_watched.end())) {
+            seenAt = Clock::now();
+            seen = true;
+        }
+        return true;
+    }
+    std::atomic<int> frames{0};
+    std::atomic<bool> seen{false};
+    Clock::time_point seenAt;  // written before seen is set
+
+private:
+    std::vector<std::uint8_t> m_watched;
+};
+
+// A blocking client on source address `from`; -1 when it cannot connect.
+int connectFrom(const char* from, quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &address.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    const timeval limit{30, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads until `text` has arrived `count` times; false on a time-out.
+bool awaitText(int fd, const std::string& text, int count) {
+    std::string received;
+    std::size_t at = 0;
+    for (int seen = 0; seen < count;) {
+        if (const std::size_t found = received.find(text, at); found != std::string::npos) {
+            ++seen;
+            at = found + text.size();
+            continue;
+        }
+        char chunk[65536];
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        if (n <= 0) return false;
+        received.append(chunk, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool runBacklogCase(const mc::AppPaths& paths) {
+    std::vector<std::uint8_t> watched;
+    mc::composeSwitch(watched, 0x52, 7, 3);
+    LinePort line(watched);
+    LoopPoster poster;
+    mc::SessionOptions options;
+    options.senderPort = &line;
+    mc::MatrixSession session(paths, poster, options);
+    session.start();
+    mc::remote::SessionRouter router(session);
+    mc::remote::VideohubServer server(router);
+    router.setServer(&server);
+    if (!server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0)) return false;
+
+    std::atomic<bool> clientsDone{false};
+    bool clientsOk = false;
+    Clock::time_point requested;
+    std::thread clients([&] {
+        const int flood = connectFrom("127.0.0.2", server.listenPort());
+        std::string blocks;
+        for (int block = 0; block < 5; ++block) {
+            blocks += "VIDEO OUTPUT ROUTING:\n";
+            for (int k = 0; k < 1000; ++k)
+                blocks += k % 2 == 0 ? "0 1\n" : "0 2\n";
+            blocks += "\n";
+        }
+        if (flood >= 0 && awaitText(flood, "END PRELUDE:\n\n", 1)) {
+            sendAll(flood, blocks);
+            const int other = connectFrom("127.0.0.3", server.listenPort());
+            if (awaitText(flood, "ACK\n\n", 5) && other >= 0 &&
+                awaitText(other, "END PRELUDE:\n\n", 1)) {
+                requested = Clock::now();
+                sendAll(other, "VIDEO OUTPUT ROUTING:\n3 7\n\n");
+                clientsOk = awaitText(other, "ACK\n\n", 1);
+            }
+            if (other >= 0) ::close(other);
+        }
+        if (flood >= 0) ::close(flood);
+        clientsDone = true;
+    });
+    QElapsedTimer limit;
+    limit.start();
+    while (!(clientsDone && line.seen) && limit.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    clients.join();
+    if (clientsOk && line.seen) {
+        std::printf(
+            "(d) backlog: 5 x 1,000 routes of one output from one client, then one route "
+            "from another: its frame on the line %.0f ms after the request; %d frames sent "
+            "in all, %zu still queued\n",
+            Millis(line.seenAt - requested).count(), line.frames.load(),
+            session.commandQueue()->count());
+    } else {
+        std::printf("(d) backlog: the second client's frame did not reach the line\n");
+    }
+    router.setServer(nullptr);
+    session.close();
+    return clientsOk && line.seen;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -383,6 +510,8 @@ int main(int argc, char** argv) {
         std::printf("frames queued: %zu\n", session.commandQueue()->count());
         router.setServer(nullptr);
     }
+    std::printf("Sender running at the switcher's pace:\n");
+    done = runBacklogCase(paths) && done;
     std::filesystem::remove_all(folder);
     return done ? 0 : 1;
 }

@@ -40,8 +40,9 @@ public:
     virtual std::string inputLabel(int input) const = 0;
     virtual std::string outputLabel(int output) const = 0;
 
-    // The one input the output carries; nullopt when the protocol cannot say
-    // (closed, never switched, cycling through several inputs).
+    // The one input the output carries; nullopt when there is no one input
+    // (closed, never switched, cycling through several inputs), which the
+    // server sends as -1.
     virtual std::optional<int> routedInput(int output) const = 0;
 
     // "" when the output is unlocked, else the owner that holds its lock.

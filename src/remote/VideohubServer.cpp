@@ -1,14 +1,27 @@
 #include "remote/VideohubServer.h"
 
+#include "remote/ClientConnection.h"
 #include "remote/RouterModel.h"
 
 #include <QMetaObject>
 #include <QTcpServer>
-#include <QTcpSocket>
+
+#include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace mc::remote {
+
+// The listening socket. Accepted descriptors go to the server, which wraps
+// them in a ClientConnection (QTcpSocket would close a half-closed client).
+class Listener final : public QTcpServer {
+public:
+    std::function<void(qintptr)> onConnection;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { onConnection(descriptor); }
+};
 
 namespace {
 
@@ -28,19 +41,18 @@ std::string ownerOf(const QHostAddress& peer) {
 
 }  // namespace
 
+VideohubServer::Client::Client() = default;
+VideohubServer::Client::~Client() = default;
+
 VideohubServer::VideohubServer(RouterModel& model, QObject* parent)
-    : QObject(parent), m_model(model), m_server(new QTcpServer(this)) {
-    m_server->setMaxPendingConnections(kMaxClients);
+    : QObject(parent), m_model(model), m_server(new Listener) {
+    m_server->setParent(this);
     m_server->setListenBacklogSize(kMaxClients);
-    connect(m_server, &QTcpServer::newConnection, this, &VideohubServer::acceptClients);
+    m_server->onConnection = [this](qintptr descriptor) { accept(descriptor); };
 }
 
-VideohubServer::~VideohubServer() {
-    for (auto& client : m_clients) {
-        QObject::disconnect(client->socket, nullptr, this, nullptr);
-        client->socket->abort();
-    }
-}
+// The clients' connections go with m_clients; none has been deleted before.
+VideohubServer::~VideohubServer() = default;
 
 bool VideohubServer::listen(const QHostAddress& address, quint16 port) {
     close();
@@ -84,51 +96,58 @@ int VideohubServer::clientCount() const {
     return count;
 }
 
-void VideohubServer::acceptClients() {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        const QString peer = endpointText(socket->peerAddress(), socket->peerPort());
-        if (clientCount() >= kMaxClients) {
-            emit logMessage(
-                QStringLiteral("Network client %1 refused: too many clients").arg(peer));
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        auto owned = std::make_unique<Client>();
-        Client& client = *owned;
-        client.socket = socket;
-        client.owner = ownerOf(socket->peerAddress());
-        client.peer = peer;
-        m_clients.push_back(std::move(owned));
-
-        socket->setReadBufferSize(static_cast<qint64>(kReadBufferBytes));
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::readyRead, this, [this, &client] { readFrom(client); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, &client] { peerClosed(client); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, &client] {
-            if (hasWork(client)) scheduleTurn();
-        });
-        emit logMessage(QStringLiteral("Network client %1 connected").arg(peer));
-        emit clientCountChanged(clientCount());
-        send(client, preambleBlock() + fullState(client));
-    }
+int VideohubServer::clientsFrom(const std::string& owner) const {
+    int count = 0;
+    for (const auto& client : m_clients)
+        count += !client->closing && client->owner == owner ? 1 : 0;
+    return count;
 }
 
-// A client that sends its requests and closes at once (a one-shot script)
-// still has them carried out: what Qt had read is handled, unanswered.
-void VideohubServer::peerClosed(Client& client) {
-    client.peerClosed = true;
-    while (hasWork(client))
-        processClient(client, kBlocksPerTurn);
+void VideohubServer::accept(qintptr descriptor) {
+    auto connection = std::make_unique<ClientConnection>(descriptor);
+    const QString peer = endpointText(connection->peerAddress(), connection->peerPort());
+    const std::string owner = ownerOf(connection->peerAddress());
+    QString refusal;
+    if (clientCount() >= kMaxClients) {
+        refusal = QStringLiteral("too many clients (%1)").arg(kMaxClients);
+    } else if (clientsFrom(owner) >= kMaxClientsPerAddress) {
+        refusal = QStringLiteral("too many connections from %1 (%2)")
+                      .arg(QString::fromStdString(owner))
+                      .arg(kMaxClientsPerAddress);
+    }
+    if (!refusal.isEmpty()) {
+        emit logMessage(QStringLiteral("Network client %1 refused: %2").arg(peer, refusal));
+        return;  // the connection closes as it goes
+    }
+    auto owned = std::make_unique<Client>();
+    Client& client = *owned;
+    client.connection = std::move(connection);
+    client.owner = owner;
+    client.peer = peer;
+    m_clients.push_back(std::move(owned));
+
+    ClientConnection* socket = client.connection.get();
+    connect(socket, &ClientConnection::readyRead, this, [this, &client] { readFrom(client); });
+    connect(socket, &ClientConnection::bytesWritten, this, [this, &client] { readFrom(client); });
+    // Unwritable: what arrives up to the end of the stream is still carried
+    // out, unanswered.
+    connect(socket, &ClientConnection::broken, this, [this, &client] { readFrom(client); });
+    emit logMessage(QStringLiteral("Network client %1 connected").arg(peer));
+    emit clientCountChanged(clientCount());
+    send(client, preambleBlock() + fullState(client));
+}
+
+void VideohubServer::finishIfDone(Client& client) {
+    if (client.closing || !client.inputEnded || hasWork(client)) return;
+    if (client.connection->writable() && client.connection->bytesToWrite() > 0) return;
     dropClient(client, QString());
 }
 
 void VideohubServer::dropClient(Client& client, const QString& reason) {
     if (client.closing) return;
     client.closing = true;
-    QObject::disconnect(client.socket, nullptr, this, nullptr);
-    client.socket->abort();
-    client.socket->deleteLater();
+    client.connection->disconnect(this);
+    client.connection->close();
     client.input = {};
     client.reader = BlockReader{};
     emit logMessage(
@@ -148,16 +167,18 @@ void VideohubServer::sweepClients() {
 }
 
 void VideohubServer::readFrom(Client& client) {
-    if (hasWork(client)) scheduleTurn();
+    if (hasWork(client)) {
+        scheduleTurn();
+    } else {
+        finishIfDone(client);
+    }
 }
 
 bool VideohubServer::hasWork(const Client& client) const {
     if (client.closing) return false;
-    if (!client.peerClosed &&
-        static_cast<std::size_t>(client.socket->bytesToWrite()) >= kPauseBytes) {
-        return false;
-    }
-    return client.inputPos < client.input.size() || client.socket->bytesAvailable() > 0;
+    const ClientConnection& connection = *client.connection;
+    if (connection.writable() && connection.bytesToWrite() >= kPauseBytes) return false;
+    return client.inputPos < client.input.size() || (!client.inputEnded && connection.readable());
 }
 
 // Reads and handles at most `maxBlocks` blocks (kBytesPerTurn bytes) of one
@@ -169,9 +190,10 @@ int VideohubServer::processClient(Client& client, int maxBlocks) {
     while (blocks < maxBlocks && bytes < kBytesPerTurn && hasWork(client)) {
         if (client.inputPos == client.input.size()) {
             client.input.resize(kChunk);
-            const qint64 got = client.socket->read(client.input.data(), kChunk);
+            const qint64 got = client.connection->read(client.input.data(), kChunk);
             client.input.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
             client.inputPos = 0;
+            if (got < 0) client.inputEnded = true;
             if (got <= 0) break;
         }
         std::string_view rest(client.input.data() + client.inputPos,
@@ -205,7 +227,9 @@ void VideohubServer::runTurn() {
     std::size_t i = m_nextClient % count;
     for (std::size_t step = 0; step < count && budget > 0; ++step, i = (i + 1) % count) {
         Client& client = *m_clients[i];
-        if (hasWork(client)) budget -= processClient(client, std::min(budget, kBlocksPerTurn));
+        if (!hasWork(client)) continue;
+        budget -= processClient(client, std::min(budget, kBlocksPerTurn));
+        finishIfDone(client);
     }
     m_nextClient = i;
     for (const auto& client : m_clients) {
@@ -271,9 +295,9 @@ void VideohubServer::carryOut(Client& client, const Request& request) {
 }
 
 void VideohubServer::send(Client& client, const std::string& bytes) {
-    if (client.closing || client.peerClosed || bytes.empty()) return;
-    client.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (static_cast<std::size_t>(client.socket->bytesToWrite()) > kMaxPendingBytes) {
+    if (client.closing || !client.connection->writable() || bytes.empty()) return;
+    client.connection->write(bytes.data(), bytes.size());
+    if (client.connection->bytesToWrite() > kMaxPendingBytes) {
         dropClient(client, QStringLiteral("not reading (over 1 MiB unsent)"));
     }
 }

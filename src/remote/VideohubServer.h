@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
-class QTcpServer;
-class QTcpSocket;
-
 namespace mc::remote {
 
+class ClientConnection;
+class Listener;
 class RouterModel;
 
 // The protocol server: listens on one TCP address, sends every client the
@@ -28,21 +27,33 @@ class RouterModel;
 // Lives on the thread that runs its event loop; every method is called there,
 // the model's calls included. The model must outlive the server.
 //
-// Bounds per client: Qt reads at most kReadBufferBytes ahead; a block is at
-// most BlockReader's limits; a client has at most kBlocksPerTurn blocks
-// handled per event-loop turn (all clients together kBlocksPerRound, taken in
-// turn), and none while kPauseBytes of answers wait for it;
-// a client with more than kMaxPendingBytes unsent is disconnected. At most
-// kMaxClients are connected; further connections are closed at once.
+// Bounds per client: bytes are read from the socket only as blocks are
+// handled; a block is at most BlockReader's limits; a client has at most
+// kBlocksPerTurn blocks handled per event-loop turn (all clients together
+// kBlocksPerRound, taken in turn), and none while kPauseBytes of answers wait
+// for it; a client with more than kMaxPendingBytes unsent is disconnected.
+// At most kMaxClientsPerAddress connections come from one address and
+// kMaxClients in all; a connection over either limit is closed at once (and
+// logged) without disturbing the others.
+//
+// A client that shuts down its sending side still gets the answers and
+// updates for every block it sent; the server closes the connection once
+// they are written. A client whose connection breaks still has the blocks
+// that had arrived carried out, unanswered.
+//
+// Ownership: each connection belongs to its Client entry. A dropped client is
+// closed at once and its entry (with the connection object) is deleted on the
+// next event-loop turn, or by the destructor, never from inside one of its own
+// signals.
 class VideohubServer : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxClients = 128;
+    static constexpr int kMaxClients = 256;
+    static constexpr int kMaxClientsPerAddress = 16;
     static constexpr int kBlocksPerTurn = 16;    // of one client
     static constexpr int kBlocksPerRound = 256;  // of all clients together
     static constexpr std::size_t kBytesPerTurn = 64 * 1024;
-    static constexpr std::size_t kReadBufferBytes = 64 * 1024;
     static constexpr std::size_t kPauseBytes = 64 * 1024;
     static constexpr std::size_t kMaxPendingBytes = 1024 * 1024;
 
@@ -87,13 +98,15 @@ private:
     // One connection. Lives in m_clients until the sweep after its drop;
     // callbacks refer to it by address.
     struct Client {
-        QTcpSocket* socket = nullptr;  // deleted later by the drop
-        std::string owner;             // peer address: the lock owner id
-        QString peer;                  // address and port, for the log
+        Client();
+        ~Client();
+        std::unique_ptr<ClientConnection> connection;
+        std::string owner;  // peer address: the lock owner id
+        QString peer;       // address and port, for the log
         BlockReader reader;
         std::string input;  // bytes taken from the socket, not yet read as blocks
         std::size_t inputPos = 0;
-        bool peerClosed = false;  // nothing more can be sent; what arrived is still read
+        bool inputEnded = false;  // the peer sends nothing more; what arrived is still handled
         bool closing = false;     // dropped: neither read nor written again
     };
     struct Changes {
@@ -103,8 +116,10 @@ private:
         bool empty() const;
     };
 
-    void acceptClients();
-    void peerClosed(Client& client);
+    void accept(qintptr descriptor);
+    int clientsFrom(const std::string& owner) const;
+    // Drops a client whose input has ended once everything is handled and written.
+    void finishIfDone(Client& client);
     void dropClient(Client& client, const QString& reason);
     void sweepClients();
     void readFrom(Client& client);
@@ -128,7 +143,7 @@ private:
     std::string routes(const std::set<int>& outputs) const;
 
     RouterModel& m_model;
-    QTcpServer* m_server = nullptr;
+    Listener* m_server = nullptr;  // child
     QString m_error;
     std::vector<std::unique_ptr<Client>> m_clients;
     Changes m_pending;

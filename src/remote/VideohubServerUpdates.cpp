@@ -170,12 +170,13 @@ std::string VideohubServer::locks(const std::set<int>& outputs, const Client& cl
     return lines.empty() ? std::string() : locksBlock(lines);
 }
 
-// Routing lines of the `outputs` that are listed; "" when none is.
+// Routing lines of the `outputs` that exist, -1 for an output that carries
+// no one input; "" when none exists.
 std::string VideohubServer::routes(const std::set<int>& outputs) const {
     std::vector<std::pair<int, int>> lines;
     for (int output : outputs) {
         if (output < 0 || output >= m_model.outputCount()) continue;
-        if (const auto input = m_model.routedInput(output)) lines.emplace_back(output, *input);
+        lines.emplace_back(output, m_model.routedInput(output).value_or(-1));
     }
     return lines.empty() ? std::string() : routingBlock(lines);
 }

@@ -97,30 +97,43 @@ TEST(WindowProgram, ReportsAPortItCannotBindOnceAndRunsOn) {
     EXPECT_EQ(log.count(failure), 1) << log.toStdString();
 }
 
-TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
-    test::ProgramFolder folder;
-    const QString program = copyProgram(folder);
-    QTcpServer probe;  // a free ephemeral port
-    ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    folder.setConfig("Network Control", "Enabled", "1");
-    folder.setConfig("Network Control", "Port", std::to_string(port));
+// A free ephemeral port of 127.0.0.1.
+quint16 freePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0) ? probe.serverPort() : 0;
+}
 
-    QProcess process;
+// The copy of the program in `folder`, headless with the network control on
+// `port`, with no display and no Qt platform set. Returns once it listens
+// (false when it does not within 10 s); `log` holds its standard error.
+bool startHeadless(QProcess& process, const QString& program, quint16 port, QByteArray& log) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
     process.start(program, {QStringLiteral("--headless")});
-    ASSERT_TRUE(process.waitForStarted(10000));
-    QByteArray log;
+    if (!process.waitForStarted(10000)) return false;
     const auto readLog = [&] {
         process.waitForReadyRead(100);
         return process.readAllStandardError();
     };
-    ASSERT_TRUE(readUntil(readLog, log, "listening on 127.0.0.1:" + QByteArray::number(port)))
-        << log.toStdString();
+    return readUntil(readLog, log, "listening on 127.0.0.1:" + QByteArray::number(port));
+}
+
+TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
+    test::ProgramFolder folder;
+    const QString program = copyProgram(folder);
+    const quint16 port = freePort();
+    folder.setConfig("Network Control", "Enabled", "1");
+    folder.setConfig("Network Control", "Port", std::to_string(port));
+
+    QProcess process;
+    QByteArray log;
+    ASSERT_TRUE(startHeadless(process, program, port, log)) << log.toStdString();
+    const auto readLog = [&] {
+        process.waitForReadyRead(100);
+        return process.readAllStandardError();
+    };
 
     QTcpSocket client;
     client.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
@@ -150,6 +163,46 @@ TEST(Headless, ServesTheSessionWithoutADisplayAndSavesOnSigterm) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(folder.nameList("MatrixOutputStringList", "OutputString1"), "Monitor");
+}
+
+// Clients that read, ping and close, or connect and go, just before the
+// signal: the program still ends with status 0 every time.
+TEST(Headless, EndsCleanlyWhateverClientsDoAroundTheSignal) {
+    test::ProgramFolder folder;
+    const QString program = copyProgram(folder);
+    const quint16 port = freePort();
+    folder.setConfig("Network Control", "Enabled", "1");
+    folder.setConfig("Network Control", "Port", std::to_string(port));
+    for (int run = 0; run < 8; ++run) {
+        QProcess process;
+        QByteArray log;
+        ASSERT_TRUE(startHeadless(process, program, port, log)) << log.toStdString();
+        QTcpSocket reader;
+        reader.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+        ASSERT_TRUE(reader.waitForConnected(10000));
+        const auto readReader = [&] {
+            reader.waitForReadyRead(100);
+            return reader.readAll();
+        };
+        QByteArray received;
+        ASSERT_TRUE(readUntil(readReader, received, "END PRELUDE:\n\n"));
+        reader.write("PING:\n\n");
+        ASSERT_TRUE(readUntil(readReader, received, "ACK\n\n"));
+        reader.close();
+        std::vector<std::unique_ptr<QTcpSocket>> passing(8);
+        for (auto& client : passing) {
+            client = std::make_unique<QTcpSocket>();
+            client->connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+            if (client->waitForConnected(10000)) client->write("PING:\n\n");
+            client->waitForBytesWritten(1000);
+            client->abort();
+        }
+        ::kill(static_cast<pid_t>(process.processId()), run % 2 == 0 ? SIGTERM : SIGHUP);
+        ASSERT_TRUE(process.waitForFinished(10000)) << run;
+        log += process.readAllStandardError();
+        ASSERT_EQ(process.exitStatus(), QProcess::NormalExit) << run << log.toStdString();
+        ASSERT_EQ(process.exitCode(), 0) << run << log.toStdString();
+    }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include <QTimer>
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <optional>
 #include <random>
@@ -26,9 +28,10 @@ protected:
 };
 
 TEST_F(LoadTest, SixtyFourClientsAtOnceAllSeeAChange) {
-    std::vector<std::unique_ptr<TestClient>> clients;
-    for (int i = 0; i < 64; ++i) {
-        clients.push_back(std::make_unique<TestClient>("127.0.0.1", server.listenPort()));
+    std::vector<std::unique_ptr<TestClient>> clients;  // 16 from each of four addresses
+    for (const char* from : {"127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
+        for (int i = 0; i < VideohubServer::kMaxClientsPerAddress; ++i)
+            clients.push_back(std::make_unique<TestClient>(from, server.listenPort()));
     }
     for (auto& client : clients)
         ASSERT_EQ(client->take(8).size(), 8u);
@@ -89,6 +92,49 @@ TEST_F(LoadTest, RequestsOfAClientThatClosesAtOnceAreStillCarriedOut) {
     ASSERT_TRUE(waitUntil([&] { return model.routeCalls.size() == 200; }))
         << model.routeCalls.size();
     EXPECT_TRUE(waitUntil([&] { return server.clientCount() == 0; }));
+}
+
+// `nc -q 1` and scripts shut down their sending side after the request; a
+// client may even do so before sending anything.
+TEST_F(LoadTest, AHalfClosedClientGetsItsAnswersThenTheServerCloses) {
+    for (const std::string request : {"VIDEO OUTPUT ROUTING:\n1 2\n\nPING:\n\n", ""}) {
+        TestClient script("127.0.0.1", server.listenPort());
+        ASSERT_TRUE(script.socket().waitForConnected(10000));
+        script.send(request);
+        script.socket().flush();
+        ASSERT_EQ(::shutdown(static_cast<int>(script.socket().socketDescriptor()), SHUT_WR), 0);
+        ASSERT_TRUE(waitUntil([&] {
+            return script.socket().state() == QAbstractSocket::UnconnectedState;
+        })) << request;
+        const auto replies = script.take();
+        EXPECT_EQ(headers(replies).size(), request.empty() ? 8u : 11u) << request;
+        if (!request.empty()) {
+            EXPECT_EQ(headers(replies).back(), "ACK");
+            EXPECT_EQ(replies[9].lines, std::vector<std::string>{"1 2"});
+        }
+        EXPECT_TRUE(waitUntil([&] { return server.clientCount() == 0; }));
+    }
+}
+
+// One address cannot take every place: its 17th connection is closed at
+// once, its others and other addresses carry on.
+TEST_F(LoadTest, SixteenConnectionsPerAddress) {
+    std::vector<std::unique_ptr<TestClient>> crowd;
+    for (int i = 0; i <= VideohubServer::kMaxClientsPerAddress; ++i)
+        crowd.push_back(std::make_unique<TestClient>("127.0.0.1", server.listenPort()));
+    TestClient& refused = *crowd.back();
+    ASSERT_TRUE(
+        waitUntil([&] { return refused.socket().state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(refused.pending(), 0u);
+    TestClient other("127.0.0.2", server.listenPort());
+    EXPECT_EQ(other.prelude().size(), 8u);
+    EXPECT_EQ(server.clientCount(), VideohubServer::kMaxClientsPerAddress + 1);
+    crowd.pop_back();
+    for (auto& client : crowd)
+        client->prelude();
+    model.setRoute(5, 9);
+    for (auto& client : crowd)
+        EXPECT_EQ(client->take(1).size(), 1u);
 }
 
 TEST_F(LoadTest, AClientThatNeverReadsIsDisconnectedAndOthersCarryOn) {

@@ -48,7 +48,7 @@ TEST_F(ServerTest, PreludeInOrderWithTheWholeState) {
     EXPECT_EQ(prelude[2].lines.size(), 8u);
     EXPECT_EQ(prelude[2].lines[7], "7 In 8");
     EXPECT_EQ(prelude[4].lines, (Lines{"0 U", "1 U", "2 U", "3 U"}));
-    EXPECT_EQ(prelude[5].lines, (Lines{"0 2", "3 7"}));
+    EXPECT_EQ(prelude[5].lines, (Lines{"0 2", "1 -1", "2 -1", "3 7"}));
     EXPECT_EQ(prelude[6].lines, Lines{"Take Mode: false"});
     EXPECT_EQ(server.clientCount(), 1);
     ASSERT_GE(counts.size(), 1);
@@ -74,8 +74,8 @@ TEST_F(ServerTest, AnswersEveryKindOfRequest) {
     client->send("VIDEO OUTPUT ROUTING:\n1 5\n2 -1\n0 9\n\n");
     replies = client->take(2);
     EXPECT_EQ(headers(replies), (Lines{"ACK", "VIDEO OUTPUT ROUTING"}));
-    EXPECT_EQ(replies.back().lines, Lines{"1 5"});
-    EXPECT_EQ(other->take(1).front().lines, Lines{"1 5"});
+    EXPECT_EQ(replies.back().lines, (Lines{"1 5", "2 -1"}));
+    EXPECT_EQ(other->take(1).front().lines, (Lines{"1 5", "2 -1"}));
     ASSERT_EQ(model.routeCalls.size(), 2u);
     EXPECT_EQ(model.routeCalls[0].owner, "127.0.0.1");
     EXPECT_EQ(model.routeCalls[1].input, -1);
@@ -91,11 +91,11 @@ TEST_F(ServerTest, ChangesFromTheWindowAreGatheredAndSentToAll) {
     auto b = connect("127.0.0.2");
     model.setRoute(1, 4);
     model.setRoute(2, 6);
-    model.setRoute(3, std::nullopt);  // closed: not listed
+    model.setRoute(3, std::nullopt);  // closed
     for (TestClient* client : {a.get(), b.get()}) {
         const auto update = client->take(1);
         ASSERT_EQ(update.size(), 1u);
-        EXPECT_EQ(update[0].lines, (Lines{"1 4", "2 6"}));
+        EXPECT_EQ(update[0].lines, (Lines{"1 4", "2 6", "3 -1"}));
     }
     model.resize(4, 2);
     server.rebuilt();
@@ -103,7 +103,7 @@ TEST_F(ServerTest, ChangesFromTheWindowAreGatheredAndSentToAll) {
     EXPECT_EQ(headers(dump).front(), "VIDEOHUB DEVICE");
     EXPECT_EQ(headers(dump).back(), "END PRELUDE");
     EXPECT_EQ(dump[1].lines.size(), 4u);
-    EXPECT_EQ(dump[4].lines, Lines{});
+    EXPECT_EQ(dump[4].lines, (Lines{"0 -1", "1 -1"}));
 
     model.present = false;
     server.deviceChanged();
