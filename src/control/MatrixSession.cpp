@@ -257,11 +257,23 @@ void MatrixSession::rememberAway(const FrameTag& tag) {
 void MatrixSession::portReconnected() {
     takePortFigures();
     setPortState(PortState::Open);
+    // An output (or the layer) whose newest frame still waits gets there by
+    // itself: only what went to the dead port is queued again.
+    bool layerWaiting = false;
+    std::set<std::int32_t> waiting;
+    if (CommandQueue) {
+        for (const FrameTag& tag : CommandQueue->waitingTags()) {
+            if (tag.kind == FrameTag::Kind::Layer) layerWaiting = true;
+            if (tag.kind == FrameTag::Kind::Route || tag.kind == FrameTag::Kind::Cycle)
+                waiting.insert(tag.output);
+        }
+    }
     int resent = 0;
     if (m_state) {
-        if (m_awayLayer && queueCheckedLayer()) ++resent;
+        if (m_awayLayer && !layerWaiting && queueCheckedLayer()) ++resent;
         for (const std::int32_t output : m_awayOutputs) {
-            if (output < m_state->MatrixOutputNum() && m_state->queueOutput(output)) ++resent;
+            if (waiting.contains(output) || output >= m_state->MatrixOutputNum()) continue;
+            if (m_state->queueOutput(output)) ++resent;
         }
     }
     m_awayOutputs.clear();

@@ -20,8 +20,9 @@
 // goes to a dead port, so the session remembers whose route (and whether the
 // layer) was queued meanwhile or was still waiting when the hang-up was seen.
 // When the device is opened again, the current route of each remembered
-// output and the checked layer are queued once more (portReconnected). A
-// rebuild forgets them.
+// output and the checked layer are queued once more, except where that
+// output's (the layer's) newest frame still waits in the queue and so reaches
+// the device anyway (portReconnected). A rebuild forgets them.
 //
 // Threads: every member runs on the user-interface thread. Comm1 and the
 // sender report through the poster given at construction, so observers are

@@ -6,8 +6,6 @@
 #include <QMetaObject>
 #include <QTcpServer>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <functional>
 

@@ -89,11 +89,13 @@ TEST_F(SessionReconnect, RoutesChangedWhileAwayOrWaitingAreQueuedAgainInNodeOrde
     pty.closeMaster();
     ASSERT_TRUE(reaches(PortState::Lost));
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, 1));
-    takeFrames(*session->commandQueue());  // handed to the dead port
+    takeFrames(*session->commandQueue());             // handed to the dead port
+    ASSERT_TRUE(session->CheckBoxClick(1, 1, true));  // still waiting when it comes back
     plugBack();
     ASSERT_TRUE(reaches(PortState::Open));
     EXPECT_EQ(takeFrames(*session->commandQueue()),
-              (std::vector<Bytes>{switchFrame(0x52, 3, 0), switchFrame(0x52, 1, 2)}));
+              (std::vector<Bytes>{switchFrame(0x52, 1, 1), switchFrame(0x52, 3, 0),
+                                  switchFrame(0x52, 1, 2)}));
     EXPECT_EQ(session->note(), "串口已重新连接，已重发 2 项");
     EXPECT_NE(log.back().find("resent 2 items"), std::string::npos) << log.back();
 }
