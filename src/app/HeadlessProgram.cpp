@@ -36,7 +36,8 @@ class PortLog final : public ISessionObserver {
 public:
     explicit PortLog(const MatrixSession& session) : m_session(session) {}
 
-    void portStatusChanged() override {
+    void sessionChanged(const SessionChange& change) override {
+        if (!change.port && !change.rebuilt) return;
         const PortStatus& status = m_session.portStatus();
         if (m_logged && status.state == m_state && status.devicePath == m_device) return;
         m_logged = true;

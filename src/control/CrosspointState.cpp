@@ -65,6 +65,36 @@ bool CrosspointState::selected(std::int32_t o, std::int32_t k) const {
     return m_selected[index(o, k)] != 0;
 }
 
+std::vector<std::int32_t> CrosspointState::changedOutputs(
+    const std::vector<std::uint8_t>& before) const {
+    std::vector<std::int32_t> changed;
+    if (before.size() != m_selected.size()) return changed;
+    const std::size_t width = static_cast<std::size_t>(m_inputs) + 1;
+    for (std::int32_t o = 0; o < m_outputs; ++o) {
+        const std::size_t row = index(o, 0);
+        if (!std::equal(before.begin() + static_cast<std::ptrdiff_t>(row),
+                        before.begin() + static_cast<std::ptrdiff_t>(row + width),
+                        m_selected.begin() + static_cast<std::ptrdiff_t>(row))) {
+            changed.push_back(o);
+        }
+    }
+    return changed;
+}
+
+std::int32_t CrosspointState::routeOf(std::int32_t o,
+                                      const std::vector<std::uint8_t>& cells) const {
+    checkCell(o, 0);
+    const std::size_t row = index(o, 0);
+    std::int32_t routed = -1;
+    for (std::int32_t k = 0; k < m_inputs && row + static_cast<std::size_t>(k) < cells.size();
+         ++k) {
+        if (cells[row + static_cast<std::size_t>(k)] == 0) continue;
+        if (routed >= 0) return -1;  // several inputs: output 0 cycling
+        routed = k;
+    }
+    return routed;
+}
+
 TQXRClass CrosspointState::cell(std::int32_t o, std::int32_t k) const {
     checkCell(o, k);
     TQXRClass result;

@@ -88,6 +88,18 @@ public:
     // REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum; throws
     // std::out_of_range otherwise.
     bool selected(std::int32_t o, std::int32_t k) const;
+    // Every Selected flag, output by output (MatrixInputNum + 1 per output,
+    // the close cell last): a copy taken before a change tells afterwards
+    // which outputs it touched (changedOutputs).
+    const std::vector<std::uint8_t>& cells() const { return m_selected; }
+    // The outputs whose cells differ from `before` (a copy of cells() of this
+    // state), in node order.
+    std::vector<std::int32_t> changedOutputs(const std::vector<std::uint8_t>& before) const;
+    // The one input output o carries in `cells` (cells() or a copy of it), or
+    // -1: closed, never switched, or (output 0 in cycle mode) several inputs.
+    // REQUIRES: 0 <= o < MatrixOutputNum.
+    std::int32_t routeOf(std::int32_t o, const std::vector<std::uint8_t>& cells) const;
+    std::int32_t routeOf(std::int32_t o) const { return routeOf(o, m_selected); }
     // The cell as an object: InputIndex k and OutputIndex o, or for the close
     // cell (k == MatrixInputNum) InputIndex o and OutputIndex 255.
     TQXRClass cell(std::int32_t o, std::int32_t k) const;

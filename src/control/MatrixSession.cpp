@@ -1,6 +1,7 @@
 // MatrixSession: construction, the build and its life cycle, the port (its loss
 // and return) and the queue figures, the grid, names, locks and the layer.
-// Status files, modes and the configuration dialog's operations are in
+// Steps and their change events are in MatrixSessionSteps.cpp; status files,
+// modes and the configuration dialog's operations are in
 // MatrixSessionFiles.cpp.
 
 #include "control/MatrixSession.h"
@@ -112,13 +113,6 @@ void MatrixSession::setPrompts(ISessionPrompts* prompts) {
     m_prompts = prompts != nullptr ? prompts : m_silentPrompts.get();
 }
 
-void MatrixSession::notify(const std::function<void(ISessionObserver&)>& callback) {
-    // A copy: an observer may be detached by another's callback.
-    const std::vector<ISessionObserver*> observers = m_observers;
-    for (ISessionObserver* observer : observers)
-        callback(*observer);
-}
-
 bool MatrixSession::guarded(const std::function<void()>& operation) {
     try {
         operation();
@@ -145,6 +139,7 @@ void MatrixSession::rebuild() {
 }
 
 void MatrixSession::build() {
+    StepScope step(*this, std::string());
     m_settings = readStartupSettings(m_paths);
     Comm1.setCommName(m_settings.PortNum);
     Comm1.setBaudRate(static_cast<std::uint32_t>(m_settings.PortBandRate));
@@ -192,7 +187,7 @@ void MatrixSession::build() {
     m_paths.restoreCurrentDirectory();
     m_state->CurrentModeName.clear();
     refreshQueueFigures();
-    notify([](ISessionObserver& o) { o.rebuilt(); });
+    m_step.change.rebuilt = true;
 }
 
 void MatrixSession::close() {
@@ -323,23 +318,26 @@ void MatrixSession::stopSender() {
 
 void MatrixSession::setPortState(PortState state) {
     if (state == PortState::Open) m_feed->refused = 0;
+    StepScope step(*this, std::string());
     m_portStatus.state = state;
-    notify([](ISessionObserver& o) { o.portStatusChanged(); });
+    m_step.change.port = true;
 }
 
 void MatrixSession::refreshQueueFigures() {
     const std::size_t queued = m_feed->queued.load();
     const std::size_t refused = m_feed->refused.load();
     if (queued == m_portStatus.queued && refused == m_portStatus.refused) return;
+    StepScope step(*this, std::string());
     m_portStatus.queued = queued;
     m_portStatus.refused = refused;
-    notify([](ISessionObserver& o) { o.portStatusChanged(); });
+    m_step.change.port = true;
 }
 
 void MatrixSession::setNote(std::string note) {
     if (note == m_note) return;
+    StepScope step(*this, std::string());
     m_note = std::move(note);
-    notify([](ISessionObserver& o) { o.noteChanged(); });
+    m_step.change.note = true;
 }
 
 // --- Grid ---------------------------------------------------------------------------
@@ -355,14 +353,13 @@ bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenCol
         output >= m_state->MatrixOutputNum()) {
         return false;
     }
+    StepScope step(*this, kWindowOwner);
     if (heldByOther(output, kWindowOwner)) {
         setNote("输出 " + std::to_string(output + 1) + " 已被 " + m_locks.owner(output) +
                 " 锁定，本次切换未执行");
-        notify([output](ISessionObserver& o) { o.outputChanged(output); });
         return false;
     }
     m_state->CheckBoxClick(screenRow, screenColumn, ticked);
-    notify([output](ISessionObserver& o) { o.outputChanged(output); });
     return true;
 }
 
@@ -370,31 +367,37 @@ bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, s
     if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
     if (input < -1 || input >= m_state->MatrixInputNum()) return false;
     if (heldByOther(output, owner)) return false;
+    StepScope step(*this, owner);
     m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
                          QueueMode::Replace);
-    notify([output](ISessionObserver& o) { o.outputChanged(output); });
     return true;
 }
 
+void MatrixSession::turnPage(bool (CrosspointState::*click)()) {
+    if (!m_state) return;
+    StepScope step(*this, kWindowOwner);
+    m_step.change.page = ((*m_state).*click)();
+}
+
 void MatrixSession::UpBitBtnClick() {
-    if (m_state && m_state->UpBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
+    turnPage(&CrosspointState::UpBitBtnClick);
 }
 
 void MatrixSession::DownBitBtnClick() {
-    if (m_state && m_state->DownBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
+    turnPage(&CrosspointState::DownBitBtnClick);
 }
 
 void MatrixSession::LeftBitBtnClick() {
-    if (m_state && m_state->LeftBitBtnClick()) notify([](ISessionObserver& o) { o.gridChanged(); });
+    turnPage(&CrosspointState::LeftBitBtnClick);
 }
 
 void MatrixSession::RightBitBtnClick() {
-    if (m_state && m_state->RightBitBtnClick())
-        notify([](ISessionObserver& o) { o.gridChanged(); });
+    turnPage(&CrosspointState::RightBitBtnClick);
 }
 
 bool MatrixSession::resendCurrentState() {
     if (!m_state || m_closed) return false;
+    StepScope step(*this, kWindowOwner);
     m_state->queueStartupFrames();
     queueCheckedLayer();
     m_state->queueSelection();
@@ -411,40 +414,39 @@ bool MatrixSession::queueCheckedLayer() {
 
 void MatrixSession::InputStringEditChange(std::int32_t column, std::string text) {
     if (!m_state) return;
-    const std::int32_t input = m_state->ColumnOffset() + column;
-    if (!m_state->inputNameEdited(column, std::move(text))) return;
-    notify([input](ISessionObserver& o) { o.inputNameChanged(input); });
+    StepScope step(*this, kWindowOwner);
+    m_state->inputNameEdited(column, std::move(text));
 }
 
 void MatrixSession::OutputStringEditChange(std::int32_t row, std::string text) {
     if (!m_state) return;
-    const std::int32_t output = m_state->RowOffset() + row;
-    if (!m_state->outputNameEdited(row, std::move(text))) return;
-    notify([output](ISessionObserver& o) { o.outputNameChanged(output); });
+    StepScope step(*this, kWindowOwner);
+    m_state->outputNameEdited(row, std::move(text));
 }
 
-bool MatrixSession::setInputName(std::int32_t input, std::string text) {
+bool MatrixSession::setInputName(const std::string& owner, std::int32_t input, std::string text) {
     if (!m_state || input < 0 || input >= m_state->MatrixInputNum()) return false;
+    StepScope step(*this, owner);
     m_state->setInputName(input, fieldText(std::move(text)));
     m_state->MatrixInputEditEnable = true;
-    notify([input](ISessionObserver& o) { o.inputNameChanged(input); });
     return true;
 }
 
-bool MatrixSession::setOutputName(std::int32_t output, std::string text) {
+bool MatrixSession::setOutputName(const std::string& owner, std::int32_t output, std::string text) {
     if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+    StepScope step(*this, owner);
     m_state->setOutputName(output, fieldText(std::move(text)));
     m_state->MatrixOutputEditEnable = true;
-    notify([output](ISessionObserver& o) { o.outputNameChanged(output); });
     return true;
 }
 
 // --- Locks -------------------------------------------------------------------------------
 
 bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, LockRequest request) {
+    StepScope step(*this, owner);
     bool changed = false;
     if (!m_locks.request(output, owner, request, changed)) return false;
-    if (changed) notify([output](ISessionObserver& o) { o.lockChanged(output); });
+    if (changed) m_step.change.locks.push_back(output);
     return true;
 }
 
@@ -453,8 +455,9 @@ bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, Lo
 void MatrixSession::chooseLayer(std::int32_t layer) {
     if (!m_state || !m_layer.enabled || layer == m_layer.checked) return;
     if (layer < kLayerVideo || layer > kLayerVideoAndAudio) return;
+    StepScope step(*this, kWindowOwner);
     m_layer.checked = layer;
-    notify([](ISessionObserver& o) { o.layerChanged(); });
+    m_step.change.layer = true;
     guarded([&] { switchingLayerClick(layer, m_paths, *m_state, *CommandQueue); });
 }
 
@@ -464,7 +467,7 @@ void MatrixSession::preselectLayer() {
     m_layer.enabled = startup.enabled;
     if (startup.check >= kLayerVideo && startup.check <= kLayerVideoAndAudio)
         m_layer.checked = startup.check;
-    notify([](ISessionObserver& o) { o.layerChanged(); });
+    m_step.change.layer = true;
     if (startup.runClick) {
         guarded([&] { switchingLayerClick(startup.check, m_paths, *m_state, *CommandQueue); });
     }

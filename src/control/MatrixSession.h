@@ -6,7 +6,8 @@
 // runs every operation the operator (through the control window and the
 // configuration dialog) or a network client asks for. Windows and the network
 // server translate their events into one call here and bring their views in
-// line when an observer callback reports a change.
+// line from the change event that every call (every step) ends with: one
+// SessionChange per step, saying what changed (see SessionObserver.h).
 //
 // Life cycle: start() builds everything from the configuration files (read the
 // settings, open the port, create the queue and start the sender, size the
@@ -191,11 +192,11 @@ public:
     // `row` changed: the name is stored and its list is in use.
     void InputStringEditChange(std::int32_t column, std::string text);
     void OutputStringEditChange(std::int32_t row, std::string text);
-    // A label request: the name of input / output `port` becomes `text` (at
-    // most 16 characters are kept, as in the field; "" clears it) and its list
-    // is in use. False for a port that does not exist.
-    bool setInputName(std::int32_t input, std::string text);
-    bool setOutputName(std::int32_t output, std::string text);
+    // A label request of `owner`: the name of input / output `port` becomes
+    // `text` (at most 16 characters are kept, as in the field; "" clears it)
+    // and its list is in use. False for a port that does not exist.
+    bool setInputName(const std::string& owner, std::int32_t input, std::string text);
+    bool setOutputName(const std::string& owner, std::int32_t output, std::string text);
 
     // --- Locks --------------------------------------------------------------------
     // See OutputLocks::request. False when refused or out of range.
@@ -248,6 +249,8 @@ private:
     void stopSender();
     void closePort();
     void preselectLayer();
+    // One of the four paging clicks of the state, as one step.
+    void turnPage(bool (CrosspointState::*click)());
     void setNote(std::string note);
     void setPortState(PortState state);
     // The device and the speed of the port field, from Comm1.
@@ -277,7 +280,36 @@ private:
     bool heldByOther(std::int32_t output, const std::string& owner) const;
     // Runs `operation`; an exception it throws is shown, and false returned.
     bool guarded(const std::function<void()>& operation);
-    void notify(const std::function<void(ISessionObserver&)>& callback);
+
+    // Every change runs inside a step (a StepScope). The outermost scope notes
+    // the cells and the names as they were; the change's parts that are not
+    // derived from those are set in m_step.change as the change goes. When the
+    // outermost scope closes, the outputs and names that now differ are added
+    // and the change, unless empty, goes to every observer once. Scopes nest:
+    // a note set while a file loads belongs to the load's step.
+    class StepScope {
+    public:
+        StepScope(MatrixSession& session, const std::string& origin) : m_session(session) {
+            m_session.beginStep(origin);
+        }
+        ~StepScope() { m_session.endStep(); }
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+
+    private:
+        MatrixSession& m_session;
+    };
+    struct Step {
+        int depth = 0;
+        SessionChange change;
+        std::vector<std::uint8_t> cells;  // as the step found them; empty without a state
+        std::vector<std::string> inputNames;
+        std::vector<std::string> outputNames;
+        bool inputNamesInUse = false;
+        bool outputNamesInUse = false;
+    };
+    void beginStep(const std::string& origin);
+    void endStep();
 
     struct QueueFeed;
 
@@ -305,6 +337,7 @@ private:
     OutputLocks m_locks;
     std::string m_note;
     bool m_closed = false;
+    Step m_step;
     // Remembered while the device is away; see the top of this file.
     std::set<std::int32_t> m_awayOutputs;
     bool m_awayLayer = false;

@@ -53,6 +53,7 @@ void MatrixSession::retypeFields(const FieldTexts& before, const FieldTexts& aft
 
 LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable) {
     const auto lockedElsewhere = [this](std::int32_t o) { return heldByOther(o, kWindowOwner); };
+    m_step.change.page = true;  // the first page, its labels and fields anew
     m_state->returnToFirstPage();
     m_state->clearSelection(lockedElsewhere);
     const ApplyResult applied = m_state->applyNodes(nodes, lockedElsewhere);
@@ -97,6 +98,7 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
         m_prompts->showMessage(kMismatch);
         return {};
     }
+    StepScope step(*this, kWindowOwner);
     const FieldTexts before = fieldTexts();
     LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
     for (std::size_t k = 0; k < read.inputNames.size(); ++k)
@@ -110,7 +112,6 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
                          read.outputNames.begin() + m_state->visibleRows());
     retypeFields(before, after);
     setNote(loadNote(outcome));
-    notify([](ISessionObserver& o) { o.gridChanged(); });
     return outcome;
 }
 
@@ -136,6 +137,7 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
         guarded([&] { mode = ModeStore(m_paths.modeFile()).readMode(m_state->CurrentModeName); });
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
+    StepScope step(*this, kWindowOwner);
     const FieldTexts before = fieldTexts();
     LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
     // The fields show the names of the lists in use, empty otherwise.
@@ -153,15 +155,14 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
     }
     retypeFields(before, after);
     setNote(loadNote(outcome));
-    notify([](ISessionObserver& o) { o.gridChanged(); });
     return outcome;
 }
 
 void MatrixSession::newMode() {
     if (!m_state) return;
+    StepScope step(*this, kWindowOwner);
     m_state->clearSelection([this](std::int32_t o) { return heldByOther(o, kWindowOwner); });
     m_state->CurrentModeName.clear();
-    notify([](ISessionObserver& o) { o.gridChanged(); });
 }
 
 bool MatrixSession::saveMode() {
@@ -178,7 +179,8 @@ bool MatrixSession::saveMode() {
             guarded([&] { store.saveMode(m_state->CurrentModeName, m_state->selectedNodes()); });
     }
     m_paths.restoreCurrentDirectory();
-    notify([](ISessionObserver& o) { o.modeListChanged(); });
+    StepScope step(*this, kWindowOwner);
+    m_step.change.modeList = true;
     return saved;
 }
 
@@ -187,8 +189,9 @@ bool MatrixSession::deleteMode(const std::string& modeName) {
     const std::string element = modeElementName(modeName);
     const bool deleted = guarded([&] { ModeStore(m_paths.modeFile()).deleteMode(element); });
     m_paths.restoreCurrentDirectory();
+    StepScope step(*this, kWindowOwner);
     if (deleted) newMode();
-    notify([](ISessionObserver& o) { o.modeListChanged(); });
+    m_step.change.modeList = true;
     return deleted;
 }
 

@@ -1,45 +1,65 @@
 #pragma once
 
 // How MatrixSession talks to what sits on top of it (the control window, the
-// network server): observers it reports every change to, and the questions it
-// asks the operator.
+// network server): the typed change event it sends every observer after each
+// step, and the questions it asks the operator.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mc {
 
-// Told of every change of the session, on the user-interface thread, after the
-// change is complete (the state is consistent when a callback reads it). A
-// callback must not attach or detach observers; it may read the session but
-// should not start operations of its own. Defaults do nothing.
+// An output whose cells changed in one step, with the input it carried
+// before and after: the one selected input, or -1 (closed, never switched,
+// or output 0 cycling through several inputs).
+struct RouteChange {
+    std::int32_t output = 0;
+    std::int32_t from = -1;
+    std::int32_t to = -1;
+    bool operator==(const RouteChange&) const = default;
+};
+
+// What one step of the session changed. Observers bring exactly these parts
+// of their views in line; nothing else changed.
+struct SessionChange {
+    // Who asked: MatrixSession::kWindowOwner, a network client's address, or
+    // "" for what the session does by itself (the port, the queue figures).
+    std::string origin;
+    // Outputs whose cells changed, in node order. An output may be listed
+    // with from == to (output 0's cycle inputs changed; a cell rewritten).
+    std::vector<RouteChange> routes;
+    // Ports whose names changed, in order.
+    std::vector<std::int32_t> inputNames;
+    std::vector<std::int32_t> outputNames;
+    // Outputs whose lock was taken, released or broken.
+    std::vector<std::int32_t> locks;
+    bool page = false;       // the grid shows another page (every view may differ)
+    bool nameLists = false;  // a name list came into use: the name fields show its names
+    bool layer = false;      // the layer buttons' state (MatrixSession::layer())
+    bool port = false;       // the port's device, speed or state, or the queue's figures
+    bool note = false;       // the note for the status bar (MatrixSession::note())
+    bool modeList = false;   // the matrix-mode list may differ (a save, a delete)
+    // A new build: counts, addresses, names, page and locks are new; every
+    // view must be made again. Also sent once after start(). Nothing else is
+    // set with it.
+    bool rebuilt = false;
+
+    bool empty() const {
+        return routes.empty() && inputNames.empty() && outputNames.empty() && locks.empty() &&
+               !page && !nameLists && !layer && !port && !note && !modeList && !rebuilt;
+    }
+};
+
+// Told of every change of the session, once per step, on the user-interface
+// thread, after the step is complete (the state is consistent when it reads
+// the session). It must not attach or detach observers; it may read the
+// session but should not start operations of its own.
 class ISessionObserver {
 public:
     virtual ~ISessionObserver() = default;
-
-    // The cells of output `output` changed (a click, a route request, the
-    // empty-output rule).
-    virtual void outputChanged(std::int32_t output) { (void)output; }
-    // Many cells, the page, the name lists or the labels changed at once (a
-    // status file, a mode, a new mode, paging): every view may differ.
-    virtual void gridChanged() {}
-    // The name of one port changed (its field, a label request).
-    virtual void inputNameChanged(std::int32_t input) { (void)input; }
-    virtual void outputNameChanged(std::int32_t output) { (void)output; }
-    // The lock of an output was taken, released or broken.
-    virtual void lockChanged(std::int32_t output) { (void)output; }
-    // The layer buttons' state (layer()) changed.
-    virtual void layerChanged() {}
-    // The port's device, speed or state, or the queue's figures (portStatus()).
-    virtual void portStatusChanged() {}
-    // The session's note for the status bar (note()) changed.
-    virtual void noteChanged() {}
-    // The matrix-mode list may have changed (a save, a delete, Apply).
-    virtual void modeListChanged() {}
-    // A new build: counts, addresses, names, page and locks are new; every
-    // view must be made again. Also sent once after start().
-    virtual void rebuilt() {}
+    virtual void sessionChanged(const SessionChange& change) = 0;
 };
 
 // Questions the session asks the operator. The window answers them with

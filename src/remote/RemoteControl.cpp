@@ -38,8 +38,8 @@ RemoteControl::~RemoteControl() {
     m_router->setServer(nullptr);
 }
 
-void RemoteControl::rebuilt() {
-    applySettings();
+void RemoteControl::sessionChanged(const SessionChange& change) {
+    if (change.rebuilt) applySettings();
 }
 
 void RemoteControl::applySettings() {

@@ -66,7 +66,7 @@ signals:
     void bindFailed(const QString& message);
 
 private:
-    void rebuilt() override;
+    void sessionChanged(const SessionChange& change) override;
     void updateStatus();
 
     MatrixSession& m_session;

@@ -38,7 +38,6 @@ mc::LockRequest lockRequest(LockOp op) {
 SessionRouter::SessionRouter(MatrixSession& session)
     : m_session(session), m_uniqueId(folderId(session.paths().programDir())) {
     m_present = devicePresent();
-    snapshot();
     m_session.attach(*this);
 }
 
@@ -49,7 +48,6 @@ SessionRouter::~SessionRouter() {
 void SessionRouter::setServer(VideohubServer* server) {
     m_server = server;
     m_present = devicePresent();
-    snapshot();
 }
 
 // --- The model ------------------------------------------------------------------
@@ -90,14 +88,8 @@ std::string SessionRouter::outputLabel(int output) const {
 
 std::optional<int> SessionRouter::routedInput(int output) const {
     if (output < 0 || output >= outputCount()) return std::nullopt;
-    const CrosspointState& state = m_session.state();
-    std::optional<int> routed;
-    for (int input = 0; input < state.MatrixInputNum(); ++input) {
-        if (!state.selected(output, input)) continue;
-        if (routed) return std::nullopt;  // cycling through several inputs
-        routed = input;
-    }
-    return routed;
+    const std::int32_t input = m_session.state().routeOf(output);
+    return input < 0 ? std::nullopt : std::optional<int>(input);
 }
 
 std::string SessionRouter::lockOwner(int output) const {
@@ -108,12 +100,12 @@ bool SessionRouter::routeOutput(const std::string& owner, int output, int input)
     return m_session.routeOutput(owner, output, input);
 }
 
-bool SessionRouter::setInputLabel(const std::string&, int input, const std::string& label) {
-    return m_session.setInputName(input, label);
+bool SessionRouter::setInputLabel(const std::string& owner, int input, const std::string& label) {
+    return m_session.setInputName(owner, input, label);
 }
 
-bool SessionRouter::setOutputLabel(const std::string&, int output, const std::string& label) {
-    return m_session.setOutputName(output, label);
+bool SessionRouter::setOutputLabel(const std::string& owner, int output, const std::string& label) {
+    return m_session.setOutputName(owner, output, label);
 }
 
 bool SessionRouter::lockOutput(const std::string& owner, int output, LockOp op) {
@@ -122,87 +114,28 @@ bool SessionRouter::lockOutput(const std::string& owner, int output, LockOp op) 
 
 // --- What the session reports --------------------------------------------------------
 
-void SessionRouter::outputChanged(std::int32_t output) {
-    if (routeDiffers(output) && m_server != nullptr) m_server->routesChanged({output});
-}
-
-void SessionRouter::gridChanged() {
-    std::vector<int> routes, inputs, outputs;
-    for (int o = 0; o < outputCount(); ++o) {
-        if (routeDiffers(o)) routes.push_back(o);
-        if (outputLabelDiffers(o)) outputs.push_back(o);
-    }
-    for (int i = 0; i < inputCount(); ++i) {
-        if (inputLabelDiffers(i)) inputs.push_back(i);
+void SessionRouter::sessionChanged(const SessionChange& change) {
+    if (change.rebuilt) {
+        m_present = devicePresent();
+        if (m_server != nullptr) m_server->rebuilt();
+        return;
     }
     if (m_server == nullptr) return;
-    if (!routes.empty()) m_server->routesChanged(routes);
-    if (!inputs.empty()) m_server->inputLabelsChanged(inputs);
-    if (!outputs.empty()) m_server->outputLabelsChanged(outputs);
-}
-
-void SessionRouter::inputNameChanged(std::int32_t input) {
-    if (inputLabelDiffers(input) && m_server != nullptr) m_server->inputLabelsChanged({input});
-}
-
-void SessionRouter::outputNameChanged(std::int32_t output) {
-    if (outputLabelDiffers(output) && m_server != nullptr) m_server->outputLabelsChanged({output});
-}
-
-void SessionRouter::lockChanged(std::int32_t output) {
-    if (m_server != nullptr) m_server->locksChanged({output});
-}
-
-void SessionRouter::portStatusChanged() {
-    // Also told of the queue's figures: only a change of presence matters.
-    const bool present = devicePresent();
-    if (present == m_present) return;
-    m_present = present;
-    if (m_server != nullptr) m_server->deviceChanged();
-}
-
-void SessionRouter::rebuilt() {
-    m_present = devicePresent();
-    snapshot();
-    if (m_server != nullptr) m_server->rebuilt();
-}
-
-// --- The copy of what was reported ----------------------------------------------------
-
-void SessionRouter::snapshot() {
-    m_routes.assign(static_cast<std::size_t>(outputCount()), std::nullopt);
-    m_outputLabels.assign(static_cast<std::size_t>(outputCount()), {});
-    m_inputLabels.assign(static_cast<std::size_t>(inputCount()), {});
-    for (int o = 0; o < outputCount(); ++o) {
-        m_routes[static_cast<std::size_t>(o)] = routedInput(o);
-        m_outputLabels[static_cast<std::size_t>(o)] = outputLabel(o);
+    std::vector<int> routes;
+    for (const RouteChange& route : change.routes) {
+        if (route.from != route.to) routes.push_back(route.output);
     }
-    for (int i = 0; i < inputCount(); ++i)
-        m_inputLabels[static_cast<std::size_t>(i)] = inputLabel(i);
-}
-
-bool SessionRouter::routeDiffers(int output) {
-    if (output < 0 || static_cast<std::size_t>(output) >= m_routes.size()) return false;
-    std::optional<int> now = routedInput(output);
-    if (now == m_routes[static_cast<std::size_t>(output)]) return false;
-    m_routes[static_cast<std::size_t>(output)] = now;
-    return true;
-}
-
-bool SessionRouter::inputLabelDiffers(int input) {
-    if (input < 0 || static_cast<std::size_t>(input) >= m_inputLabels.size()) return false;
-    std::string now = inputLabel(input);
-    if (now == m_inputLabels[static_cast<std::size_t>(input)]) return false;
-    m_inputLabels[static_cast<std::size_t>(input)] = std::move(now);
-    return true;
-}
-
-bool SessionRouter::outputLabelDiffers(int output) {
-    if (output < 0 || static_cast<std::size_t>(output) >= m_outputLabels.size()) return false;
-    std::string now = outputLabel(output);
-    if (now == m_outputLabels[static_cast<std::size_t>(output)]) return false;
-    m_outputLabels[static_cast<std::size_t>(output)] = std::move(now);
-    return true;
+    if (!routes.empty()) m_server->routesChanged(routes);
+    if (!change.inputNames.empty())
+        m_server->inputLabelsChanged({change.inputNames.begin(), change.inputNames.end()});
+    if (!change.outputNames.empty())
+        m_server->outputLabelsChanged({change.outputNames.begin(), change.outputNames.end()});
+    if (!change.locks.empty()) m_server->locksChanged({change.locks.begin(), change.locks.end()});
+    // The port's reports also carry the queue's figures: only presence matters.
+    if (change.port && devicePresent() != m_present) {
+        m_present = devicePresent();
+        m_server->deviceChanged();
+    }
 }
 
 }  // namespace mc::remote

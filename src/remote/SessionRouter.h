@@ -11,9 +11,10 @@
 // the model name. Unique ID: 12 hexadecimal digits derived from the program
 // folder, so one installation keeps its identity across restarts.
 //
-// The router keeps a copy of the routes and labels it last reported, so a
-// change of many cells at once (a status file, a mode, paging) reaches the
-// clients as the lines that really changed and paging reaches them not at all.
+// The session's change events say which routes, names and locks changed; the
+// router passes on the routes whose input (or -1) differs, the labels of the
+// names that changed and the locks, so paging and cycle changes that the
+// protocol cannot show reach the clients not at all.
 //
 // Lifetime: attaches itself to the session at construction and detaches in
 // its destructor; the session must outlive the router. The server set with
@@ -61,29 +62,12 @@ public:
     bool lockOutput(const std::string& owner, int output, LockOp op) override;
 
 private:
-    // ISessionObserver
-    void outputChanged(std::int32_t output) override;
-    void gridChanged() override;
-    void inputNameChanged(std::int32_t input) override;
-    void outputNameChanged(std::int32_t output) override;
-    void lockChanged(std::int32_t output) override;
-    void portStatusChanged() override;
-    void rebuilt() override;
-
-    // Takes a new copy of every route and label.
-    void snapshot();
-    // Compares one item with the copy, updates it, and tells whether it differed.
-    bool routeDiffers(int output);
-    bool inputLabelDiffers(int input);
-    bool outputLabelDiffers(int output);
+    void sessionChanged(const SessionChange& change) override;
 
     MatrixSession& m_session;
     VideohubServer* m_server = nullptr;
     std::string m_uniqueId;
-    bool m_present = false;  // what the server was last told
-    std::vector<std::optional<int>> m_routes;
-    std::vector<std::string> m_inputLabels;
-    std::vector<std::string> m_outputLabels;
+    bool m_present = false;  // the device presence the server was last told
 };
 
 }  // namespace mc::remote

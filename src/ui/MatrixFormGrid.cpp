@@ -238,6 +238,9 @@ void TMatrixForm::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColum
     if (screenColumn < 0 || screenColumn >= static_cast<std::int32_t>(row.size())) return;
     const bool ticked = row[static_cast<std::size_t>(screenColumn)]->isChecked();
     m_session.CheckBoxClick(screenRow, screenColumn, ticked);
+    // Also when nothing changed (a refused click, a close box that closes
+    // again): the boxes show the state, not the click.
+    applyRow(screenRow);
 }
 
 void TMatrixForm::UpBitBtnClick() {

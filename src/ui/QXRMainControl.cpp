@@ -140,6 +140,27 @@ void TMatrixForm::showNotes() {
 
 // --- Session observer ------------------------------------------------------------
 
+void TMatrixForm::sessionChanged(const SessionChange& change) {
+    if (change.rebuilt) return rebuilt();
+    if (change.page) {
+        gridChanged();
+    } else {
+        for (const RouteChange& route : change.routes)
+            outputChanged(route.output);
+        for (const std::int32_t input : change.inputNames)
+            inputNameChanged(input);
+        for (const std::int32_t output : change.outputNames)
+            outputNameChanged(output);
+        for (const std::int32_t output : change.locks)
+            lockChanged(output);
+        if (change.nameLists) applyNameFields();
+    }
+    if (change.layer) layerChanged();
+    if (change.port) portStatusChanged();
+    if (change.note) noteChanged();
+    if (change.modeList) modeListChanged();
+}
+
 void TMatrixForm::rebuilt() {
     freeGrid();
     if (!m_session.hasState() || m_closed) return;

@@ -146,17 +146,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // ISessionObserver
-    void outputChanged(std::int32_t output) override;
-    void gridChanged() override;
-    void inputNameChanged(std::int32_t input) override;
-    void outputNameChanged(std::int32_t output) override;
-    void lockChanged(std::int32_t output) override;
-    void layerChanged() override;
-    void portStatusChanged() override;
-    void noteChanged() override;
-    void modeListChanged() override;
-    void rebuilt() override;
+    // ISessionObserver: each part of the change brings its views in line.
+    void sessionChanged(const SessionChange& change) override;
+    void outputChanged(std::int32_t output);
+    void gridChanged();
+    void inputNameChanged(std::int32_t input);
+    void outputNameChanged(std::int32_t output);
+    void lockChanged(std::int32_t output);
+    void layerChanged();
+    void portStatusChanged();
+    void noteChanged();
+    void modeListChanged();
+    void rebuilt();
     // ISessionPrompts
     bool ignorePortError(const std::string& text, const std::string& detail) override;
     void showError(const std::string& text) override;

@@ -33,14 +33,18 @@ TEST_F(SessionStore, StatusFileRoundTrip) {
     EXPECT_EQ(iniReadString(statusFile("a.ms"), "SwitchNode2", "J", ""), "4");
     const auto routed = state().selectedNodes();
 
+    const std::size_t before = events.changes.size();
     session->newMode();
     EXPECT_TRUE(state().selectedNodes().empty());
+    ASSERT_EQ(events.changes.size(), before + 1);
+    EXPECT_EQ(events.changes.back().routes, (std::vector<RouteChange>{{0, 2, -1}, {1, -1, -1}}))
+        << "the new mode clears both outputs";
     const LoadOutcome outcome = session->loadStatusFile(statusFile("a.ms"));
     EXPECT_TRUE(outcome.done);
     EXPECT_EQ(outcome.applied, 2);
     EXPECT_EQ(frames(), (Frames{switchFrame(0x52, 2, 0), closeFrame(0x52, 1)}));
     EXPECT_EQ(state().selectedNodes(), routed);
-    EXPECT_EQ(events.grids, 2) << "the new mode and the load";
+    EXPECT_EQ(events.grids, 1) << "the load shows the first page";
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(prompts.errors.empty());
 }

@@ -18,11 +18,15 @@ namespace mc::test {
 namespace {
 
 struct Recorder : ISessionObserver {
-    void outputChanged(std::int32_t output) override { outputs.push_back(output); }
-    void lockChanged(std::int32_t output) override { locks.push_back(output); }
-    void inputNameChanged(std::int32_t input) override { inputs.push_back(input); }
-    void rebuilt() override { ++builds; }
-    std::vector<std::int32_t> outputs, locks, inputs;
+    void sessionChanged(const SessionChange& change) override {
+        for (const RouteChange& route : change.routes)
+            routes.push_back(route);
+        locks.insert(locks.end(), change.locks.begin(), change.locks.end());
+        inputs.insert(inputs.end(), change.inputNames.begin(), change.inputNames.end());
+        builds += change.rebuilt ? 1 : 0;
+    }
+    std::vector<RouteChange> routes;
+    std::vector<std::int32_t> locks, inputs;
     int builds = 0;
 };
 
@@ -67,7 +71,13 @@ TEST_F(Session, RouteRequestsSwitchAsATickDoesAndRefuseWhatDoesNotExist) {
     EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 5, 0), closeFrame(0x52, 2)}));
     EXPECT_EQ(selectedOf(session.state(), 0), std::vector<std::int32_t>{5})
         << "the cycle output becomes exactly that one input";
-    EXPECT_EQ(recorder.outputs, (std::vector<std::int32_t>{0, 0, 0, 2}));
+    // The repeated route changes nothing; output 2 was never switched before.
+    EXPECT_EQ(recorder.routes, (std::vector<RouteChange>{{0, -1, 3}, {0, 3, 5}, {2, -1, -1}}));
+
+    // A second input on the cycle output: it carries no one input any more.
+    ASSERT_TRUE(session.CheckBoxClick(0, 2, true));
+    EXPECT_EQ(recorder.routes.back(), (RouteChange{0, 5, -1}));
+    frames();
 
     EXPECT_FALSE(session.routeOutput("127.0.0.2", 4, 0));
     EXPECT_FALSE(session.routeOutput("127.0.0.2", 1, 8));
@@ -117,8 +127,8 @@ TEST_F(Session, ModesSkipOutputsLockedByOthersAndSayHowMany) {
 }
 
 TEST_F(Session, LabelsAreNamesCutToTheFieldAndCloseSavesThem) {
-    EXPECT_TRUE(session.setInputName(7, "一二三四五六七八九十一二三四五六七八"));
-    EXPECT_FALSE(session.setInputName(8, "x"));
+    EXPECT_TRUE(session.setInputName("127.0.0.2", 7, "一二三四五六七八九十一二三四五六七八"));
+    EXPECT_FALSE(session.setInputName("127.0.0.2", 8, "x"));
     EXPECT_EQ(session.state().InputNames()[7], "一二三四五六七八九十一二三四五六");
     EXPECT_EQ(recorder.inputs, std::vector<std::int32_t>{7});
     session.close();

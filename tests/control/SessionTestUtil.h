@@ -96,19 +96,25 @@ public:
     int nameAsks = 0;
 };
 
-// Records the callbacks of the session.
+// Records the change events of the session: each one whole, and its parts
+// added up.
 class SessionEvents final : public ISessionObserver {
 public:
-    void outputChanged(std::int32_t output) override { outputs.push_back(output); }
-    void gridChanged() override { ++grids; }
-    void inputNameChanged(std::int32_t input) override { inputNames.push_back(input); }
-    void outputNameChanged(std::int32_t output) override { outputNames.push_back(output); }
-    void layerChanged() override { ++layers; }
-    void portStatusChanged() override { ++portStates; }
-    void noteChanged() override { ++notes; }
-    void modeListChanged() override { ++modeLists; }
-    void rebuilt() override { ++rebuilds; }
+    void sessionChanged(const SessionChange& change) override {
+        changes.push_back(change);
+        for (const RouteChange& route : change.routes)
+            outputs.push_back(route.output);
+        inputNames.insert(inputNames.end(), change.inputNames.begin(), change.inputNames.end());
+        outputNames.insert(outputNames.end(), change.outputNames.begin(), change.outputNames.end());
+        grids += change.page ? 1 : 0;
+        layers += change.layer ? 1 : 0;
+        portStates += change.port ? 1 : 0;
+        notes += change.note ? 1 : 0;
+        modeLists += change.modeList ? 1 : 0;
+        rebuilds += change.rebuilt ? 1 : 0;
+    }
 
+    std::vector<SessionChange> changes;
     std::vector<std::int32_t> outputs;
     std::vector<std::int32_t> inputNames;
     std::vector<std::int32_t> outputNames;

@@ -45,7 +45,7 @@ TEST_F(SessionRouterTest, RoutesAreTheSessionsSwitchesAndLocksHoldForEveryOwner)
     auto b = connect("127.0.0.2");
     a->send("VIDEO OUTPUT ROUTING:\n1 3\n3 -1\n\n");
     EXPECT_EQ(headers(a->take(2)), (Lines{"ACK", "VIDEO OUTPUT ROUTING"}));
-    EXPECT_EQ(b->take(1).front().lines, Lines{"1 3"});  // a closed output is not listed
+    EXPECT_EQ(b->take(1).front().lines, Lines{"1 3"});  // 3 had no route: it reads -1 still
     EXPECT_EQ(takeFrames(),
               (std::vector<test::Bytes>{test::switchFrame(0x52, 3, 1), test::closeFrame(0x52, 3)}));
 
@@ -87,9 +87,9 @@ TEST_F(SessionRouterTest, LabelsAreNameFieldsSavedAtClose) {
     EXPECT_EQ(router.inputLabel(0), "Camera 1");
 
     // A name set to what it shows already reaches nobody; a new one does.
-    session.setOutputName(2, "Monitor");
-    session.setInputName(1, "");
-    session.setInputName(3, "VTR");
+    session.setOutputName(MatrixSession::kWindowOwner, 2, "Monitor");
+    session.setInputName(MatrixSession::kWindowOwner, 1, "");
+    session.setInputName(MatrixSession::kWindowOwner, 3, "VTR");
     b->send("PING:\n\n");
     const auto replies = b->take(2);
     ASSERT_EQ(replies.size(), 2u);
