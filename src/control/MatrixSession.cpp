@@ -1,6 +1,7 @@
-// MatrixSession: construction, the build and its life cycle, the port (its loss
-// and return) and the queue figures, the grid, names, locks and the layer.
-// Steps and their change events are in MatrixSessionSteps.cpp; status files,
+// MatrixSession: construction, the build and its life cycle, the port and the
+// queue figures, the grid, names, locks and the layer. Steps and their change
+// events, and the device going away and coming back, are in
+// MatrixSessionSteps.cpp; status files,
 // modes and the configuration dialog's operations are in
 // MatrixSessionFiles.cpp.
 
@@ -85,7 +86,8 @@ MatrixSession::MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions o
       m_prompts(m_silentPrompts.get()),
       m_options(options),
       m_feed(std::make_shared<QueueFeed>()),
-      Comm1(poster) {
+      Comm1(poster),
+      m_journal(m_paths.configDir()) {
     m_feed->session = this;
     Comm1.OnRequestHangup = [this](TComm&) { portLost(); };
     Comm1.OnReconnect = [this](TComm&) { portReconnected(); };
@@ -156,8 +158,9 @@ void MatrixSession::build() {
         feed->requestRefresh(poster, feed);
     });
     // The session appends on the user-interface thread only.
-    CommandQueue->setAppendListener([this](const FrameTag& tag) {
-        if (m_portStatus.state == PortState::Lost) rememberAway(tag);
+    CommandQueue->setAppendListener([this](const TMatrixCommDataType& record) {
+        if (m_step.depth > 0) m_step.entry.frames.push_back(record.Data);
+        if (m_portStatus.state == PortState::Lost) rememberAway(record.Tag);
     });
     m_awayOutputs.clear();
     m_awayLayer = false;
@@ -228,68 +231,6 @@ void MatrixSession::takePortFigures() {
     m_portStatus.baudRate = actual != 0 ? actual : Comm1.lineBaudRate();
 }
 
-void MatrixSession::portLost() {
-    setPortState(PortState::Lost);
-    if (!CommandQueue) return;
-    for (const FrameTag& tag : CommandQueue->waitingTags())
-        rememberAway(tag);
-}
-
-void MatrixSession::rememberAway(const FrameTag& tag) {
-    switch (tag.kind) {
-        case FrameTag::Kind::Route:
-        case FrameTag::Kind::Cycle:
-            m_awayOutputs.insert(tag.output);
-            break;
-        case FrameTag::Kind::Layer:
-            m_awayLayer = true;
-            break;
-        case FrameTag::Kind::Other:
-            break;
-    }
-}
-
-void MatrixSession::portReconnected() {
-    takePortFigures();
-    setPortState(PortState::Open);
-    // An output (or the layer) whose newest frame still waits gets there by
-    // itself: only what went to the dead port is queued again.
-    bool layerWaiting = false;
-    std::set<std::int32_t> waiting;
-    if (CommandQueue) {
-        for (const FrameTag& tag : CommandQueue->waitingTags()) {
-            if (tag.kind == FrameTag::Kind::Layer) layerWaiting = true;
-            if (tag.kind == FrameTag::Kind::Route || tag.kind == FrameTag::Kind::Cycle)
-                waiting.insert(tag.output);
-        }
-    }
-    int resent = 0;
-    if (m_state) {
-        if (m_awayLayer && !layerWaiting && queueCheckedLayer()) ++resent;
-        for (const std::int32_t output : m_awayOutputs) {
-            if (waiting.contains(output) || output >= m_state->MatrixOutputNum()) continue;
-            if (m_state->queueOutput(output)) ++resent;
-        }
-    }
-    m_awayOutputs.clear();
-    m_awayLayer = false;
-    if (resent == 0) {
-        setNote("串口已重新连接");
-        return;
-    }
-    setNote("串口已重新连接，已重发 " + std::to_string(resent) + " 项");
-    portLog("serial port " + Comm1.openedPath() + ": resent " + std::to_string(resent) +
-            " items changed while the device was away");
-}
-
-void MatrixSession::portLog(const std::string& line) const {
-    if (m_options.portLog) {
-        m_options.portLog(line);
-    } else {
-        std::fprintf(stderr, "%s\n", line.c_str());
-    }
-}
-
 void MatrixSession::closePort() {
     Comm1.ClosePort();
     setPortState(PortState::NotOpen);
@@ -310,6 +251,7 @@ void MatrixSession::startSender() {
 }
 
 void MatrixSession::stopSender() {
+    if (m_step.heldQueue == CommandQueue.get()) m_step.heldQueue = nullptr;
     if (SenderThread) SenderThread->stop();
     SenderThread.reset();
     m_state.reset();
@@ -359,6 +301,8 @@ bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenCol
                 " 锁定，本次切换未执行");
         return false;
     }
+    m_step.entry.action =
+        screenColumn == m_state->closeColumn() ? journal::kClose : journal::kRoute;
     m_state->CheckBoxClick(screenRow, screenColumn, ticked);
     return true;
 }
@@ -368,6 +312,7 @@ bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, s
     if (input < -1 || input >= m_state->MatrixInputNum()) return false;
     if (heldByOther(output, owner)) return false;
     StepScope step(*this, owner);
+    m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
     m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
                          QueueMode::Replace);
     return true;
@@ -398,6 +343,7 @@ void MatrixSession::RightBitBtnClick() {
 bool MatrixSession::resendCurrentState() {
     if (!m_state || m_closed) return false;
     StepScope step(*this, kWindowOwner);
+    m_step.entry.action = journal::kResend;
     m_state->queueStartupFrames();
     queueCheckedLayer();
     m_state->queueSelection();
@@ -415,19 +361,23 @@ bool MatrixSession::queueCheckedLayer() {
 void MatrixSession::InputStringEditChange(std::int32_t column, std::string text) {
     if (!m_state) return;
     StepScope step(*this, kWindowOwner);
+    labelStep(true, m_state->ColumnOffset() + column, text);
     m_state->inputNameEdited(column, std::move(text));
 }
 
 void MatrixSession::OutputStringEditChange(std::int32_t row, std::string text) {
     if (!m_state) return;
     StepScope step(*this, kWindowOwner);
+    labelStep(false, m_state->RowOffset() + row, text);
     m_state->outputNameEdited(row, std::move(text));
 }
 
 bool MatrixSession::setInputName(const std::string& owner, std::int32_t input, std::string text) {
     if (!m_state || input < 0 || input >= m_state->MatrixInputNum()) return false;
     StepScope step(*this, owner);
-    m_state->setInputName(input, fieldText(std::move(text)));
+    text = fieldText(std::move(text));
+    labelStep(true, input, text);
+    m_state->setInputName(input, std::move(text));
     m_state->MatrixInputEditEnable = true;
     return true;
 }
@@ -435,9 +385,17 @@ bool MatrixSession::setInputName(const std::string& owner, std::int32_t input, s
 bool MatrixSession::setOutputName(const std::string& owner, std::int32_t output, std::string text) {
     if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
     StepScope step(*this, owner);
-    m_state->setOutputName(output, fieldText(std::move(text)));
+    text = fieldText(std::move(text));
+    labelStep(false, output, text);
+    m_state->setOutputName(output, std::move(text));
     m_state->MatrixOutputEditEnable = true;
     return true;
+}
+
+void MatrixSession::labelStep(bool input, std::int32_t port, const std::string& text) {
+    m_step.entry.action = journal::kLabel;
+    m_step.entry.port = port;
+    m_step.entry.text = (input ? "input: " : "output: ") + text;
 }
 
 // --- Locks -------------------------------------------------------------------------------
@@ -446,7 +404,12 @@ bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, Lo
     StepScope step(*this, owner);
     bool changed = false;
     if (!m_locks.request(output, owner, request, changed)) return false;
-    if (changed) m_step.change.locks.push_back(output);
+    if (!changed) return true;
+    m_step.change.locks.push_back(output);
+    m_step.entry.action = request == LockRequest::Lock     ? journal::kLock
+                          : request == LockRequest::Unlock ? journal::kUnlock
+                                                           : journal::kForceUnlock;
+    m_step.entry.port = output;
     return true;
 }
 
@@ -458,6 +421,8 @@ void MatrixSession::chooseLayer(std::int32_t layer) {
     StepScope step(*this, kWindowOwner);
     m_layer.checked = layer;
     m_step.change.layer = true;
+    m_step.entry.action = journal::kLayer;
+    m_step.entry.text = std::to_string(layer);
     guarded([&] { switchingLayerClick(layer, m_paths, *m_state, *CommandQueue); });
 }
 

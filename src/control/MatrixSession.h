@@ -54,6 +54,7 @@
 #include "serial/SerialComm.h"
 #include "serial/SerialDevices.h"
 #include "serial/UiPoster.h"
+#include "store/Journal.h"
 
 namespace mc {
 
@@ -302,6 +303,12 @@ private:
     struct Step {
         int depth = 0;
         SessionChange change;
+        // What the journal gets: a step with an action is written down, with
+        // the frames it queued, before the queue (held while the step runs)
+        // lets any of them go. The origin is the change's; time and changes
+        // are filled in at the end.
+        JournalEntry entry;
+        mc::CommandQueue* heldQueue = nullptr;
         std::vector<std::uint8_t> cells;  // as the step found them; empty without a state
         std::vector<std::string> inputNames;
         std::vector<std::string> outputNames;
@@ -310,6 +317,12 @@ private:
     };
     void beginStep(const std::string& origin);
     void endStep();
+    // Writes the step's entry; a failure is noted once (in `change`) until a
+    // write succeeds again.
+    void journalStep(SessionChange& change);
+    // The journal entry of a name change: port `port` (an input or an output)
+    // is to be named `text`.
+    void labelStep(bool input, std::int32_t port, const std::string& text);
 
     struct QueueFeed;
 
@@ -338,6 +351,8 @@ private:
     std::string m_note;
     bool m_closed = false;
     Step m_step;
+    Journal m_journal;
+    bool m_journalFailed = false;  // the failure has been noted
     // Remembered while the device is away; see the top of this file.
     std::set<std::int32_t> m_awayOutputs;
     bool m_awayLayer = false;

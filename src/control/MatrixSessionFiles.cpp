@@ -99,6 +99,8 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
         return {};
     }
     StepScope step(*this, kWindowOwner);
+    m_step.entry.action = journal::kStatusFile;
+    m_step.entry.file = path;
     const FieldTexts before = fieldTexts();
     LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
     for (std::size_t k = 0; k < read.inputNames.size(); ++k)
@@ -138,6 +140,8 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
     StepScope step(*this, kWindowOwner);
+    m_step.entry.action = journal::kMode;
+    m_step.entry.mode = modeName;
     const FieldTexts before = fieldTexts();
     LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
     // The fields show the names of the lists in use, empty otherwise.

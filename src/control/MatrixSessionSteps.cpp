@@ -1,5 +1,10 @@
-// MatrixSession: steps, and the change event each one ends with.
+// MatrixSession: steps, the change event each one ends with and its journal
+// line; the device going away and coming back (what is queued again then).
 
+#include <chrono>
+#include <cstdio>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "control/MatrixSession.h"
@@ -10,6 +15,9 @@ void MatrixSession::beginStep(const std::string& origin) {
     if (m_step.depth++ > 0) return;
     m_step.change = SessionChange{};
     m_step.change.origin = origin;
+    m_step.entry = JournalEntry{};
+    m_step.heldQueue = CommandQueue.get();
+    if (m_step.heldQueue != nullptr) m_step.heldQueue->hold();
     if (m_state) {
         m_step.cells = m_state->cells();
         m_step.inputNames = m_state->InputNames();
@@ -52,11 +60,100 @@ void MatrixSession::endStep() {
                            m_step.outputNamesInUse != m_state->MatrixOutputEditEnable;
     }
     m_step.cells.clear();
+    if (!m_step.entry.action.empty() && !change.rebuilt) journalStep(change);
+    if (m_step.heldQueue != nullptr) m_step.heldQueue->release();
+    m_step.heldQueue = nullptr;
     if (change.empty()) return;
     // A copy: an observer may be detached by another's callback.
     const std::vector<ISessionObserver*> observers = m_observers;
     for (ISessionObserver* observer : observers)
         observer->sessionChanged(change);
+}
+
+void MatrixSession::journalStep(SessionChange& change) {
+    JournalEntry entry = std::move(m_step.entry);
+    m_step.entry = JournalEntry{};
+    // A name typed or sent as it was already changes nothing worth a line.
+    if (entry.action == journal::kLabel && change.inputNames.empty() && change.outputNames.empty())
+        return;
+    entry.time = std::chrono::system_clock::now();
+    entry.origin = change.origin.empty() ? std::string(kWindowOwner) : change.origin;
+    for (const RouteChange& route : change.routes)
+        entry.changes.push_back({route.output, route.from, route.to});
+    if (m_journal.append(entry)) {
+        m_journalFailed = false;
+    } else if (!m_journalFailed) {
+        m_journalFailed = true;
+        m_note = m_journal.error();
+        change.note = true;
+    }
+}
+
+// --- The device away ------------------------------------------------------------------
+
+void MatrixSession::portLost() {
+    setPortState(PortState::Lost);
+    if (!CommandQueue) return;
+    for (const FrameTag& tag : CommandQueue->waitingTags())
+        rememberAway(tag);
+}
+
+void MatrixSession::rememberAway(const FrameTag& tag) {
+    switch (tag.kind) {
+        case FrameTag::Kind::Route:
+        case FrameTag::Kind::Cycle:
+            m_awayOutputs.insert(tag.output);
+            break;
+        case FrameTag::Kind::Layer:
+            m_awayLayer = true;
+            break;
+        case FrameTag::Kind::Other:
+            break;
+    }
+}
+
+void MatrixSession::portReconnected() {
+    StepScope step(*this, kWindowOwner);
+    takePortFigures();
+    setPortState(PortState::Open);
+    // An output (or the layer) whose newest frame still waits gets there by
+    // itself: only what went to the dead port is queued again.
+    bool layerWaiting = false;
+    std::set<std::int32_t> waiting;
+    if (CommandQueue) {
+        for (const FrameTag& tag : CommandQueue->waitingTags()) {
+            if (tag.kind == FrameTag::Kind::Layer) layerWaiting = true;
+            if (tag.kind == FrameTag::Kind::Route || tag.kind == FrameTag::Kind::Cycle)
+                waiting.insert(tag.output);
+        }
+    }
+    int resent = 0;
+    if (m_state) {
+        if (m_awayLayer && !layerWaiting && queueCheckedLayer()) ++resent;
+        for (const std::int32_t output : m_awayOutputs) {
+            if (waiting.contains(output) || output >= m_state->MatrixOutputNum()) continue;
+            if (m_state->queueOutput(output)) ++resent;
+        }
+    }
+    m_awayOutputs.clear();
+    m_awayLayer = false;
+    if (resent == 0) {
+        setNote("串口已重新连接");
+        return;
+    }
+    m_step.entry.action = journal::kResend;
+    m_step.entry.text = "串口已重新连接";
+    setNote("串口已重新连接，已重发 " + std::to_string(resent) + " 项");
+    portLog("serial port " + Comm1.openedPath() + ": resent " + std::to_string(resent) +
+            " items changed while the device was away");
+}
+
+void MatrixSession::portLog(const std::string& line) const {
+    if (m_options.portLog) {
+        m_options.portLog(line);
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 }
 
 }  // namespace mc

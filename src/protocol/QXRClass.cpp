@@ -15,7 +15,7 @@ void TMatrixCommDataType::SetData(const std::uint8_t* Bytes, std::int32_t Length
 }
 
 template <class Change>
-auto CommandQueue::changeAndNotify(Change change, const FrameTag* appended) {
+auto CommandQueue::changeAndNotify(Change change) {
     std::lock_guard notifyLock(m_notifyMutex);
     std::size_t newCount = 0;
     auto result = [&] {
@@ -24,9 +24,6 @@ auto CommandQueue::changeAndNotify(Change change, const FrameTag* appended) {
         newCount = m_records.size();
         return changed;
     }();
-    if (appended != nullptr && m_appendListener) {
-        m_appendListener(*appended);
-    }
     if (m_countListener) {
         m_countListener(newCount);
     }
@@ -34,40 +31,60 @@ auto CommandQueue::changeAndNotify(Change change, const FrameTag* appended) {
 }
 
 void CommandQueue::append(std::unique_ptr<TMatrixCommDataType> record) {
-    const FrameTag tag = record->Tag;
-    changeAndNotify(
-        [&] {
-            m_records.push_back(std::move(record));
-            m_ready.notify_all();
-            return true;
-        },
-        &tag);
+    enqueue(std::move(record), false);
 }
 
 void CommandQueue::appendReplacing(std::unique_ptr<TMatrixCommDataType> record) {
-    if (record->Tag.kind != FrameTag::Kind::Route) {
-        append(std::move(record));
-        return;
+    const bool route = record->Tag.kind == FrameTag::Kind::Route;
+    if (route) record->Tag.replaceable = true;
+    enqueue(std::move(record), route);
+}
+
+void CommandQueue::enqueue(std::unique_ptr<TMatrixCommDataType> record, bool replacing) {
+    if (m_appendListener) m_appendListener(*record);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_holding) {
+            m_held.push_back({std::move(record), replacing});
+            return;
+        }
     }
-    record->Tag.replaceable = true;
-    const FrameTag tag = record->Tag;
-    changeAndNotify(
-        [&] {
-            for (auto waiting = m_records.rbegin(); waiting != m_records.rend(); ++waiting) {
-                const FrameTag& seen = (*waiting)->Tag;
-                const bool route = seen.kind == FrameTag::Kind::Route;
-                if (route && seen.output != tag.output) continue;
-                if (route && seen.replaceable) {
-                    *waiting = std::move(record);
-                    return true;
-                }
-                break;
+    changeAndNotify([&] {
+        place(std::move(record), replacing);
+        return true;
+    });
+}
+
+void CommandQueue::place(std::unique_ptr<TMatrixCommDataType> record, bool replacing) {
+    if (replacing) {
+        for (auto waiting = m_records.rbegin(); waiting != m_records.rend(); ++waiting) {
+            const FrameTag& seen = (*waiting)->Tag;
+            const bool route = seen.kind == FrameTag::Kind::Route;
+            if (route && seen.output != record->Tag.output) continue;
+            if (route && seen.replaceable) {
+                *waiting = std::move(record);
+                return;
             }
-            m_records.push_back(std::move(record));
-            m_ready.notify_all();
-            return true;
-        },
-        &tag);
+            break;
+        }
+    }
+    m_records.push_back(std::move(record));
+    m_ready.notify_all();
+}
+
+void CommandQueue::hold() {
+    std::lock_guard lock(m_mutex);
+    m_holding = true;
+}
+
+void CommandQueue::release() {
+    changeAndNotify([&] {
+        m_holding = false;
+        for (Held& held : m_held)
+            place(std::move(held.record), held.replacing);
+        m_held.clear();
+        return true;
+    });
 }
 
 std::size_t CommandQueue::count() const {
@@ -117,7 +134,7 @@ void CommandQueue::setCountListener(std::function<void(std::size_t)> listener) {
     m_countListener = std::move(listener);
 }
 
-void CommandQueue::setAppendListener(std::function<void(const FrameTag&)> listener) {
+void CommandQueue::setAppendListener(std::function<void(const TMatrixCommDataType&)> listener) {
     std::lock_guard notifyLock(m_notifyMutex);
     m_appendListener = std::move(listener);
 }

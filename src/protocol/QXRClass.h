@@ -74,6 +74,13 @@ public:
     std::size_t count() const;
     // The tags of the waiting records, oldest first.
     std::vector<FrameTag> waitingTags() const;
+    // Holds appends back until release(): meanwhile append and
+    // appendReplacing set their records aside, where the sender cannot take
+    // them and count() does not see them; release() queues them in order,
+    // each by the rule of the append that brought it. So a step can write its
+    // frames down before any of them can reach the line. Holds do not nest.
+    void hold();
+    void release();
     // The oldest record, or null when the queue is empty.
     std::unique_ptr<TMatrixCommDataType> take();
     // Waits until a record is queued or stop is requested; returns the oldest
@@ -87,15 +94,24 @@ public:
     // changes. The listener may call count() but must not append or take.
     // Set it before any other thread uses the queue.
     void setCountListener(std::function<void(std::size_t)> listener);
-    // Called after every append and appendReplacing with the record's tag,
-    // before the count listener and with the same guarantees.
-    void setAppendListener(std::function<void(const FrameTag&)> listener);
+    // Called by every append and appendReplacing with the record, on the
+    // appending thread, before the record is queued (or held). Set it before
+    // any other thread uses the queue.
+    void setAppendListener(std::function<void(const TMatrixCommDataType&)> listener);
 
 private:
-    // Runs `change` under m_mutex, then tells the append listener of
-    // `appended` (when given) and the count listener the new count.
+    // Runs `change` under m_mutex, then tells the count listener the new count.
     template <class Change>
-    auto changeAndNotify(Change change, const FrameTag* appended = nullptr);
+    auto changeAndNotify(Change change);
+    void enqueue(std::unique_ptr<TMatrixCommDataType> record, bool replacing);
+    // Queues the record, in the place of a waiting one when `replacing`
+    // allows (see appendReplacing). REQUIRES: m_mutex held.
+    void place(std::unique_ptr<TMatrixCommDataType> record, bool replacing);
+
+    struct Held {
+        std::unique_ptr<TMatrixCommDataType> record;
+        bool replacing = false;
+    };
 
     mutable std::mutex m_mutex;
     std::condition_variable_any m_ready;                         // guarded by m_mutex
@@ -103,8 +119,10 @@ private:
     // Held from a change until its listener call has returned, so that the
     // listener sees the counts in order. Taken before m_mutex, never after.
     std::mutex m_notifyMutex;
-    std::function<void(std::size_t)> m_countListener;       // set before use
-    std::function<void(const FrameTag&)> m_appendListener;  // set before use
+    std::function<void(std::size_t)> m_countListener;                  // set before use
+    std::function<void(const TMatrixCommDataType&)> m_appendListener;  // set before use
+    bool m_holding = false;                                            // guarded by m_mutex
+    std::vector<Held> m_held;                                          // guarded by m_mutex
 };
 
 // How a builder hands its frame to the queue: CommandQueue::append, or
