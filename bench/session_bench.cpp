@@ -1,0 +1,99 @@
+// The cost of one step of the session on a 256 x 256 model with every port
+// named: a network client's route (lock check, state change, frame queued,
+// journal line written, change event to an observer), and the journal's
+// append alone, so the step's cost without the disk write is the difference.
+
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "config/AppPaths.h"
+#include "config/IniFile.h"
+#include "control/MatrixSession.h"
+#include "serial/UiPoster.h"
+#include "store/Journal.h"
+
+namespace mc {
+namespace {
+
+class NoPoster final : public IUiPoster {
+public:
+    void post(std::function<void()>) override {}
+};
+
+class CountingObserver final : public ISessionObserver {
+public:
+    void sessionChanged(const SessionChange& change) override { routes += change.routes.size(); }
+    std::size_t routes = 0;
+};
+
+// A scratch program folder with a 256 x 256 model; removed at the end.
+struct Folder {
+    Folder() {
+        std::string dir =
+            (std::filesystem::temp_directory_path() / "session-bench-XXXXXX").string();
+        if (::mkdtemp(dir.data()) != nullptr) path = dir;
+        const AppPaths paths(path);
+        paths.ensureConfigDir();
+        IniFile config(paths.mainConfigFile());
+        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
+        config.writeString("Serial Port Map", "COM1", path + "/no-such-device");
+        config.commit();
+        IniFile models(paths.modelConfigFile());
+        models.writeInteger("Bench", "MatrixInputNum", 256);
+        models.writeInteger("Bench", "MatrixOutputNum", 256);
+        models.writeBool("Bench", "MatrixPattern", true);
+        models.commit();
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+void BM_RouteStep256(benchmark::State& bench) {
+    Folder folder;
+    NoPoster poster;
+    MatrixSession session(AppPaths(folder.path), poster, SessionOptions::queueOnly());
+    session.start();
+    for (std::int32_t port = 0; port < 256; ++port) {
+        session.setInputName("127.0.0.2", port, "Input " + std::to_string(port + 1));
+        session.setOutputName("127.0.0.2", port, "Output " + std::to_string(port + 1));
+    }
+    CountingObserver observer;
+    session.attach(observer);
+    std::int32_t n = 0;
+    for (auto _ : bench) {
+        session.routeOutput("127.0.0.2", n % 256, (n / 256 + n) % 256);
+        ++n;
+        if (session.commandQueue()->count() > 256) {
+            bench.PauseTiming();
+            while (session.commandQueue()->take()) {
+            }
+            bench.ResumeTiming();
+        }
+    }
+    session.detach(observer);
+    bench.counters["events"] = static_cast<double>(observer.routes);
+}
+BENCHMARK(BM_RouteStep256)->Unit(benchmark::kMicrosecond);
+
+void BM_JournalAppend(benchmark::State& bench) {
+    Folder folder;
+    Journal journal(AppPaths(folder.path).configDir());
+    JournalEntry entry;
+    entry.time = std::chrono::system_clock::now();
+    entry.origin = "127.0.0.2";
+    entry.action = journal::kRoute;
+    entry.changes = {{17, 3, 4}};
+    entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(journal.append(entry));
+}
+BENCHMARK(BM_JournalAppend)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace mc
+
+BENCHMARK_MAIN();
