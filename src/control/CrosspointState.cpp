@@ -140,6 +140,25 @@ std::optional<std::string> CrosspointState::outputNameEdited(std::int32_t r, std
     return tooltip;
 }
 
+CrosspointState::Row CrosspointState::row(std::int32_t o,
+                                          const std::vector<std::uint8_t>& cells) const {
+    checkCell(o, 0);
+    const auto first = cells.begin() + static_cast<std::ptrdiff_t>(index(o, 0));
+    return Row(first, first + m_inputs + 1);
+}
+
+void CrosspointState::restoreRow(std::int32_t o, const Row& row) {
+    checkCell(o, 0);
+    if (row.size() != static_cast<std::size_t>(m_inputs) + 1) return;
+    std::copy(row.begin(), row.end(),
+              m_selected.begin() + static_cast<std::ptrdiff_t>(index(o, 0)));
+    if (std::find(row.begin(), row.end(), 1) == row.end()) {
+        closeBoxTicked(o);
+        return;
+    }
+    queueOutput(o);
+}
+
 void CrosspointState::clearSelection(const OutputFilter& keep) {
     if (!keep) {
         std::fill(m_selected.begin(), m_selected.end(), 0);

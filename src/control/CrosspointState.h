@@ -146,6 +146,18 @@ public:
     // queueOutput for every output, output 0 first.
     void queueSelection();
 
+    // Output o's cells (MatrixInputNum + 1 flags, the close cell last), as
+    // they are now or, from `cells`, as a copy of cells() held them.
+    // REQUIRES: 0 <= o < MatrixOutputNum.
+    using Row = std::vector<std::uint8_t>;
+    Row row(std::int32_t o) const { return row(o, m_selected); }
+    Row row(std::int32_t o, const std::vector<std::uint8_t>& cells) const;
+    // Output o takes the cells of `row` again and queues them as clicks on
+    // those boxes would (queueOutput); a row with nothing selected (never
+    // switched) comes back as closed. REQUIRES: 0 <= o < MatrixOutputNum and
+    // row.size() == MatrixInputNum + 1.
+    void restoreRow(std::int32_t o, const Row& row);
+
     // --- Paging (GridPaging.cpp) -------------------------------------------
     // Move one page. A click on a button that is hidden or disabled does
     // nothing and returns false. Never queues a frame, never changes Selected.

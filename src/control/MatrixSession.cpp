@@ -168,6 +168,9 @@ void MatrixSession::build() {
 
     m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
     m_locks.reset(m_state->MatrixOutputNum());
+    m_undo.clear();
+    m_redo.clear();
+    m_previousRows.assign(static_cast<std::size_t>(m_state->MatrixOutputNum()), {});
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
     if (const std::string speed = Comm1.speedNote(); !speed.empty())
         m_note = m_note.empty() ? speed : m_note + "；" + speed;

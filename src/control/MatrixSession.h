@@ -35,6 +35,7 @@
 // current directory back to the program folder.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -188,6 +189,26 @@ public:
     // close().
     bool resendCurrentState();
 
+    // --- Undo ------------------------------------------------------------------
+    // The window operator's routing steps (a click, a close, a mode, a status
+    // file), the last kUndoSteps of them; a rebuild forgets them. undo() brings
+    // the outputs the last one changed back to the cells they had before it,
+    // their frames queued as clicks would send them; an output changed since
+    // (by anyone) or locked by another owner is left alone and named in the
+    // note. redo() does the step again, with the same care. Each is a step of
+    // its own, journalled as "undo" / "redo". False when there is nothing to
+    // undo / redo.
+    static constexpr std::size_t kUndoSteps = 100;
+    bool undo();
+    bool redo();
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    // Output o goes back to the cells it had before its last change, whoever
+    // made it, as a window step of its own (undoable). False when it has not
+    // changed since the build or another owner holds its lock.
+    bool returnToPreviousInput(std::int32_t output);
+    bool hasPreviousInput(std::int32_t output) const;
+
     // --- Names --------------------------------------------------------------------
     // The text of the window's input name field `column` / output name field
     // `row` changed: the name is stored and its list is in use.
@@ -314,9 +335,23 @@ private:
         std::vector<std::string> outputNames;
         bool inputNamesInUse = false;
         bool outputNamesInUse = false;
+        bool replaying = false;  // an undo or redo: not recorded for undo
     };
     void beginStep(const std::string& origin);
     void endStep();
+    // An output's cells as one step changed them: `now` is what it must still
+    // hold for the change to be taken back, `then` what it goes back to.
+    struct RowChange {
+        std::int32_t output = 0;
+        CrosspointState::Row now;
+        CrosspointState::Row then;
+    };
+    using HistoryStep = std::vector<RowChange>;
+    // Notes the rows `changed` had before the step (for returnToPreviousInput)
+    // and, for a routing step of the window, the step for undo.
+    void recordHistory(const SessionChange& change);
+    // Takes the newest step of `from` back, pushing what it did onto `to`.
+    bool replay(std::deque<HistoryStep>& from, std::deque<HistoryStep>& to, const char* action);
     // Writes the step's entry; a failure is noted once (in `change`) until a
     // write succeeds again.
     void journalStep(SessionChange& change);
@@ -352,6 +387,10 @@ private:
     bool m_closed = false;
     Step m_step;
     Journal m_journal;
+    std::deque<HistoryStep> m_undo;  // oldest first
+    std::deque<HistoryStep> m_redo;
+    // Per output, its cells before its last change; empty: none since the build.
+    std::vector<CrosspointState::Row> m_previousRows;
     bool m_journalFailed = false;  // the failure has been noted
     // Remembered while the device is away; see the top of this file.
     std::set<std::int32_t> m_awayOutputs;

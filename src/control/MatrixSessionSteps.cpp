@@ -16,6 +16,7 @@ void MatrixSession::beginStep(const std::string& origin) {
     m_step.change = SessionChange{};
     m_step.change.origin = origin;
     m_step.entry = JournalEntry{};
+    m_step.replaying = false;
     m_step.heldQueue = CommandQueue.get();
     if (m_step.heldQueue != nullptr) m_step.heldQueue->hold();
     if (m_state) {
@@ -59,6 +60,7 @@ void MatrixSession::endStep() {
         change.nameLists = m_step.inputNamesInUse != m_state->MatrixInputEditEnable ||
                            m_step.outputNamesInUse != m_state->MatrixOutputEditEnable;
     }
+    if (!change.rebuilt && !change.routes.empty()) recordHistory(change);
     m_step.cells.clear();
     if (!m_step.entry.action.empty() && !change.rebuilt) journalStep(change);
     if (m_step.heldQueue != nullptr) m_step.heldQueue->release();

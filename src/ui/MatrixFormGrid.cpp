@@ -286,7 +286,12 @@ void TMatrixForm::OutputLockMenu(std::int32_t row, const QPoint& globalPosition)
     unlock->setEnabled(owner == self);
     QAction* force = menu.addAction(QStringLiteral("强制解锁（%1）").arg(lockHint(owner)));
     force->setVisible(!owner.empty() && owner != self);
+    menu.addSeparator();
+    QAction* previous = menu.addAction(QStringLiteral("返回上一个输入"));
+    previous->setObjectName(QStringLiteral("ReturnToPreviousInputItem"));
+    previous->setEnabled(m_session.hasPreviousInput(output) && (owner.empty() || owner == self));
     QAction* chosen = menu.exec(globalPosition);
+    if (chosen == previous) m_session.returnToPreviousInput(output);
     if (chosen == lock) m_session.lockOutput(self, output, LockRequest::Lock);
     if (chosen == unlock) m_session.lockOutput(self, output, LockRequest::Unlock);
     if (chosen == force) m_session.lockOutput(self, output, LockRequest::ForceUnlock);

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -110,6 +111,17 @@ void TMatrixForm::createMenus() {
     ExitItem = addItem(FileSubMenu, QStringLiteral("退出（&X）"), QStringLiteral("退出应用程序"),
                        QStringLiteral("ExitItem"));
 
+    EditMenu = bar->addMenu(QStringLiteral("编辑(&E)"));
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    UndoItem =
+        addItem(EditMenu, QStringLiteral("撤销(&U)"),
+                QStringLiteral("撤销上一次切换（模式、状态文件）"), QStringLiteral("UndoItem"));
+    UndoItem->setShortcut(QKeySequence(QKeySequence::Undo));
+    RedoItem = addItem(EditMenu, QStringLiteral("重做(&R)"), QStringLiteral("重做撤销的切换"),
+                       QStringLiteral("RedoItem"));
+    RedoItem->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
     ConfigMenu = bar->addMenu(QStringLiteral("配置（&C）"));
     ConfigMenu->setObjectName(QStringLiteral("ConfigMenu"));
     ConfigMenuItem = addItem(ConfigMenu, QStringLiteral("系统配置（&I）"),
@@ -133,6 +145,8 @@ void TMatrixForm::createMenus() {
     connect(SaveMatrixStatusItem, &QAction::triggered, this,
             [this] { SaveMatrixStatusItemClick(); });
     connect(ResendStateItem, &QAction::triggered, this, [this] { ResendStateItemClick(); });
+    connect(UndoItem, &QAction::triggered, this, [this] { UndoItemClick(); });
+    connect(RedoItem, &QAction::triggered, this, [this] { RedoItemClick(); });
     connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
     connect(ConfigMenuItem, &QAction::triggered, this, [this] { ConfigMenuItemClick(); });
     connect(NewMatrixModeN, &QAction::triggered, this, [this] { NewMatrixModeNClick(); });

@@ -101,6 +101,22 @@ void TMatrixForm::ResendStateItemClick() {
     m_session.resendCurrentState();
 }
 
+void TMatrixForm::UndoItemClick() {
+    m_session.undo();
+    applyEditItems();
+}
+
+void TMatrixForm::RedoItemClick() {
+    m_session.redo();
+    applyEditItems();
+}
+
+void TMatrixForm::applyEditItems() {
+    if (UndoItem == nullptr) return;
+    UndoItem->setEnabled(m_session.canUndo());
+    RedoItem->setEnabled(m_session.canRedo());
+}
+
 void TMatrixForm::AboutMenuItemClick() {
     if (m_aboutBox != nullptr) m_dialogs.exec(*m_aboutBox);
 }
@@ -159,6 +175,7 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.port) portStatusChanged();
     if (change.note) noteChanged();
     if (change.modeList) modeListChanged();
+    applyEditItems();
 }
 
 void TMatrixForm::rebuilt() {
@@ -169,6 +186,7 @@ void TMatrixForm::rebuilt() {
     layerChanged();
     noteChanged();
     portStatusChanged();
+    applyEditItems();
     if (m_shownOnce) FormShow();
 }
 

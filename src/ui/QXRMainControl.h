@@ -96,6 +96,10 @@ public:
     // "重新发送当前状态": the session sends the current state to the switcher
     // again (MatrixSession::resendCurrentState).
     void ResendStateItemClick();
+    // "撤销" / "重做": the session takes the operator's last routing step back
+    // or does it again (MatrixSession::undo, redo).
+    void UndoItemClick();
+    void RedoItemClick();
     void NewMatrixModeNClick();
     void SaveMatrixModeNClick();
     void DeleteMatrixModeNClick();
@@ -158,6 +162,8 @@ private:
     void noteChanged();
     void modeListChanged();
     void rebuilt();
+    // Undo and redo enabled as the session can.
+    void applyEditItems();
     // ISessionPrompts
     bool ignorePortError(const std::string& text, const std::string& detail) override;
     void showError(const std::string& text) override;
@@ -228,6 +234,9 @@ private:
     QAction* SaveMatrixStatusItem = nullptr;
     QAction* ResendStateItem = nullptr;
     QAction* ExitItem = nullptr;
+    QMenu* EditMenu = nullptr;
+    QAction* UndoItem = nullptr;
+    QAction* RedoItem = nullptr;
     QMenu* ConfigMenu = nullptr;
     QAction* ConfigMenuItem = nullptr;
     QMenu* MatrixModeN = nullptr;

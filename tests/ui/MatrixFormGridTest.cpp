@@ -2,6 +2,8 @@
 // ticks of the row follow the state the session keeps (the switching rules
 // themselves are tested on the state and the session).
 
+#include <QAction>
+#include <QKeySequence>
 #include <QLineEdit>
 
 #include "ui/MatrixFormTestUtil.h"
@@ -58,6 +60,28 @@ TEST_F(MatrixFormClicks, OutputLockedByAnotherOwnerTakesBackTheTickWithANote) {
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(form->statusNote().contains(QStringLiteral("127.0.0.2")))
         << form->statusNote().toStdString();
+    expectTicksMatchState();
+}
+
+// The Edit menu takes a click back and does it again; the ticks follow.
+TEST_F(MatrixFormClicks, UndoAndRedoItemsFollowTheSession) {
+    openModel(16, 16);
+    QAction* undo = child<QAction>(*form, QStringLiteral("UndoItem"));
+    QAction* redo = child<QAction>(*form, QStringLiteral("RedoItem"));
+    ASSERT_TRUE(undo != nullptr && redo != nullptr);
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_FALSE(undo->isEnabled());
+    click(box(1, 2));
+    click(box(1, 6));
+    frames();
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_TRUE(box(1, 2)->isChecked());
+    EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 2, 1)});
+    ASSERT_TRUE(redo->isEnabled());
+    redo->trigger();
+    EXPECT_TRUE(box(1, 6)->isChecked());
+    EXPECT_FALSE(redo->isEnabled());
     expectTicksMatchState();
 }
 

@@ -1,0 +1,96 @@
+// MatrixSession: undo and redo of the window operator's routing steps, and
+// an output's return to the input it had before its last change.
+
+#include <string>
+#include <utility>
+
+#include "control/MatrixSession.h"
+
+namespace mc {
+
+namespace {
+
+bool isUndoable(const std::string& action) {
+    return action == journal::kRoute || action == journal::kClose || action == journal::kMode ||
+           action == journal::kStatusFile;
+}
+
+// "3、5" for outputs 2 and 4.
+std::string outputList(const std::vector<std::int32_t>& outputs) {
+    std::string text;
+    for (const std::int32_t output : outputs) {
+        if (!text.empty()) text += "、";
+        text += std::to_string(output + 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+void MatrixSession::recordHistory(const SessionChange& change) {
+    m_previousRows.resize(static_cast<std::size_t>(m_state->MatrixOutputNum()));
+    HistoryStep step;
+    for (const RouteChange& route : change.routes) {
+        CrosspointState::Row before = m_state->row(route.output, m_step.cells);
+        step.push_back({route.output, m_state->row(route.output), before});
+        m_previousRows[static_cast<std::size_t>(route.output)] = std::move(before);
+    }
+    if (m_step.replaying || change.origin != kWindowOwner || !isUndoable(m_step.entry.action))
+        return;
+    m_undo.push_back(std::move(step));
+    if (m_undo.size() > kUndoSteps) m_undo.pop_front();
+    m_redo.clear();
+}
+
+bool MatrixSession::undo() {
+    return replay(m_undo, m_redo, journal::kUndo);
+}
+
+bool MatrixSession::redo() {
+    return replay(m_redo, m_undo, journal::kRedo);
+}
+
+bool MatrixSession::replay(std::deque<HistoryStep>& from, std::deque<HistoryStep>& to,
+                           const char* action) {
+    if (!m_state || from.empty()) return false;
+    const HistoryStep step = std::move(from.back());
+    from.pop_back();
+    StepScope scope(*this, kWindowOwner);
+    m_step.replaying = true;
+    m_step.entry.action = action;
+    HistoryStep done;
+    std::vector<std::int32_t> left;
+    for (const RowChange& change : step) {
+        if (m_state->row(change.output) != change.now || heldByOther(change.output, kWindowOwner)) {
+            left.push_back(change.output);
+            continue;
+        }
+        m_state->restoreRow(change.output, change.then);
+        done.push_back({change.output, m_state->row(change.output), change.now});
+    }
+    if (!done.empty()) {
+        to.push_back(std::move(done));
+        if (to.size() > kUndoSteps) to.pop_front();
+    }
+    if (!left.empty()) {
+        setNote("输出 " + outputList(left) + " 已被改动或被他人锁定，未" +
+                (action == std::string(journal::kUndo) ? "撤销" : "重做"));
+    }
+    return true;
+}
+
+bool MatrixSession::hasPreviousInput(std::int32_t output) const {
+    return output >= 0 && static_cast<std::size_t>(output) < m_previousRows.size() &&
+           !m_previousRows[static_cast<std::size_t>(output)].empty();
+}
+
+bool MatrixSession::returnToPreviousInput(std::int32_t output) {
+    if (!m_state || !hasPreviousInput(output) || heldByOther(output, kWindowOwner)) return false;
+    const CrosspointState::Row previous = m_previousRows[static_cast<std::size_t>(output)];
+    StepScope step(*this, kWindowOwner);
+    m_step.entry.action = journal::kRoute;
+    m_state->restoreRow(output, previous);
+    return true;
+}
+
+}  // namespace mc
