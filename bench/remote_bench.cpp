@@ -258,6 +258,10 @@ public:
     bool lockOutput(const std::string& owner, int o, mc::remote::LockOp op) override {
         return m_router.lockOutput(owner, o, op);
     }
+    bool takeMode() const override { return m_router.takeMode(); }
+    void setTakeMode(const std::string& owner, bool on) override {
+        m_router.setTakeMode(owner, on);
+    }
 
 private:
     mc::remote::SessionRouter& m_router;

@@ -71,6 +71,7 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
     s.MatrixNowUse = config.readString(kManageSection, kMatrixNowUse, s.MatrixNowUse);
     s.VideoOrAudio = config.readInteger(kSystemSection, kVideoOrAudio, s.VideoOrAudio);
     s.CircleTime = config.readInteger(kSystemSection, kCircleTime, s.CircleTime);
+    s.TakeMode = config.readBool(kSystemSection, kTakeMode, s.TakeMode);
     s.MatrixInputEditEnable =
         config.readBool(kManageSection, kMatrixInputEditEnable, s.MatrixInputEditEnable);
     s.MatrixOutputEditEnable =
@@ -194,6 +195,10 @@ void erasePortNameFile(const AppPaths& paths) {
 
 void writeLayerSetting(const AppPaths& paths, std::int32_t layer) {
     iniWriteInteger(paths.mainConfigFile(), kSystemSection, kVideoOrAudio, layer);
+}
+
+void writeTakeModeSetting(const AppPaths& paths, bool on) {
+    iniWriteBool(paths.mainConfigFile(), kSystemSection, kTakeMode, on);
 }
 
 std::string commName(std::int32_t comPort) {

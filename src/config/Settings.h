@@ -104,6 +104,8 @@ void erasePortNameFile(const AppPaths& paths);
 
 // "VideoOrAudio" of "System config" (the folder is not created).
 void writeLayerSetting(const AppPaths& paths, std::int32_t layer);
+// "TakeMode" of "System config" (the folder is not created).
+void writeTakeModeSetting(const AppPaths& paths, bool on);
 
 // The port name of port number n: "COM" + n in decimal.
 std::string commName(std::int32_t comPort);

@@ -18,6 +18,7 @@ inline constexpr std::int32_t PortBandRate = 9600;
 inline constexpr std::string_view MatrixNowUse = "DefaultMatrix";
 inline constexpr std::int32_t VideoOrAudio = 1;
 inline constexpr std::int32_t CircleTime = 1;
+inline constexpr bool TakeMode = false;
 inline constexpr bool MatrixInputEditEnable = false;
 inline constexpr bool MatrixOutputEditEnable = false;
 inline constexpr std::int32_t MatrixAddress = 0x52;

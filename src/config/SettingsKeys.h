@@ -27,6 +27,7 @@ inline constexpr const char* kMatrixOutputEditEnable = "MatrixOutputEditEnable";
 inline constexpr const char* kSystemSection = "System config";
 inline constexpr const char* kVideoOrAudio = "VideoOrAudio";
 inline constexpr const char* kCircleTime = "CircleTime";
+inline constexpr const char* kTakeMode = "TakeMode";
 
 // "COMn" = device path.
 inline constexpr const char* kPortMapSection = "Serial Port Map";

@@ -43,6 +43,7 @@ struct StartupSettings {
     // MatrixConfig.con, section "System config".
     std::int32_t VideoOrAudio = startupDefaults::VideoOrAudio;
     std::int32_t CircleTime = startupDefaults::CircleTime;
+    bool TakeMode = startupDefaults::TakeMode;  // "TakeMode": clicks stage, "执行" sends
     // MatrixConfig.con, section "Matrix Manage Message".
     bool MatrixInputEditEnable = startupDefaults::MatrixInputEditEnable;
     bool MatrixOutputEditEnable = startupDefaults::MatrixOutputEditEnable;

@@ -117,6 +117,10 @@ public:
     // screenRow, so the window re-derives that row. A click on a box that is
     // hidden or outside the grid changes nothing.
     void CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
+    // The same rules for the box of cell k of output o (k == MatrixInputNum:
+    // its close box), wherever the page is. REQUIRES: 0 <= o <
+    // MatrixOutputNum, 0 <= k <= MatrixInputNum.
+    void clickCell(std::int32_t o, std::int32_t k, bool ticked);
     // Clears every selected cell of output o except index keep (an input, or
     // MatrixInputNum for the close cell). Queues nothing.
     // REQUIRES: 0 <= o < MatrixOutputNum.

@@ -170,6 +170,8 @@ void MatrixSession::build() {
     m_locks.reset(m_state->MatrixOutputNum());
     m_undo.clear();
     m_redo.clear();
+    m_takeMode = m_settings.TakeMode;
+    m_staged.clear();
     m_previousRows.assign(static_cast<std::size_t>(m_state->MatrixOutputNum()), {});
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
     if (const std::string speed = Comm1.speedNote(); !speed.empty())
@@ -299,6 +301,11 @@ bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenCol
         return false;
     }
     StepScope step(*this, kWindowOwner);
+    if (m_takeMode) {
+        const std::int32_t column = m_state->ColumnOffset() + screenColumn;
+        stage(output, screenColumn == m_state->closeColumn() ? m_state->MatrixInputNum() : column);
+        return true;
+    }
     if (heldByOther(output, kWindowOwner)) {
         setNote("输出 " + std::to_string(output + 1) + " 已被 " + m_locks.owner(output) +
                 " 锁定，本次切换未执行");

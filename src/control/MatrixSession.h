@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -188,6 +189,25 @@ public:
     // state or the files. False (nothing queued) before start() or after
     // close().
     bool resendCurrentState();
+
+    // --- Take mode ---------------------------------------------------------------
+    // In take mode a click on a grid box (CheckBoxClick) stages that route
+    // instead of switching: at most one staged cell per output (an input, or
+    // MatrixInputNum for its close box). A click on the staged box again, or
+    // on the one box the output already shows, unstages the output. take()
+    // sends every staged change, output by output in node order, as clicks
+    // ticking those boxes would, as one step (journalled "take", one undo
+    // step); outputs another owner has locked are skipped and named in the
+    // note. clearStaged() drops what is staged, and so does leaving take mode.
+    // In take mode a matrix mode or a status file stages the outputs whose
+    // route it would change instead of switching them. Network route requests
+    // are never staged. The choice is stored ("TakeMode" of "System config").
+    bool takeMode() const { return m_takeMode; }
+    void setTakeMode(const std::string& owner, bool on);
+    // Staged cell per output.
+    const std::map<std::int32_t, std::int32_t>& staged() const { return m_staged; }
+    bool take();
+    void clearStaged();
 
     // --- Undo ------------------------------------------------------------------
     // The window operator's routing steps (a click, a close, a mode, a status
@@ -347,6 +367,11 @@ private:
         CrosspointState::Row then;
     };
     using HistoryStep = std::vector<RowChange>;
+    // Stages cell k of output o, or unstages o (see takeMode()).
+    void stage(std::int32_t o, std::int32_t k);
+    // Take mode's part of a mode or a status file: stages each output whose
+    // nodes name one cell it does not show alone now.
+    LoadOutcome stageLoaded(const std::vector<Node>& nodes, int unreadable);
     // Notes the rows `changed` had before the step (for returnToPreviousInput)
     // and, for a routing step of the window, the step for undo.
     void recordHistory(const SessionChange& change);
@@ -387,6 +412,8 @@ private:
     bool m_closed = false;
     Step m_step;
     Journal m_journal;
+    bool m_takeMode = false;
+    std::map<std::int32_t, std::int32_t> m_staged;
     std::deque<HistoryStep> m_undo;  // oldest first
     std::deque<HistoryStep> m_redo;
     // Per output, its cells before its last change; empty: none since the build.

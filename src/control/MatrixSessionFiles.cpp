@@ -99,6 +99,11 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
         return {};
     }
     StepScope step(*this, kWindowOwner);
+    if (m_takeMode) {  // a preview: the routes are staged, nothing else changes
+        const LoadOutcome staged = stageLoaded(read.nodes, read.unreadable);
+        setNote(loadNote(staged));
+        return staged;
+    }
     m_step.entry.action = journal::kStatusFile;
     m_step.entry.file = path;
     const FieldTexts before = fieldTexts();
@@ -140,6 +145,11 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
     StepScope step(*this, kWindowOwner);
+    if (m_takeMode) {  // a preview of the salvo
+        const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable);
+        setNote(loadNote(staged));
+        return staged;
+    }
     m_step.entry.action = journal::kMode;
     m_step.entry.mode = modeName;
     const FieldTexts before = fieldTexts();

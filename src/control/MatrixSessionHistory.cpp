@@ -12,7 +12,7 @@ namespace {
 
 bool isUndoable(const std::string& action) {
     return action == journal::kRoute || action == journal::kClose || action == journal::kMode ||
-           action == journal::kStatusFile;
+           action == journal::kStatusFile || action == journal::kTake;
 }
 
 // "3、5" for outputs 2 and 4.

@@ -41,6 +41,8 @@ struct SessionChange {
     bool port = false;       // the port's device, speed or state, or the queue's figures
     bool note = false;       // the note for the status bar (MatrixSession::note())
     bool modeList = false;   // the matrix-mode list may differ (a save, a delete)
+    bool takeMode = false;   // take mode was turned on or off (MatrixSession::takeMode())
+    bool staged = false;     // the staged changes differ (MatrixSession::staged())
     // A new build: counts, addresses, names, page and locks are new; every
     // view must be made again. Also sent once after start(). Nothing else is
     // set with it.
@@ -48,7 +50,8 @@ struct SessionChange {
 
     bool empty() const {
         return routes.empty() && inputNames.empty() && outputNames.empty() && locks.empty() &&
-               !page && !nameLists && !layer && !port && !note && !modeList && !rebuilt;
+               !page && !nameLists && !layer && !port && !note && !modeList && !takeMode &&
+               !staged && !rebuilt;
     }
 };
 

@@ -23,11 +23,15 @@ bool CrosspointState::boxShown(std::int32_t r, std::int32_t c) const {
 void CrosspointState::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn,
                                     bool ticked) {
     if (!boxShown(screenRow, screenColumn)) return;
-    const std::int32_t o = m_rowOffset + screenRow;
-    const std::int32_t i = m_columnOffset + screenColumn;
+    const std::int32_t k = screenColumn == closeColumn() ? m_inputs : m_columnOffset + screenColumn;
+    clickCell(m_rowOffset + screenRow, k, ticked);
+}
+
+void CrosspointState::clickCell(std::int32_t o, std::int32_t i, bool ticked) {
+    checkCell(o, i);
     const bool cycleOutput = !MatrixPattern && o == 0;
 
-    if (screenColumn == closeColumn()) {
+    if (i == m_inputs) {
         if (ticked) {
             closeBoxTicked(o);
         } else {

@@ -47,6 +47,8 @@ public:
 
     // "" when the output is unlocked, else the owner that holds its lock.
     virtual std::string lockOwner(int output) const = 0;
+    // The window's take mode (the protocol's "Take Mode").
+    virtual bool takeMode() const = 0;
 
     // Requests of a network client. `owner` is the client's address text
     // ("127.0.0.2"); two connections from one address are one owner. Each
@@ -56,6 +58,9 @@ public:
     virtual bool setInputLabel(const std::string& owner, int input, const std::string& label) = 0;
     virtual bool setOutputLabel(const std::string& owner, int output, const std::string& label) = 0;
     virtual bool lockOutput(const std::string& owner, int output, LockOp op) = 0;
+    // Turns the window's take mode on or off; reported back through
+    // VideohubServer::configurationChanged.
+    virtual void setTakeMode(const std::string& owner, bool on) = 0;
 };
 
 }  // namespace mc::remote

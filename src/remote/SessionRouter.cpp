@@ -112,6 +112,14 @@ bool SessionRouter::lockOutput(const std::string& owner, int output, LockOp op) 
     return m_session.lockOutput(owner, output, lockRequest(op));
 }
 
+bool SessionRouter::takeMode() const {
+    return m_session.takeMode();
+}
+
+void SessionRouter::setTakeMode(const std::string& owner, bool on) {
+    m_session.setTakeMode(owner, on);
+}
+
 // --- What the session reports --------------------------------------------------------
 
 void SessionRouter::sessionChanged(const SessionChange& change) {
@@ -131,6 +139,7 @@ void SessionRouter::sessionChanged(const SessionChange& change) {
     if (!change.outputNames.empty())
         m_server->outputLabelsChanged({change.outputNames.begin(), change.outputNames.end()});
     if (!change.locks.empty()) m_server->locksChanged({change.locks.begin(), change.locks.end()});
+    if (change.takeMode) m_server->configurationChanged();
     // The port's reports also carry the queue's figures: only presence matters.
     if (change.port && devicePresent() != m_present) {
         m_present = devicePresent();

@@ -60,6 +60,8 @@ public:
     bool setInputLabel(const std::string& owner, int input, const std::string& label) override;
     bool setOutputLabel(const std::string& owner, int output, const std::string& label) override;
     bool lockOutput(const std::string& owner, int output, LockOp op) override;
+    bool takeMode() const override;
+    void setTakeMode(const std::string& owner, bool on) override;
 
 private:
     void sessionChanged(const SessionChange& change) override;

@@ -187,8 +187,8 @@ std::string routingBlock(const std::vector<std::pair<int, int>>& routes) {
     return text + '\n';
 }
 
-std::string configurationBlock() {
-    return header(kConfiguration) + "Take Mode: false\n\n";
+std::string configurationBlock(bool takeMode) {
+    return header(kConfiguration) + "Take Mode: " + (takeMode ? "true" : "false") + "\n\n";
 }
 std::string endPreludeBlock() {
     return header(kEndPrelude) + '\n';

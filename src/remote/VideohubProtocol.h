@@ -115,7 +115,7 @@ std::string labelsBlock(std::string_view header,
                         const std::vector<std::pair<int, std::string>>& labels);
 std::string locksBlock(const std::vector<std::pair<int, LockView>>& locks);
 std::string routingBlock(const std::vector<std::pair<int, int>>& routes);  // output, input
-std::string configurationBlock();                                          // Take Mode: false
+std::string configurationBlock(bool takeMode);                             // Take Mode: true|false
 std::string endPreludeBlock();
 std::string ackBlock();
 std::string nakBlock();

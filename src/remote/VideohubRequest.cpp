@@ -48,14 +48,14 @@ std::optional<LockRequest> lockLine(std::string_view line, int outputs) {
     return std::nullopt;
 }
 
-// CONFIGURATION lines: NoOp for "Take Mode: false", Nak for a change of
-// it, nullopt for a line this program does not know.
-std::optional<Request::Kind> configurationLine(std::string_view line) {
+// The take mode a CONFIGURATION line asks for; nullopt for a line this
+// program does not know.
+std::optional<bool> takeModeLine(std::string_view line) {
     constexpr std::string_view kTakeMode = "Take Mode: ";
     if (line.substr(0, kTakeMode.size()) != kTakeMode) return std::nullopt;
     const std::string_view value = line.substr(kTakeMode.size());
-    if (value == "false") return Request::Kind::NoOp;
-    if (value == "true") return Request::Kind::Nak;
+    if (value == "false") return false;
+    if (value == "true") return true;
     return std::nullopt;
 }
 
@@ -87,7 +87,6 @@ Request parseRequest(const ReadItem& item, int inputs, int outputs) {
         if (block.ignoredLines == 0) request.kind = Request::Kind::Dump;
         return request;
     }
-    bool usable = false;
     for (const std::string& line : block.lines) {
         switch (*type) {
             case BlockType::Routing:
@@ -103,21 +102,17 @@ Request parseRequest(const ReadItem& item, int inputs, int outputs) {
                 if (auto lock = lockLine(line, outputs)) request.locks.push_back(*lock);
                 break;
             case BlockType::Configuration:
-                if (auto kind = configurationLine(line)) {
-                    if (*kind == Request::Kind::Nak) return Request{};
-                    usable = true;
-                }
+                if (auto take = takeModeLine(line)) request.takeMode = take;
                 break;
             case BlockType::Preamble:
             case BlockType::Device:
                 break;  // the server's own blocks: nothing a client can set
         }
     }
-    usable = usable || !request.routes.empty() || !request.labels.empty() || !request.locks.empty();
+    const bool usable = !request.routes.empty() || !request.labels.empty() ||
+                        !request.locks.empty() || request.takeMode.has_value();
     if (!usable) return Request{};
-    request.kind = (request.routes.empty() && request.labels.empty() && request.locks.empty())
-                       ? Request::Kind::NoOp
-                       : Request::Kind::Change;
+    request.kind = Request::Kind::Change;
     return request;
 }
 

@@ -7,7 +7,7 @@
 //   INPUT LABELS:          "<input> <label>"   (the label may be empty)
 //   OUTPUT LABELS:         "<output> <label>"
 //   VIDEO OUTPUT LOCKS:    "<output> O|U|F"    lock, unlock own, force unlock
-//   CONFIGURATION:         "Take Mode: false"  (true is refused)
+//   CONFIGURATION:         "Take Mode: true|false"
 // A line with a port out of range, a non-number or an unknown form is
 // ignored; a block left with no usable line is refused (NAK). A known header
 // with no lines at all asks for that whole block (a dump).
@@ -55,7 +55,6 @@ struct Request {
         Nak,     // not understood: answer NAK, change nothing
         Ping,    // answer ACK
         Dump,    // answer ACK, then the whole block `type`
-        NoOp,    // understood, nothing to change (Take Mode: false): ACK
         Change,  // answer ACK after the items below reached the model
     };
     Kind kind = Kind::Nak;
@@ -63,6 +62,7 @@ struct Request {
     std::vector<RouteRequest> routes;
     std::vector<LabelRequest> labels;  // input or output labels, by `type`
     std::vector<LockRequest> locks;
+    std::optional<bool> takeMode;  // CONFIGURATION: the take mode asked for
 };
 
 // `item` as read; `inputs` and `outputs` are the matrix's port counts.

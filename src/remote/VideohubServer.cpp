@@ -242,7 +242,6 @@ void VideohubServer::handle(Client& client, const ReadItem& item) {
             send(client, nakBlock());
             break;
         case Request::Kind::Ping:
-        case Request::Kind::NoOp:
             send(client, ackBlock());
             break;
         case Request::Kind::Dump:
@@ -276,6 +275,7 @@ void VideohubServer::carryOut(Client& client, const Request& request) {
             refused.locks.insert(lock.output);
         }
     }
+    if (request.takeMode) m_model.setTakeMode(client.owner, *request.takeMode);
     m_requester = nullptr;
 
     send(client, ackBlock());

@@ -82,6 +82,8 @@ public:
     void inputLabelsChanged(const std::vector<int>& inputs);
     void outputLabelsChanged(const std::vector<int>& outputs);
     void locksChanged(const std::vector<int>& outputs);
+    // The take mode changed: every client receives the CONFIGURATION block.
+    void configurationChanged();
     // The device block changed (device present, names). When the device has
     // come back, every client receives the whole state again.
     void deviceChanged();
@@ -111,6 +113,7 @@ private:
     };
     struct Changes {
         std::set<int> routes, inputLabels, outputLabels, locks;
+        bool configuration = false;
         bool device = false;
         bool dump = false;
         bool empty() const;

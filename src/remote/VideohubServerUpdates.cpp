@@ -10,7 +10,7 @@ namespace mc::remote {
 
 bool VideohubServer::Changes::empty() const {
     return routes.empty() && inputLabels.empty() && outputLabels.empty() && locks.empty() &&
-           !device && !dump;
+           !configuration && !device && !dump;
 }
 
 void VideohubServer::routesChanged(const std::vector<int>& outputs) {
@@ -30,6 +30,11 @@ void VideohubServer::outputLabelsChanged(const std::vector<int>& outputs) {
 
 void VideohubServer::locksChanged(const std::vector<int>& outputs) {
     m_pending.locks.insert(outputs.begin(), outputs.end());
+    scheduleFlush();
+}
+
+void VideohubServer::configurationChanged() {
+    m_pending.configuration = true;
     scheduleFlush();
 }
 
@@ -84,7 +89,9 @@ void VideohubServer::sendChanges(const Changes& changes, Client* only) {
     }
     common += labels(true, changes.inputLabels);
     common += labels(false, changes.outputLabels);
-    const std::string routing = routes(changes.routes);
+    const std::string routing =
+        routes(changes.routes) +
+        (changes.configuration ? configurationBlock(m_model.takeMode()) : std::string());
     for (Client* client : targets)
         send(*client, common + locks(changes.locks, *client) + routing);
 }
@@ -141,7 +148,7 @@ std::string VideohubServer::block(BlockType type, const Client& client) const {
             return text.empty() ? routingBlock({}) : text;
         }
         case BlockType::Configuration:
-            return configurationBlock();
+            return configurationBlock(m_model.takeMode());
     }
     return {};
 }

@@ -156,9 +156,18 @@ void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
     const QString hint = owner.empty() ? toQ(view.hint)
                                        : toQ(view.hint) + QStringLiteral("（") + lockHint(owner) +
                                              QStringLiteral("）");
+    // A staged box shows partially checked; the output's current box stays ticked.
+    const std::int32_t output = state.RowOffset() + r;
+    const std::int32_t cell =
+        c == state.closeColumn() ? state.MatrixInputNum() : state.ColumnOffset() + c;
+    const auto staged = m_session.staged().find(output);
+    const Qt::CheckState shown = staged != m_session.staged().end() && staged->second == cell
+                                     ? Qt::PartiallyChecked
+                                 : view.checked ? Qt::Checked
+                                                : Qt::Unchecked;
     {
         const QSignalBlocker blocker(box);
-        if (box->isChecked() != view.checked) box->setChecked(view.checked);
+        if (box->checkState() != shown) box->setCheckState(shown);
     }
     box->setText(toQ(view.caption));
     setHint(box, hint);

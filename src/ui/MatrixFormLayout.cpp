@@ -4,6 +4,7 @@
 // columns the columns start at 29 and step by 50, the close column stands at
 // 829, the output name fields at 899, and GroupBox is 985 wide.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -89,9 +90,14 @@ void TMatrixForm::layoutGrid() {
 
     // The window takes the group's width (wider only when the tool bar or the
     // status bar's fields need it) and the real heights of the menu, tool bar
-    // and status bar.
+    // and status bar. The take items do not count: where they do not fit, the
+    // tool bar's extension menu shows them.
+    for (QAction* item : m_takeItems)
+        item->setVisible(false);
     layout()->invalidate();
     const QSize needed = layout()->totalSizeHint();
+    for (QAction* item : m_takeItems)
+        item->setVisible(true);
     setFixedSize(std::max(needed.width(), GroupBox->x() + GroupBox->width()), needed.height());
 }
 

@@ -233,6 +233,25 @@ void TMatrixForm::createToolBar() {
 
     panel->setFixedSize(MatrixModeComboBox->geometry().right() + 4, panelHeight);
     MatrixToolBar->addWidget(panel);
+
+    // Take mode: "预选" stages clicks, "执行" sends them, "清除" drops them. Tool
+    // bar items of their own, so that a narrow window shows them in the tool
+    // bar's extension menu instead of growing.
+    m_takeItems = {MatrixToolBar->addSeparator()};
+    auto button = [this](QPushButton*& field, const char16_t* caption, const char* name,
+                         const char16_t* hint) {
+        field = new QPushButton(QString::fromUtf16(caption), MatrixToolBar);
+        field->setObjectName(QString::fromLatin1(name));
+        setHint(field, QString::fromUtf16(hint));
+        m_takeItems.push_back(MatrixToolBar->addWidget(field));
+    };
+    button(TakeModeButton, u"预选", "TakeModeButton", u"预选：点击只预选切换，按“执行”后才发送");
+    TakeModeButton->setCheckable(true);
+    button(TakeButton, u"执行", "TakeButton", u"发送预选的切换");
+    button(ClearButton, u"清除", "ClearButton", u"清除预选的切换");
+    connect(TakeModeButton, &QPushButton::clicked, this, [this] { TakeModeButtonClick(); });
+    connect(TakeButton, &QPushButton::clicked, this, [this] { TakeButtonClick(); });
+    connect(ClearButton, &QPushButton::clicked, this, [this] { ClearButtonClick(); });
 }
 
 void TMatrixForm::createFrame() {

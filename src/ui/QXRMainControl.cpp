@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QStatusBar>
 
@@ -145,6 +146,10 @@ QString TMatrixForm::networkStatusText() const {
 
 void TMatrixForm::showNotes() {
     QString note = toQ(m_session.note());
+    if (!m_session.staged().empty()) {
+        const QString staged = QStringLiteral("预选 %1 项").arg(m_session.staged().size());
+        note = note.isEmpty() ? staged : staged + QStringLiteral("　") + note;
+    }
     if (!m_networkNote.isEmpty()) {
         if (!note.isEmpty()) note += QStringLiteral("　");
         note += m_networkNote;
@@ -175,7 +180,30 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.port) portStatusChanged();
     if (change.note) noteChanged();
     if (change.modeList) modeListChanged();
+    if (change.takeMode || change.staged) applyTakeState();
     applyEditItems();
+}
+
+void TMatrixForm::applyTakeState() {
+    if (TakeModeButton == nullptr) return;
+    TakeModeButton->setChecked(m_session.takeMode());
+    TakeButton->setEnabled(!m_session.staged().empty());
+    ClearButton->setEnabled(!m_session.staged().empty());
+    if (m_session.hasState()) refreshGrid();
+    showNotes();
+}
+
+void TMatrixForm::TakeModeButtonClick() {
+    m_session.setTakeMode(MatrixSession::kWindowOwner, TakeModeButton->isChecked());
+    applyTakeState();
+}
+
+void TMatrixForm::TakeButtonClick() {
+    m_session.take();
+}
+
+void TMatrixForm::ClearButtonClick() {
+    m_session.clearStaged();
 }
 
 void TMatrixForm::rebuilt() {
@@ -187,6 +215,7 @@ void TMatrixForm::rebuilt() {
     noteChanged();
     portStatusChanged();
     applyEditItems();
+    applyTakeState();
     if (m_shownOnce) FormShow();
 }
 

@@ -110,6 +110,13 @@ public:
     void VideoAndAudioRadioButtonClick();
     // The operator picked item `index` of MatrixModeComboBox (-1: none).
     void MatrixModeComboBoxChange(int index);
+    // Take mode on or off, the staged changes sent, or dropped
+    // (MatrixSession::setTakeMode, take, clearStaged).
+    void TakeModeButtonClick();
+    void TakeButtonClick();
+    void ClearButtonClick();
+    // The take buttons and the staged boxes as the session has them.
+    void applyTakeState();
 
     // --- Grid ---------------------------------------------------------------------
     // The operator clicked GridBoxes[screenRow][screenColumn]; its tick is
@@ -215,6 +222,11 @@ private:
     QRadioButton* VideoAndAudioRadioButton = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* MatrixModeComboBox = nullptr;
+    QPushButton* TakeModeButton = nullptr;
+    QPushButton* TakeButton = nullptr;
+    QPushButton* ClearButton = nullptr;
+    // The tool bar's take items; they never make the window wider.
+    std::vector<QAction*> m_takeItems;
     QGroupBox* GroupBox = nullptr;
     QGroupBox* InputGroupBox = nullptr;
     QLabel* InputStaticText = nullptr;

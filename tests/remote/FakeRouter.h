@@ -76,6 +76,11 @@ public:
         if (m_server) m_server->outputLabelsChanged({output});
         return true;
     }
+    bool takeMode() const override { return m_takeMode; }
+    void setTakeMode(const std::string&, bool on) override {
+        m_takeMode = on;
+        if (m_server) m_server->configurationChanged();
+    }
     bool lockOutput(const std::string& owner, int output, LockOp op) override {
         std::string& holder = m_locks.at(output);
         if (op != LockOp::ForceUnlock && !mayChange(owner, output)) return false;
@@ -90,6 +95,7 @@ private:
     }
 
     VideohubServer* m_server = nullptr;
+    bool m_takeMode = false;
     std::vector<std::string> m_inputLabels;
     std::vector<std::string> m_outputLabels;
     std::vector<std::optional<int>> m_routes;

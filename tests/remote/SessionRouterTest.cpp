@@ -60,6 +60,17 @@ TEST_F(SessionRouterTest, RoutesAreTheSessionsSwitchesAndLocksHoldForEveryOwner)
     EXPECT_EQ(b->take(2).back().lines, Lines{"2 6"});  // ACK, then the current route
     EXPECT_TRUE(takeFrames().empty());
 
+    // Take mode for the window, asked by a client: everyone is told; the
+    // clients' own routes still switch at once.
+    a->send("CONFIGURATION:\nTake Mode: true\n\nVIDEO OUTPUT ROUTING:\n0 4\n\n");
+    EXPECT_EQ(b->take(2).front().lines, Lines{"Take Mode: true"});
+    EXPECT_TRUE(session.takeMode());
+    EXPECT_EQ(takeFrames(), std::vector<test::Bytes>{test::switchFrame(0x52, 4, 0)});
+    a->take(4);
+    a->send("CONFIGURATION:\nTake Mode: false\n\n");
+    EXPECT_EQ(b->take(1).front().lines, Lines{"Take Mode: false"});
+    a->take(2);
+
     // A client's lock refuses the window.
     a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
     EXPECT_EQ(b->take(1).front().lines, Lines{"1 L"});

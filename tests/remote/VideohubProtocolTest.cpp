@@ -132,7 +132,7 @@ TEST(Writers, BlocksAsTheClientReadsThem) {
               "VIDEO OUTPUT LOCKS:\n0 O\n1 L\n2 U\n\n");
     EXPECT_EQ(routingBlock({{7, 2}}), "VIDEO OUTPUT ROUTING:\n7 2\n\n");
     EXPECT_EQ(routingBlock({}), "VIDEO OUTPUT ROUTING:\n\n");
-    EXPECT_EQ(configurationBlock() + endPreludeBlock() + ackBlock() + nakBlock(),
+    EXPECT_EQ(configurationBlock(false) + endPreludeBlock() + ackBlock() + nakBlock(),
               "CONFIGURATION:\nTake Mode: false\n\nEND PRELUDE:\n\nACK\n\nNAK\n\n");
 }
 
@@ -172,8 +172,9 @@ TEST(ParseRequest, LabelsLocksAndConfiguration) {
     EXPECT_EQ(locks.locks[1].op, LockOp::Unlock);
     EXPECT_EQ(locks.locks[2].op, LockOp::ForceUnlock);
 
-    EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: false\n\n").kind, Request::Kind::NoOp);
-    EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: true\n\n").kind, Request::Kind::Nak);
+    EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: false\n\n").takeMode, false);
+    EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: true\n\n").takeMode, true);
+    EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: maybe\n\n").kind, Request::Kind::Nak);
     EXPECT_EQ(parse("CONFIGURATION:\nColour: blue\n\n").kind, Request::Kind::Nak);
 }
 

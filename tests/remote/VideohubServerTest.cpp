@@ -64,9 +64,12 @@ TEST_F(ServerTest, AnswersEveryKindOfRequest) {
     client->send("PING:\r\n\r\nOUTPUT LABELS:\n\nNO SUCH BLOCK:\n1 2\n\n");
     client->send("CONFIGURATION:\nTake Mode: true\n\nCONFIGURATION:\nTake Mode: false\n\n");
     client->send("VIDEO OUTPUT ROUTING:\n9 9\n\n\x01\xFF\x00:\n\n"s);
-    auto replies = client->take(8);
-    EXPECT_EQ(headers(replies),
-              (Lines{"ACK", "ACK", "OUTPUT LABELS", "NAK", "NAK", "ACK", "NAK", "NAK"}));
+    auto replies = client->take(10);
+    EXPECT_EQ(headers(replies), (Lines{"ACK", "ACK", "OUTPUT LABELS", "NAK", "ACK", "CONFIGURATION",
+                                       "ACK", "CONFIGURATION", "NAK", "NAK"}));
+    ASSERT_EQ(replies.size(), 10u);
+    EXPECT_EQ(replies[5].lines, Lines{"Take Mode: true"});
+    EXPECT_EQ(other->take(2).front().lines, Lines{"Take Mode: true"});
     ASSERT_GE(replies.size(), 3u);
     EXPECT_EQ(replies[2].lines, (Lines{"0 Out 1", "1 Out 2", "2 Out 3", "3 Out 4"}));
 

@@ -85,5 +85,25 @@ TEST_F(MatrixFormClicks, UndoAndRedoItemsFollowTheSession) {
     expectTicksMatchState();
 }
 
+// Take mode: a click shows partially checked and waits for "执行".
+TEST_F(MatrixFormClicks, TakeModeStagesClicksUntilTake) {
+    openModel(16, 16);
+    click(box(1, 2));
+    frames();
+    button("TakeModeButton")->click();
+    EXPECT_TRUE(session->takeMode());
+    EXPECT_FALSE(button("TakeButton")->isEnabled());
+    click(box(1, 6));
+    EXPECT_EQ(box(1, 6)->checkState(), Qt::PartiallyChecked);
+    EXPECT_TRUE(box(1, 2)->isChecked()) << "the current input stays ticked";
+    EXPECT_TRUE(frames().empty());
+    EXPECT_TRUE(form->statusNote().contains(QStringLiteral("预选 1 项")));
+    ASSERT_TRUE(button("TakeButton")->isEnabled());
+    button("TakeButton")->click();
+    EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 6, 1)});
+    EXPECT_FALSE(button("ClearButton")->isEnabled());
+    expectTicksMatchState();
+}
+
 }  // namespace
 }  // namespace mc::test

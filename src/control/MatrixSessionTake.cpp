@@ -1,0 +1,97 @@
+// MatrixSession: take mode, where clicks, modes and status files stage routes
+// that take() then sends as one step.
+
+#include <set>
+#include <string>
+
+#include "config/Settings.h"
+#include "control/MatrixSession.h"
+
+namespace mc {
+
+void MatrixSession::setTakeMode(const std::string& owner, bool on) {
+    if (m_closed || on == m_takeMode) return;
+    StepScope step(*this, owner);
+    m_takeMode = on;
+    m_step.change.takeMode = true;
+    if (!on) clearStaged();
+    guarded([&] { writeTakeModeSetting(m_paths, on); });
+}
+
+namespace {
+
+// True when output o shows cell k and nothing else.
+bool showsAlone(const CrosspointState& state, std::int32_t o, std::int32_t k) {
+    CrosspointState::Row alone(static_cast<std::size_t>(state.MatrixInputNum()) + 1, 0);
+    alone[static_cast<std::size_t>(k)] = 1;
+    return state.row(o) == alone;
+}
+
+}  // namespace
+
+void MatrixSession::stage(std::int32_t o, std::int32_t k) {
+    const auto staged = m_staged.find(o);
+    if ((staged != m_staged.end() && staged->second == k) || showsAlone(*m_state, o, k)) {
+        if (staged == m_staged.end()) return;
+        m_staged.erase(staged);
+    } else {
+        m_staged[o] = k;
+    }
+    m_step.change.staged = true;
+}
+
+void MatrixSession::clearStaged() {
+    if (m_staged.empty()) return;
+    StepScope step(*this, kWindowOwner);
+    m_staged.clear();
+    m_step.change.staged = true;
+}
+
+bool MatrixSession::take() {
+    if (!m_state || m_staged.empty()) return false;
+    StepScope step(*this, kWindowOwner);
+    m_step.entry.action = journal::kTake;
+    std::string locked;
+    for (const auto& [output, cell] : m_staged) {
+        if (heldByOther(output, kWindowOwner)) {
+            locked += (locked.empty() ? "" : "、") + std::to_string(output + 1);
+            continue;
+        }
+        m_state->clickCell(output, cell, true);
+    }
+    m_staged.clear();
+    m_step.change.staged = true;
+    if (!locked.empty()) setNote("输出 " + locked + " 已被他人锁定，预选未执行");
+    return true;
+}
+
+LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable) {
+    LoadOutcome outcome;
+    outcome.done = true;
+    outcome.skipped = unreadable;
+    std::map<std::int32_t, std::set<std::int32_t>> cells;
+    for (const Node& node : nodes) {
+        if (node.I < 0 || node.I >= m_state->MatrixOutputNum() || node.J < 0 ||
+            node.J > m_state->MatrixInputNum()) {
+            ++outcome.skipped;
+        } else if (heldByOther(node.I, kWindowOwner)) {
+            ++outcome.locked;
+        } else {
+            cells[node.I].insert(node.J);
+        }
+    }
+    for (const auto& [output, wanted] : cells) {
+        // Several cells (the cycle output's inputs) cannot be staged as one.
+        if (wanted.size() != 1) continue;
+        if (showsAlone(*m_state, output, *wanted.begin())) {
+            if (m_staged.erase(output) > 0) m_step.change.staged = true;
+            continue;
+        }
+        m_staged[output] = *wanted.begin();
+        m_step.change.staged = true;
+        ++outcome.applied;
+    }
+    return outcome;
+}
+
+}  // namespace mc
