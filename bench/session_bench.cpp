@@ -1,7 +1,8 @@
 // The cost of one step of the session on a 256 x 256 model with every port
 // named: a network client's route (lock check, state change, frame queued,
 // journal line written, change event to an observer), and the journal's
-// append alone, so the step's cost without the disk write is the difference.
+// append alone, so the step's cost without the disk write is the difference;
+// and a take of 256 staged outputs.
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +16,7 @@
 #include "control/MatrixSession.h"
 #include "serial/UiPoster.h"
 #include "store/Journal.h"
+#include "store/ModeStore.h"
 
 namespace mc {
 namespace {
@@ -78,6 +80,39 @@ void BM_RouteStep256(benchmark::State& bench) {
     bench.counters["events"] = static_cast<double>(observer.routes);
 }
 BENCHMARK(BM_RouteStep256)->Unit(benchmark::kMicrosecond);
+
+// A take of 256 staged outputs (a mode previewed in take mode): every frame
+// queued and the step journalled.
+void BM_Take256(benchmark::State& bench) {
+    Folder folder;
+    NoPoster poster;
+    const AppPaths paths(folder.path);
+    {
+        std::vector<Node> even, odd;
+        for (std::int32_t o = 0; o < 256; ++o) {
+            even.push_back({o, o});
+            odd.push_back({o, (o + 1) % 256});
+        }
+        ModeStore modes(paths.modeFile());
+        modes.saveMode("ModeA", even);
+        modes.saveMode("ModeB", odd);
+    }
+    MatrixSession session(paths, poster, SessionOptions::queueOnly());
+    session.start();
+    session.setTakeMode(MatrixSession::kWindowOwner, true);
+    bool odd = false;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        while (session.commandQueue()->take()) {
+        }
+        session.applyMode(odd ? "B" : "A");
+        odd = !odd;
+        bench.ResumeTiming();
+        session.take();
+    }
+    bench.counters["frames"] = 256;
+}
+BENCHMARK(BM_Take256)->Unit(benchmark::kMicrosecond);
 
 void BM_JournalAppend(benchmark::State& bench) {
     Folder folder;
