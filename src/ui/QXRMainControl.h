@@ -6,8 +6,8 @@
 // hands it the operator's actions.
 //
 // The window is a translator. Every handler turns one widget event into one
-// call of the session; every observer callback of the session brings the
-// affected widgets in line with the state's views: ticks with the box's
+// call of the session; the change event each session step ends with brings
+// the affected widgets in line with the state's views: ticks with the box's
 // signals blocked, name texts with the field's signals blocked. The window
 // owns no port, queue, sender or state, never builds frame bytes, never parses
 // a file and never decides a switching rule. It answers the session's
