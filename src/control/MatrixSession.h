@@ -367,6 +367,8 @@ private:
         CrosspointState::Row then;
     };
     using HistoryStep = std::vector<RowChange>;
+    // The one-based numbers of `outputs` for a note: "3、5" for outputs 2 and 4.
+    static std::string outputNumbers(const std::vector<std::int32_t>& outputs);
     // Stages cell k of output o, or unstages o (see takeMode()).
     void stage(std::int32_t o, std::int32_t k);
     // Take mode's part of a mode or a status file: stages each output whose

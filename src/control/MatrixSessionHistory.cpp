@@ -15,20 +15,9 @@ bool isUndoable(const std::string& action) {
            action == journal::kStatusFile || action == journal::kTake;
 }
 
-// "3、5" for outputs 2 and 4.
-std::string outputList(const std::vector<std::int32_t>& outputs) {
-    std::string text;
-    for (const std::int32_t output : outputs) {
-        if (!text.empty()) text += "、";
-        text += std::to_string(output + 1);
-    }
-    return text;
-}
-
 }  // namespace
 
 void MatrixSession::recordHistory(const SessionChange& change) {
-    m_previousRows.resize(static_cast<std::size_t>(m_state->MatrixOutputNum()));
     HistoryStep step;
     for (const RouteChange& route : change.routes) {
         CrosspointState::Row before = m_state->row(route.output, m_step.cells);
@@ -73,7 +62,7 @@ bool MatrixSession::replay(std::deque<HistoryStep>& from, std::deque<HistoryStep
         if (to.size() > kUndoSteps) to.pop_front();
     }
     if (!left.empty()) {
-        setNote("输出 " + outputList(left) + " 已被改动或被他人锁定，未" +
+        setNote("输出 " + outputNumbers(left) + " 已被改动或被他人锁定，未" +
                 (action == std::string(journal::kUndo) ? "撤销" : "重做"));
     }
     return true;

@@ -43,6 +43,15 @@ std::vector<std::int32_t> changedNames(const std::vector<std::string>& before,
 
 }  // namespace
 
+std::string MatrixSession::outputNumbers(const std::vector<std::int32_t>& outputs) {
+    std::string text;
+    for (const std::int32_t output : outputs) {
+        if (!text.empty()) text += "、";
+        text += std::to_string(output + 1);
+    }
+    return text;
+}
+
 void MatrixSession::endStep() {
     if (--m_step.depth > 0) return;
     SessionChange change = std::move(m_step.change);

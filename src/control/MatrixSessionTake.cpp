@@ -51,17 +51,17 @@ bool MatrixSession::take() {
     if (!m_state || m_staged.empty()) return false;
     StepScope step(*this, kWindowOwner);
     m_step.entry.action = journal::kTake;
-    std::string locked;
+    std::vector<std::int32_t> locked;
     for (const auto& [output, cell] : m_staged) {
         if (heldByOther(output, kWindowOwner)) {
-            locked += (locked.empty() ? "" : "、") + std::to_string(output + 1);
+            locked.push_back(output);
             continue;
         }
         m_state->clickCell(output, cell, true);
     }
     m_staged.clear();
     m_step.change.staged = true;
-    if (!locked.empty()) setNote("输出 " + locked + " 已被他人锁定，预选未执行");
+    if (!locked.empty()) setNote("输出 " + outputNumbers(locked) + " 已被他人锁定，预选未执行");
     return true;
 }
 
