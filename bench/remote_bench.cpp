@@ -255,8 +255,8 @@ public:
     bool setOutputLabel(const std::string& owner, int o, const std::string& label) override {
         return m_router.setOutputLabel(owner, o, label);
     }
-    bool lockOutput(const std::string& owner, int o, mc::remote::LockOp op) override {
-        return m_router.lockOutput(owner, o, op);
+    bool lockOutput(const std::string& owner, int o, mc::LockRequest request) override {
+        return m_router.lockOutput(owner, o, request);
     }
     bool takeMode() const override { return m_router.takeMode(); }
     void setTakeMode(const std::string& owner, bool on) override {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "control/CrosspointState.h"
+#include "control/GridPage.h"
 #include "protocol/QXRClass.h"
 
 namespace mc {
@@ -29,16 +30,16 @@ void BM_Construct(benchmark::State& bench) {
 BENCHMARK(BM_Construct)->Arg(16)->Arg(32)->Arg(256)->Unit(benchmark::kMicrosecond);
 
 // Sums what the views hold so the work cannot be dropped.
-std::size_t deriveAllBoxes(const CrosspointState& state) {
+std::size_t deriveAllBoxes(const GridPage& page) {
     std::size_t total = 0;
-    for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
-        for (std::int32_t c = 0; c <= state.visibleColumns(); ++c) {
-            const BoxView view = state.box(r, c);
+    for (std::int32_t r = 0; r < page.visibleRows(); ++r) {
+        for (std::int32_t c = 0; c <= page.visibleColumns(); ++c) {
+            const BoxView view = page.box(r, c);
             total += view.hint.size() + view.caption.size() + (view.checked ? 1 : 0);
         }
     }
-    for (std::int32_t c = 0; c < state.labelCount(); ++c)
-        total += state.label(c).caption.size();
+    for (std::int32_t c = 0; c < page.labelCount(); ++c)
+        total += page.label(c).caption.size();
     return total;
 }
 
@@ -50,13 +51,14 @@ void BM_PageChange256(benchmark::State& bench) {
     }
     while (queue.take()) {
     }
+    GridPage page(state);
     bool forward = true;
     for (auto _ : bench) {
-        if (forward ? !state.RightBitBtnClick() : !state.LeftBitBtnClick()) {
+        if (forward ? !page.RightBitBtnClick() : !page.LeftBitBtnClick()) {
             forward = !forward;
             continue;
         }
-        benchmark::DoNotOptimize(deriveAllBoxes(state));
+        benchmark::DoNotOptimize(deriveAllBoxes(page));
     }
 }
 BENCHMARK(BM_PageChange256)->Unit(benchmark::kMicrosecond);

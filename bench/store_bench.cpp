@@ -80,10 +80,9 @@ struct Model {
         return StatusContent{state->ActiveAddress, kPorts, kPorts, state->selectedNodes(),
                              PortNameLists{state->InputNames(), state->OutputNames()}};
     }
-    // What the session does with nodes read from a file: first page,
-    // selection cleared, each node selected and its frame queued.
+    // What the session does with nodes read from a file: selection cleared,
+    // each node selected and its frame queued.
     ApplyResult apply(const std::vector<Node>& nodes) {
-        state->returnToFirstPage();
         state->clearSelection();
         return state->applyNodes(nodes);
     }

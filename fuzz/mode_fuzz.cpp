@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "control/GridViews.h"
+#include "control/CrosspointState.h"
 #include "store/ModeStore.h"
 #include "store/ModeXml.h"
 

@@ -21,7 +21,6 @@ CrosspointState::CrosspointState(CommandQueue& queue, const StartupSettings& set
       m_inputNames(static_cast<std::size_t>(m_inputs)),
       m_outputNames(static_cast<std::size_t>(m_outputs)) {
     ActiveAddress = MatrixCustomAddress != 1 ? MatrixCustomAddress : MatrixAddress;
-    resetPagingButtons();
 }
 
 bool CrosspointState::setInputName(std::int32_t input, std::string name) {
@@ -36,16 +35,18 @@ bool CrosspointState::setOutputName(std::int32_t output, std::string name) {
     return true;
 }
 
-std::int32_t CrosspointState::visibleRows() const {
-    return std::min(m_outputs, kRowPageSize);
+std::string CrosspointState::inputText(std::int32_t i) const {
+    if (i >= 0 && i < m_inputs && !m_inputNames[static_cast<std::size_t>(i)].empty()) {
+        return m_inputNames[static_cast<std::size_t>(i)];
+    }
+    return std::to_string(i + 1);
 }
 
-std::int32_t CrosspointState::visibleColumns() const {
-    return std::min(m_inputs, kColumnPageSize);
-}
-
-std::int32_t CrosspointState::closeColumn() const {
-    return std::min(visibleColumns(), m_inputs - m_columnOffset);
+std::string CrosspointState::outputText(std::int32_t o) const {
+    if (o >= 0 && o < m_outputs && !m_outputNames[static_cast<std::size_t>(o)].empty()) {
+        return m_outputNames[static_cast<std::size_t>(o)];
+    }
+    return std::to_string(o + 1);
 }
 
 std::size_t CrosspointState::index(std::int32_t o, std::int32_t k) const {
@@ -118,26 +119,6 @@ void CrosspointState::queueStartupFrames() {
         m_scratch.SendOnOff(m_queue, MatrixCustomAddress, true);
         m_scratch.SendAddress(m_queue, MatrixAddress, MatrixCustomAddress);
     }
-}
-
-std::optional<std::string> CrosspointState::inputNameEdited(std::int32_t c, std::string text) {
-    if (c < 0 || c >= visibleColumns()) return std::nullopt;
-    const std::int32_t input = m_columnOffset + c;
-    if (input >= m_inputs) return std::nullopt;
-    std::string tooltip = text.empty() ? std::to_string(input + 1) : text;
-    m_inputNames[static_cast<std::size_t>(input)] = std::move(text);
-    MatrixInputEditEnable = true;
-    return tooltip;
-}
-
-std::optional<std::string> CrosspointState::outputNameEdited(std::int32_t r, std::string text) {
-    if (r < 0 || r >= visibleRows()) return std::nullopt;
-    const std::int32_t output = m_rowOffset + r;
-    if (output >= m_outputs) return std::nullopt;
-    std::string tooltip = text.empty() ? std::to_string(output + 1) : text;
-    m_outputNames[static_cast<std::size_t>(output)] = std::move(text);
-    MatrixOutputEditEnable = true;
-    return tooltip;
 }
 
 CrosspointState::Row CrosspointState::row(std::int32_t o,

@@ -1,19 +1,10 @@
 #pragma once
 
-// The crosspoint state of the control window: which input feeds each output,
-// which outputs are closed, the port counts, addresses, names, the name-list
-// switches, and which page of the grid is on screen. It holds the switching
-// rules of the grid (CheckBoxClick and its helpers), paging, and derives what
-// every grid control shows (GridViews.h). It queues frames but never touches
-// the serial port.
-//
-// Grid: visible rows = min(MatrixOutputNum, 16), visible columns =
-// min(MatrixInputNum, 16). GridBoxes has visible rows × (visible columns + 1)
-// boxes; box [r][c] shows output RowOffset + r. Column c shows input
-// ColumnOffset + c, except the close column closeColumn() =
-// min(visible columns, MatrixInputNum - ColumnOffset), whose box is the close
-// box of the row's output. Boxes right of the close column and rows beyond
-// the last output (last, partial pages) are hidden.
+// The crosspoint state of one build: which input feeds each output, which
+// outputs are closed, the port counts, addresses, names and the name-list
+// switches. It holds the switching rules of the grid's boxes (clickCell and
+// its helpers) on port numbers; which part of the grid a window shows is the
+// window's affair. It queues frames but never touches the serial port.
 //
 // Cells: MatrixOutputNum × (MatrixInputNum + 1) Selected flags, one byte each;
 // cell [o][MatrixInputNum] is the close cell of output o.
@@ -24,34 +15,41 @@
 // the others are exclusive. In every output the close cell is never selected
 // together with an input.
 //
-// Lifetime: the window creates the state together with its command queue at
+// Lifetime: the session creates the state together with its command queue at
 // every build and rebuild and destroys both together; the queue must outlive
 // the state. UI-thread use only; not thread-safe.
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/StartupSettings.h"
-#include "control/GridViews.h"
 #include "protocol/QXRClass.h"
+#include "store/SwitchNode.h"
 
 namespace mc {
 
+// Rows and columns of one page of a window's grid.
 inline constexpr std::int32_t kRowPageSize = 16;
 inline constexpr std::int32_t kColumnPageSize = 16;
 // Characters a port name holds (a name field keeps no more).
 inline constexpr std::int32_t kPortNameMaxLength = 16;
 
+// Outcome of CrosspointState::applyNodes.
+struct ApplyResult {
+    int applied = 0;  // nodes whose cell was selected and whose frame was queued
+    int skipped = 0;  // nodes outside the state: nothing set, nothing queued
+    int locked = 0;   // nodes of frozen (locked) outputs: nothing set, nothing queued
+
+    bool operator==(const ApplyResult&) const = default;
+};
+
 class CrosspointState {
 public:
     // Sizes the state for the settings' model, with the port counts clamped
-    // to 1..256 (clampPortCount). Every Selected is 0, offsets are 0, the
-    // names are empty (loadPortNames fills them), the paging buttons are as
-    // resetPagingButtons leaves them and the column labels as creation
-    // captions them. Queues nothing: see queueStartupFrames.
+    // to 1..256 (clampPortCount). Every Selected is 0 and the names are empty
+    // (loadPortNames fills them). Queues nothing: see queueStartupFrames.
     CrosspointState(CommandQueue& queue, const StartupSettings& settings);
     CrosspointState(const CrosspointState&) = delete;
     CrosspointState& operator=(const CrosspointState&) = delete;
@@ -70,8 +68,6 @@ public:
     // --- Fields with invariants: read here, changed by the operations below
     std::int32_t MatrixOutputNum() const { return m_outputs; }
     std::int32_t MatrixInputNum() const { return m_inputs; }
-    std::int32_t RowOffset() const { return m_rowOffset; }
-    std::int32_t ColumnOffset() const { return m_columnOffset; }
     // MatrixInputNum and MatrixOutputNum entries; empty: no name.
     const std::vector<std::string>& InputNames() const { return m_inputNames; }
     const std::vector<std::string>& OutputNames() const { return m_outputNames; }
@@ -79,10 +75,9 @@ public:
     // the index lies outside the list.
     bool setInputName(std::int32_t input, std::string name);
     bool setOutputName(std::int32_t output, std::string name);
-
-    std::int32_t visibleRows() const;
-    std::int32_t visibleColumns() const;
-    std::int32_t closeColumn() const;
+    // Input text / output text: the name, or the one-based number.
+    std::string inputText(std::int32_t i) const;
+    std::string outputText(std::int32_t o) const;
 
     // --- Cells -------------------------------------------------------------
     // REQUIRES: 0 <= o < MatrixOutputNum, 0 <= k <= MatrixInputNum; throws
@@ -112,13 +107,9 @@ public:
     void queueStartupFrames();
 
     // --- Switching (SwitchingRules.cpp) --------------------------------------
-    // The click handler of grid box [screenRow][screenColumn], whose tick state
-    // after the click is `ticked`. Changes only cells of output RowOffset +
-    // screenRow, so the window re-derives that row. A click on a box that is
-    // hidden or outside the grid changes nothing.
-    void CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
-    // The same rules for the box of cell k of output o (k == MatrixInputNum:
-    // its close box), wherever the page is. REQUIRES: 0 <= o <
+    // The click handler of the grid box of cell k of output o (k ==
+    // MatrixInputNum: its close box), whose tick state after the click is
+    // `ticked`. Changes only cells of output o. REQUIRES: 0 <= o <
     // MatrixOutputNum, 0 <= k <= MatrixInputNum.
     void clickCell(std::int32_t o, std::int32_t k, bool ticked);
     // Clears every selected cell of output o except index keep (an input, or
@@ -162,45 +153,6 @@ public:
     // row.size() == MatrixInputNum + 1.
     void restoreRow(std::int32_t o, const Row& row);
 
-    // --- Paging (GridPaging.cpp) -------------------------------------------
-    // Move one page. A click on a button that is hidden or disabled does
-    // nothing and returns false. Never queues a frame, never changes Selected.
-    bool UpBitBtnClick();
-    bool DownBitBtnClick();
-    bool LeftBitBtnClick();
-    bool RightBitBtnClick();
-    const PagingButtons& pagingButtons() const { return m_buttons; }
-    // Up/Down shown when there are more than 16 outputs, Left/Right when more
-    // than 16 inputs; Up and Left disabled, Down and Right enabled; hidden
-    // buttons disabled.
-    void resetPagingButtons();
-    // Offsets 0, buttons reset, column labels "1".."N" and "关闭".
-    void returnToFirstPage();
-
-    // --- Views (GridPaging.cpp) --------------------------------------------
-    // Input text / output text: the name, or the one-based number.
-    std::string inputText(std::int32_t i) const;
-    std::string outputText(std::int32_t o) const;
-    // REQUIRES for every view: 0 <= r < visibleRows(), 0 <= c <= visibleColumns()
-    // (labelCount() labels, visibleColumns() input fields, visibleRows() output
-    // fields); out of range gives a hidden view.
-    BoxView box(std::int32_t r, std::int32_t c) const;
-    std::int32_t labelCount() const { return visibleColumns() + 1; }
-    LabelView label(std::int32_t c) const;
-    NameFieldView inputField(std::int32_t c) const;
-    NameFieldView outputField(std::int32_t r) const;
-
-    // --- Name fields (PortNameEdits) ---------------------------------------
-    // The text of input name field c changed: stores it as the name of input
-    // ColumnOffset + c, marks the input list in use, and returns the field's
-    // new tooltip D (the text, or the input's number when the text is empty);
-    // the boxes of that column show D in their hints. A field beyond the last
-    // input (or outside the page) stores nothing and gives nullopt.
-    std::optional<std::string> inputNameEdited(std::int32_t c, std::string text);
-    // The same for output name field r (output RowOffset + r); the hints of
-    // that row change.
-    std::optional<std::string> outputNameEdited(std::int32_t r, std::string text);
-
     // --- Whole-state operations ---------------------------------------------
     // Every Selected 0, except in the outputs `keep` names (when given);
     // queues nothing.
@@ -217,11 +169,8 @@ public:
     ApplyResult applyNodes(const std::vector<Node>& nodes, const OutputFilter& frozen = {});
 
 private:
-    enum class LabelStyle { Created, Paged, FirstPage };
-
     std::size_t index(std::int32_t o, std::int32_t k) const;
     void checkCell(std::int32_t o, std::int32_t k) const;
-    bool boxShown(std::int32_t r, std::int32_t c) const;
     // The close box of output o becomes ticked: close cell selected, close
     // frame queued, every other cell of the output cleared.
     void closeBoxTicked(std::int32_t o, QueueMode mode = QueueMode::Append);
@@ -230,13 +179,9 @@ private:
     TQXRClass m_scratch;  // builds every frame; its bytes depend only on the arguments
     std::int32_t m_outputs = 1;
     std::int32_t m_inputs = 1;
-    std::int32_t m_rowOffset = 0;
-    std::int32_t m_columnOffset = 0;
     std::vector<std::uint8_t> m_selected;  // m_outputs × (m_inputs + 1), 0 or 1
     std::vector<std::string> m_inputNames;
     std::vector<std::string> m_outputNames;
-    PagingButtons m_buttons;
-    LabelStyle m_labelStyle = LabelStyle::Created;
 };
 
 }  // namespace mc

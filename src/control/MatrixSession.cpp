@@ -293,17 +293,12 @@ bool MatrixSession::heldByOther(std::int32_t output, const std::string& owner) c
     return !m_locks.allows(output, owner);
 }
 
-bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked) {
-    if (!m_state) return false;
-    const std::int32_t output = m_state->RowOffset() + screenRow;
-    if (screenRow < 0 || screenRow >= m_state->visibleRows() ||
-        output >= m_state->MatrixOutputNum()) {
-        return false;
-    }
+bool MatrixSession::clickBox(std::int32_t output, std::int32_t cell, bool ticked) {
+    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+    if (cell < 0 || cell > m_state->MatrixInputNum()) return false;
     StepScope step(*this, kWindowOwner);
     if (m_takeMode) {
-        const std::int32_t column = m_state->ColumnOffset() + screenColumn;
-        stage(output, screenColumn == m_state->closeColumn() ? m_state->MatrixInputNum() : column);
+        stage(output, cell);
         return true;
     }
     if (heldByOther(output, kWindowOwner)) {
@@ -311,9 +306,8 @@ bool MatrixSession::CheckBoxClick(std::int32_t screenRow, std::int32_t screenCol
                 " 锁定，本次切换未执行");
         return false;
     }
-    m_step.entry.action =
-        screenColumn == m_state->closeColumn() ? journal::kClose : journal::kRoute;
-    m_state->CheckBoxClick(screenRow, screenColumn, ticked);
+    m_step.entry.action = cell == m_state->MatrixInputNum() ? journal::kClose : journal::kRoute;
+    m_state->clickCell(output, cell, ticked);
     return true;
 }
 
@@ -326,28 +320,6 @@ bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, s
     m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
                          QueueMode::Replace);
     return true;
-}
-
-void MatrixSession::turnPage(bool (CrosspointState::*click)()) {
-    if (!m_state) return;
-    StepScope step(*this, kWindowOwner);
-    m_step.change.page = ((*m_state).*click)();
-}
-
-void MatrixSession::UpBitBtnClick() {
-    turnPage(&CrosspointState::UpBitBtnClick);
-}
-
-void MatrixSession::DownBitBtnClick() {
-    turnPage(&CrosspointState::DownBitBtnClick);
-}
-
-void MatrixSession::LeftBitBtnClick() {
-    turnPage(&CrosspointState::LeftBitBtnClick);
-}
-
-void MatrixSession::RightBitBtnClick() {
-    turnPage(&CrosspointState::RightBitBtnClick);
 }
 
 bool MatrixSession::resendCurrentState() {
@@ -367,20 +339,6 @@ bool MatrixSession::queueCheckedLayer() {
 }
 
 // --- Names ----------------------------------------------------------------------------
-
-void MatrixSession::InputStringEditChange(std::int32_t column, std::string text) {
-    if (!m_state) return;
-    StepScope step(*this, kWindowOwner);
-    labelStep(true, m_state->ColumnOffset() + column, text);
-    m_state->inputNameEdited(column, std::move(text));
-}
-
-void MatrixSession::OutputStringEditChange(std::int32_t row, std::string text) {
-    if (!m_state) return;
-    StepScope step(*this, kWindowOwner);
-    labelStep(false, m_state->RowOffset() + row, text);
-    m_state->outputNameEdited(row, std::move(text));
-}
 
 bool MatrixSession::setInputName(const std::string& owner, std::int32_t input, std::string text) {
     if (!m_state || input < 0 || input >= m_state->MatrixInputNum()) return false;

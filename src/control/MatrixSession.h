@@ -162,11 +162,13 @@ public:
     const std::string& lockOwner(std::int32_t output) const { return m_locks.owner(output); }
 
     // --- The grid ---------------------------------------------------------------
-    // The operator clicked grid box [screenRow][screenColumn] of the window,
-    // whose tick after the click is `ticked`. Refused (false; nothing changes,
+    // The window's operator clicked the grid box of cell k of output o (k ==
+    // the input count: the output's close box), whose tick after the click is
+    // `ticked`; the switching rules of CrosspointState::clickCell apply (in
+    // take mode the cell is staged instead). Refused (false; nothing changes,
     // the note says why) when the output is locked by someone other than the
-    // window.
-    bool CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn, bool ticked);
+    // window; false without a change for a cell outside the matrix.
+    bool clickBox(std::int32_t output, std::int32_t cell, bool ticked);
     // A route request: output o carries input i only (i == -1: closed), as
     // ticking that box does; output 0 in cycle mode becomes exactly that one
     // input. A route to the input already routed sends its frame again. The
@@ -176,10 +178,6 @@ public:
     // Refused (false) for a port that does not exist or an output locked by
     // another owner; nothing is queued then.
     bool routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
-    void UpBitBtnClick();
-    void DownBitBtnClick();
-    void LeftBitBtnClick();
-    void RightBitBtnClick();
 
     // For a switcher that was power-cycled: queues the start-up frames
     // (on/off, set-address, as start() sends them), the layer frame of the
@@ -191,7 +189,7 @@ public:
     bool resendCurrentState();
 
     // --- Take mode ---------------------------------------------------------------
-    // In take mode a click on a grid box (CheckBoxClick) stages that route
+    // In take mode a click on a grid box (clickBox) stages that route
     // instead of switching: at most one staged cell per output (an input, or
     // MatrixInputNum for its close box). A click on the staged box again, or
     // on the one box the output already shows, unstages the output. take()
@@ -230,13 +228,9 @@ public:
     bool hasPreviousInput(std::int32_t output) const;
 
     // --- Names --------------------------------------------------------------------
-    // The text of the window's input name field `column` / output name field
-    // `row` changed: the name is stored and its list is in use.
-    void InputStringEditChange(std::int32_t column, std::string text);
-    void OutputStringEditChange(std::int32_t row, std::string text);
-    // A label request of `owner`: the name of input / output `port` becomes
-    // `text` (at most 16 characters are kept, as in the field; "" clears it)
-    // and its list is in use. False for a port that does not exist.
+    // A label request (the window's name field edited, a network client) of `owner`: the name of
+    // input / output `port` becomes `text` (at most 16 characters are kept, as in the field; ""
+    // clears it) and its list is in use. False for a port that does not exist.
     bool setInputName(const std::string& owner, std::int32_t input, std::string text);
     bool setOutputName(const std::string& owner, std::int32_t output, std::string text);
 
@@ -252,7 +246,10 @@ public:
     // --- Status files ---------------------------------------------------------------
     // Save the whole state to path / load it from path. A file that does not
     // match the matrix changes nothing and is reported with the message
-    // "调用的文件与但前矩阵不匹配".
+    // "调用的文件与但前矩阵不匹配". A load (of a file or a mode) sends the
+    // windows back to their first page (SessionChange::firstPage); the names
+    // a file brings are typed into the name fields shown there, so a list
+    // comes into use when the file names one of its first page's ports.
     bool saveStatusFile(const std::string& path);
     LoadOutcome loadStatusFile(const std::string& path);
 
@@ -291,8 +288,6 @@ private:
     void stopSender();
     void closePort();
     void preselectLayer();
-    // One of the four paging clicks of the state, as one step.
-    void turnPage(bool (CrosspointState::*click)());
     void setNote(std::string note);
     void setPortState(PortState state);
     // The device and the speed of the port field, from Comm1.
@@ -309,15 +304,6 @@ private:
     // One line to the sink of the port's reports.
     void portLog(const std::string& line) const;
     void refreshQueueFigures();
-    // Names from a file or a mode go into the window's fields with their change
-    // handling attached: a visible field whose text changes stores its name
-    // again and puts its list in use.
-    struct FieldTexts {
-        std::vector<std::string> inputs;
-        std::vector<std::string> outputs;
-    };
-    FieldTexts fieldTexts() const;
-    void retypeFields(const FieldTexts& before, const FieldTexts& after);
     LoadOutcome applyLoaded(const std::vector<Node>& nodes, int unreadable);
     bool heldByOther(std::int32_t output, const std::string& owner) const;
     // Runs `operation`; an exception it throws is shown, and false returned.

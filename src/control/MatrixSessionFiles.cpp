@@ -1,6 +1,7 @@
 // MatrixSession: status files, matrix modes and the configuration dialog's
 // operations.
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -29,32 +30,18 @@ std::string loadNote(const LoadOutcome& outcome) {
     return note;
 }
 
+// True when one of the first `pageSize` names is set.
+bool namesOnFirstPage(const std::vector<std::string>& names, std::int32_t pageSize) {
+    const std::size_t count = std::min(names.size(), static_cast<std::size_t>(pageSize));
+    return std::any_of(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(count),
+                       [](const std::string& name) { return !name.empty(); });
+}
+
 }  // namespace
-
-MatrixSession::FieldTexts MatrixSession::fieldTexts() const {
-    FieldTexts texts;
-    for (std::int32_t c = 0; c < m_state->visibleColumns(); ++c)
-        texts.inputs.push_back(m_state->inputField(c).text);
-    for (std::int32_t r = 0; r < m_state->visibleRows(); ++r)
-        texts.outputs.push_back(m_state->outputField(r).text);
-    return texts;
-}
-
-void MatrixSession::retypeFields(const FieldTexts& before, const FieldTexts& after) {
-    for (std::size_t c = 0; c < after.inputs.size() && c < before.inputs.size(); ++c) {
-        if (after.inputs[c] != before.inputs[c])
-            m_state->inputNameEdited(static_cast<std::int32_t>(c), after.inputs[c]);
-    }
-    for (std::size_t r = 0; r < after.outputs.size() && r < before.outputs.size(); ++r) {
-        if (after.outputs[r] != before.outputs[r])
-            m_state->outputNameEdited(static_cast<std::int32_t>(r), after.outputs[r]);
-    }
-}
 
 LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable) {
     const auto lockedElsewhere = [this](std::int32_t o) { return heldByOther(o, kWindowOwner); };
-    m_step.change.page = true;  // the first page, its labels and fields anew
-    m_state->returnToFirstPage();
+    m_step.change.firstPage = true;
     m_state->clearSelection(lockedElsewhere);
     const ApplyResult applied = m_state->applyNodes(nodes, lockedElsewhere);
     LoadOutcome outcome;
@@ -106,18 +93,15 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
     }
     m_step.entry.action = journal::kStatusFile;
     m_step.entry.file = path;
-    const FieldTexts before = fieldTexts();
     LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
     for (std::size_t k = 0; k < read.inputNames.size(); ++k)
         m_state->setInputName(static_cast<std::int32_t>(k), read.inputNames[k]);
     for (std::size_t k = 0; k < read.outputNames.size(); ++k)
         m_state->setOutputName(static_cast<std::int32_t>(k), read.outputNames[k]);
-    FieldTexts after;
-    after.inputs.assign(read.inputNames.begin(),
-                        read.inputNames.begin() + m_state->visibleColumns());
-    after.outputs.assign(read.outputNames.begin(),
-                         read.outputNames.begin() + m_state->visibleRows());
-    retypeFields(before, after);
+    // The first page's name fields are typed anew: a field whose text changes
+    // (every field is empty while its list is not in use) puts its list in use.
+    if (namesOnFirstPage(read.inputNames, kColumnPageSize)) m_state->MatrixInputEditEnable = true;
+    if (namesOnFirstPage(read.outputNames, kRowPageSize)) m_state->MatrixOutputEditEnable = true;
     setNote(loadNote(outcome));
     return outcome;
 }
@@ -152,22 +136,9 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
     }
     m_step.entry.action = journal::kMode;
     m_step.entry.mode = modeName;
-    const FieldTexts before = fieldTexts();
+    // The first page's fields are typed anew with the names they show, which
+    // a mode does not change: no name and no list changes.
     LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
-    // The fields show the names of the lists in use, empty otherwise.
-    const CrosspointState& state = *m_state;
-    FieldTexts after;
-    for (std::int32_t c = 0; c < state.visibleColumns(); ++c) {
-        after.inputs.push_back(state.MatrixInputEditEnable
-                                   ? state.InputNames()[static_cast<std::size_t>(c)]
-                                   : std::string());
-    }
-    for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
-        after.outputs.push_back(state.MatrixOutputEditEnable
-                                    ? state.OutputNames()[static_cast<std::size_t>(r)]
-                                    : std::string());
-    }
-    retypeFields(before, after);
     setNote(loadNote(outcome));
     return outcome;
 }

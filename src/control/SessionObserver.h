@@ -35,7 +35,9 @@ struct SessionChange {
     std::vector<std::int32_t> outputNames;
     // Outputs whose lock was taken, released or broken.
     std::vector<std::int32_t> locks;
-    bool page = false;       // the grid shows another page (every view may differ)
+    // A status file or a mode was loaded: windows show the first page of their
+    // grid again (its labels and fields anew).
+    bool firstPage = false;
     bool nameLists = false;  // a name list came into use: the name fields show its names
     bool layer = false;      // the layer buttons' state (MatrixSession::layer())
     bool port = false;       // the port's device, speed or state, or the queue's figures
@@ -50,7 +52,7 @@ struct SessionChange {
 
     bool empty() const {
         return routes.empty() && inputNames.empty() && outputNames.empty() && locks.empty() &&
-               !page && !nameLists && !layer && !port && !note && !modeList && !takeMode &&
+               !firstPage && !nameLists && !layer && !port && !note && !modeList && !takeMode &&
                !staged && !rebuilt;
     }
 };

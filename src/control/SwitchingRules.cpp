@@ -4,9 +4,8 @@
 // Where the rules "tick the close box with its click handler attached" (the
 // empty-output rule and the empty case of the cycle output), the state runs
 // the close box's click itself (closeBoxTicked), at the point where the nested
-// click would run. It does so on every page, a last, partial column page
-// included, so the device never keeps routing an input the operator has just
-// unticked.
+// click would run, wherever the window's page is, so the device never keeps
+// routing an input the operator has just unticked.
 
 #include <algorithm>
 #include <vector>
@@ -14,18 +13,6 @@
 #include "control/CrosspointState.h"
 
 namespace mc {
-
-bool CrosspointState::boxShown(std::int32_t r, std::int32_t c) const {
-    if (r < 0 || r >= visibleRows() || c < 0 || c > visibleColumns()) return false;
-    return m_rowOffset + r < m_outputs && m_columnOffset + c <= m_inputs;
-}
-
-void CrosspointState::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColumn,
-                                    bool ticked) {
-    if (!boxShown(screenRow, screenColumn)) return;
-    const std::int32_t k = screenColumn == closeColumn() ? m_inputs : m_columnOffset + screenColumn;
-    clickCell(m_rowOffset + screenRow, k, ticked);
-}
 
 void CrosspointState::clickCell(std::int32_t o, std::int32_t i, bool ticked) {
     checkCell(o, i);

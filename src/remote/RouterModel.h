@@ -3,14 +3,9 @@
 #include <optional>
 #include <string>
 
-namespace mc::remote {
+#include "control/OutputLocks.h"
 
-// What a network client may ask of an output lock.
-enum class LockOp {
-    Lock,         // lock for the asking owner; refused when another owner holds it
-    Unlock,       // release one's own lock; refused when another owner holds it
-    ForceUnlock,  // release the lock whoever holds it
-};
+namespace mc::remote {
 
 // The matrix as the protocol server sees it: its description, its state and
 // the requests a client may make. The server holds a reference; the model
@@ -57,7 +52,7 @@ public:
     virtual bool routeOutput(const std::string& owner, int output, int input /* -1: close */) = 0;
     virtual bool setInputLabel(const std::string& owner, int input, const std::string& label) = 0;
     virtual bool setOutputLabel(const std::string& owner, int output, const std::string& label) = 0;
-    virtual bool lockOutput(const std::string& owner, int output, LockOp op) = 0;
+    virtual bool lockOutput(const std::string& owner, int output, LockRequest request) = 0;
     // Turns the window's take mode on or off; reported back through
     // VideohubServer::configurationChanged.
     virtual void setTakeMode(const std::string& owner, bool on) = 0;

@@ -21,18 +21,6 @@ std::string folderId(const std::string& folder) {
     return text;
 }
 
-mc::LockRequest lockRequest(LockOp op) {
-    switch (op) {
-        case LockOp::Lock:
-            return mc::LockRequest::Lock;
-        case LockOp::Unlock:
-            return mc::LockRequest::Unlock;
-        case LockOp::ForceUnlock:
-            break;
-    }
-    return mc::LockRequest::ForceUnlock;
-}
-
 }  // namespace
 
 SessionRouter::SessionRouter(MatrixSession& session)
@@ -108,8 +96,8 @@ bool SessionRouter::setOutputLabel(const std::string& owner, int output, const s
     return m_session.setOutputName(owner, output, label);
 }
 
-bool SessionRouter::lockOutput(const std::string& owner, int output, LockOp op) {
-    return m_session.lockOutput(owner, output, lockRequest(op));
+bool SessionRouter::lockOutput(const std::string& owner, int output, LockRequest request) {
+    return m_session.lockOutput(owner, output, request);
 }
 
 bool SessionRouter::takeMode() const {

@@ -59,7 +59,7 @@ public:
     bool routeOutput(const std::string& owner, int output, int input) override;
     bool setInputLabel(const std::string& owner, int input, const std::string& label) override;
     bool setOutputLabel(const std::string& owner, int output, const std::string& label) override;
-    bool lockOutput(const std::string& owner, int output, LockOp op) override;
+    bool lockOutput(const std::string& owner, int output, LockRequest request) override;
     bool takeMode() const override;
     void setTakeMode(const std::string& owner, bool on) override;
 

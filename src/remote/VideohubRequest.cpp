@@ -38,13 +38,13 @@ std::optional<LabelRequest> labelLine(std::string_view line, int ports) {
     return LabelRequest{*port, std::string(rest)};
 }
 
-std::optional<LockRequest> lockLine(std::string_view line, int outputs) {
+std::optional<LockItem> lockLine(std::string_view line, int outputs) {
     const auto [first, rest] = splitFirst(line);
     const auto output = number(first);
     if (!output || *output < 0 || *output >= outputs) return std::nullopt;
-    if (rest == "O") return LockRequest{*output, LockOp::Lock};
-    if (rest == "U") return LockRequest{*output, LockOp::Unlock};
-    if (rest == "F") return LockRequest{*output, LockOp::ForceUnlock};
+    if (rest == "O") return LockItem{*output, LockRequest::Lock};
+    if (rest == "U") return LockItem{*output, LockRequest::Unlock};
+    if (rest == "F") return LockItem{*output, LockRequest::ForceUnlock};
     return std::nullopt;
 }
 

@@ -45,9 +45,10 @@ struct LabelRequest {
     std::string label;
 };
 
-struct LockRequest {
+// One line of an output lock block.
+struct LockItem {
     int output = 0;
-    LockOp op = LockOp::Lock;
+    LockRequest request = LockRequest::Lock;
 };
 
 struct Request {
@@ -61,7 +62,7 @@ struct Request {
     BlockType type = BlockType::Preamble;
     std::vector<RouteRequest> routes;
     std::vector<LabelRequest> labels;  // input or output labels, by `type`
-    std::vector<LockRequest> locks;
+    std::vector<LockItem> locks;
     std::optional<bool> takeMode;  // CONFIGURATION: the take mode asked for
 };
 

@@ -270,8 +270,8 @@ void VideohubServer::carryOut(Client& client, const Request& request) {
                                  : m_model.setOutputLabel(client.owner, label.port, label.label);
         if (!done) (inputs ? refused.inputLabels : refused.outputLabels).insert(label.port);
     }
-    for (const LockRequest& lock : request.locks) {
-        if (!m_model.lockOutput(client.owner, lock.output, lock.op)) {
+    for (const LockItem& lock : request.locks) {
+        if (!m_model.lockOutput(client.owner, lock.output, lock.request)) {
             refused.locks.insert(lock.output);
         }
     }

@@ -68,9 +68,9 @@ QString lockHint(const std::string& owner) {
 }  // namespace
 
 void TMatrixForm::createGrid() {
-    const CrosspointState& state = m_session.state();
-    const std::int32_t rows = state.visibleRows();
-    const std::int32_t columns = state.visibleColumns();
+    m_page = std::make_unique<GridPage>(m_session.state());
+    const std::int32_t rows = m_page->visibleRows();
+    const std::int32_t columns = m_page->visibleColumns();
     const int height = nameFieldHeight(GroupBox);
 
     InputNameEdits.resize(static_cast<std::size_t>(columns));
@@ -137,10 +137,11 @@ void TMatrixForm::freeGrid() {
     for (QLineEdit* field : OutputNameEdits)
         delete field;
     OutputNameEdits.clear();
+    m_page.reset();
 }
 
 void TMatrixForm::refreshGrid() {
-    if (!m_session.hasState()) return;
+    if (!m_session.hasState() || !m_page) return;
     applyLabels();
     for (std::size_t r = 0; r < GridBoxes.size(); ++r)
         applyRow(static_cast<std::int32_t>(r));
@@ -150,18 +151,15 @@ void TMatrixForm::refreshGrid() {
 
 void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
     QCheckBox* box = GridBoxes[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-    const CrosspointState& state = m_session.state();
-    const BoxView view = state.box(r, c);
-    const std::string& owner = m_session.lockOwner(state.RowOffset() + r);
+    const BoxView view = m_page->box(r, c);
+    const std::optional<GridCell> cell = m_page->cellAt(r, c);
+    const std::string& owner = cell ? m_session.lockOwner(cell->output) : std::string();
     const QString hint = owner.empty() ? toQ(view.hint)
                                        : toQ(view.hint) + QStringLiteral("（") + lockHint(owner) +
                                              QStringLiteral("）");
     // A staged box shows partially checked; the output's current box stays ticked.
-    const std::int32_t output = state.RowOffset() + r;
-    const std::int32_t cell =
-        c == state.closeColumn() ? state.MatrixInputNum() : state.ColumnOffset() + c;
-    const auto staged = m_session.staged().find(output);
-    const Qt::CheckState shown = staged != m_session.staged().end() && staged->second == cell
+    const auto staged = cell ? m_session.staged().find(cell->output) : m_session.staged().end();
+    const Qt::CheckState shown = staged != m_session.staged().end() && staged->second == cell->cell
                                      ? Qt::PartiallyChecked
                                  : view.checked ? Qt::Checked
                                                 : Qt::Unchecked;
@@ -188,7 +186,7 @@ void TMatrixForm::applyColumnHints(std::int32_t c) {
 
 void TMatrixForm::applyLabels() {
     for (std::size_t c = 0; c < ColumnLabels.size(); ++c) {
-        const LabelView view = m_session.state().label(static_cast<std::int32_t>(c));
+        const LabelView view = m_page->label(static_cast<std::int32_t>(c));
         QLabel* label = ColumnLabels[c];
         label->setText(toQ(view.caption));
         label->setEnabled(view.enabled);
@@ -206,13 +204,13 @@ void TMatrixForm::applyNameFields() {
         setHint(field, toQ(view.hint));
         field->setVisible(view.visible);
     };
-    const CrosspointState& state = m_session.state();
     for (std::size_t c = 0; c < InputNameEdits.size(); ++c)
-        apply(InputNameEdits[c], state.inputField(static_cast<std::int32_t>(c)));
+        apply(InputNameEdits[c], m_page->inputField(static_cast<std::int32_t>(c)));
     for (std::size_t r = 0; r < OutputNameEdits.size(); ++r) {
         const auto row = static_cast<std::int32_t>(r);
-        apply(OutputNameEdits[r], state.outputField(row));
-        const std::string& owner = m_session.lockOwner(state.RowOffset() + row);
+        apply(OutputNameEdits[r], m_page->outputField(row));
+        const std::optional<std::int32_t> output = m_page->outputAt(row);
+        const std::string& owner = output ? m_session.lockOwner(*output) : std::string();
         QAction* lock = OutputNameEdits[r]->actions().value(0);
         if (lock != nullptr) {
             lock->setVisible(!owner.empty());
@@ -222,7 +220,7 @@ void TMatrixForm::applyNameFields() {
 }
 
 void TMatrixForm::applyPagingButtons() {
-    const PagingButtons& buttons = m_session.state().pagingButtons();
+    const PagingButtons& buttons = m_page->pagingButtons();
     auto apply = [](QPushButton* button, const ButtonState& state) {
         button->setEnabled(state.enabled);
         button->setVisible(state.visible);
@@ -234,9 +232,8 @@ void TMatrixForm::applyPagingButtons() {
 }
 
 std::int32_t TMatrixForm::screenRowOf(std::int32_t output) const {
-    if (!m_session.hasState()) return -1;
-    const std::int32_t r = output - m_session.state().RowOffset();
-    return r >= 0 && r < static_cast<std::int32_t>(GridBoxes.size()) ? r : -1;
+    if (!m_page) return -1;
+    return m_page->rowOf(output).value_or(-1);
 }
 
 // --- Handlers -------------------------------------------------------------------
@@ -246,45 +243,50 @@ void TMatrixForm::CheckBoxClick(std::int32_t screenRow, std::int32_t screenColum
     const auto& row = GridBoxes[static_cast<std::size_t>(screenRow)];
     if (screenColumn < 0 || screenColumn >= static_cast<std::int32_t>(row.size())) return;
     const bool ticked = row[static_cast<std::size_t>(screenColumn)]->isChecked();
-    m_session.CheckBoxClick(screenRow, screenColumn, ticked);
+    if (const std::optional<GridCell> cell = m_page->cellAt(screenRow, screenColumn))
+        m_session.clickBox(cell->output, cell->cell, ticked);
     // Also when nothing changed (a refused click, a close box that closes
     // again): the boxes show the state, not the click.
     applyRow(screenRow);
 }
 
 void TMatrixForm::UpBitBtnClick() {
-    m_session.UpBitBtnClick();
+    if (m_page && m_page->UpBitBtnClick()) refreshGrid();
 }
 
 void TMatrixForm::DownBitBtnClick() {
-    m_session.DownBitBtnClick();
+    if (m_page && m_page->DownBitBtnClick()) refreshGrid();
 }
 
 void TMatrixForm::LeftBitBtnClick() {
-    m_session.LeftBitBtnClick();
+    if (m_page && m_page->LeftBitBtnClick()) refreshGrid();
 }
 
 void TMatrixForm::RightBitBtnClick() {
-    m_session.RightBitBtnClick();
+    if (m_page && m_page->RightBitBtnClick()) refreshGrid();
 }
 
 void TMatrixForm::InputStringEditChange(std::int32_t column) {
-    if (column < 0 || column >= static_cast<std::int32_t>(InputNameEdits.size())) return;
-    m_session.InputStringEditChange(
-        column, fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
+    if (!m_page || column < 0 || column >= static_cast<std::int32_t>(InputNameEdits.size())) return;
+    if (const std::optional<std::int32_t> input = m_page->inputAt(column)) {
+        m_session.setInputName(MatrixSession::kWindowOwner, *input,
+                               fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
+    }
 }
 
 void TMatrixForm::OutputStringEditChange(std::int32_t row) {
-    if (row < 0 || row >= static_cast<std::int32_t>(OutputNameEdits.size())) return;
-    m_session.OutputStringEditChange(row,
-                                     fromQ(OutputNameEdits[static_cast<std::size_t>(row)]->text()));
+    if (!m_page || row < 0 || row >= static_cast<std::int32_t>(OutputNameEdits.size())) return;
+    if (const std::optional<std::int32_t> output = m_page->outputAt(row)) {
+        m_session.setOutputName(MatrixSession::kWindowOwner, *output,
+                                fromQ(OutputNameEdits[static_cast<std::size_t>(row)]->text()));
+    }
 }
 
 void TMatrixForm::OutputLockMenu(std::int32_t row, const QPoint& globalPosition) {
-    if (!m_session.hasState() || row < 0 || row >= static_cast<std::int32_t>(GridBoxes.size()))
-        return;
-    const std::int32_t output = m_session.state().RowOffset() + row;
-    if (output >= m_session.state().MatrixOutputNum()) return;
+    if (!m_page) return;
+    const std::optional<std::int32_t> shown = m_page->outputAt(row);
+    if (!shown) return;
+    const std::int32_t output = *shown;
     const std::string& owner = m_session.lockOwner(output);
     const std::string self = MatrixSession::kWindowOwner;
     QMenu menu(this);
@@ -313,13 +315,15 @@ void TMatrixForm::outputChanged(std::int32_t output) {
     if (r >= 0) applyRow(r);
 }
 
-void TMatrixForm::gridChanged() {
+void TMatrixForm::firstPageShown() {
+    if (!m_page) return;
+    m_page->returnToFirstPage();
     refreshGrid();
 }
 
 void TMatrixForm::inputNameChanged(std::int32_t input) {
-    if (!m_session.hasState()) return;
-    const std::int32_t c = input - m_session.state().ColumnOffset();
+    if (!m_page) return;
+    const std::int32_t c = m_page->columnOf(input).value_or(-1);
     if (c < 0 || c >= static_cast<std::int32_t>(InputNameEdits.size())) return;
     applyNameFields();
     // The edited field's hint is the input's text: its name, or its number.

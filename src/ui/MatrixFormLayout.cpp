@@ -36,8 +36,8 @@ void TMatrixForm::FormShow() {
 }
 
 void TMatrixForm::layoutGrid() {
-    const auto rows = static_cast<std::size_t>(m_session.state().visibleRows());
-    const auto columns = static_cast<std::size_t>(m_session.state().visibleColumns());
+    const auto rows = static_cast<std::size_t>(m_page->visibleRows());
+    const auto columns = static_cast<std::size_t>(m_page->visibleColumns());
     const int W = InputNameEdits[0]->width();
     const int H = InputNameEdits[0]->height();
     QLabel* label0 = ColumnLabels[0];

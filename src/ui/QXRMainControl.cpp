@@ -163,8 +163,8 @@ void TMatrixForm::showNotes() {
 
 void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.rebuilt) return rebuilt();
-    if (change.page) {
-        gridChanged();
+    if (change.firstPage) {
+        firstPageShown();
     } else {
         for (const RouteChange& route : change.routes)
             outputChanged(route.output);

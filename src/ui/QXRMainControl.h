@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "control/GridPage.h"
 #include "control/MatrixSession.h"
 #include "control/SessionObserver.h"
 
@@ -140,6 +141,8 @@ public:
     // Re-derives every grid control (boxes, labels, name fields, paging
     // buttons) from the state.
     void refreshGrid();
+    // The page of the grid on screen. REQUIRES: session().hasState().
+    const GridPage& gridPage() const { return *m_page; }
     // The text of the permanent port field at the right of the status bar.
     QString portStatusText() const;
     // The latest note of the window in the status bar (count clamping,
@@ -160,7 +163,7 @@ private:
     // ISessionObserver: each part of the change brings its views in line.
     void sessionChanged(const SessionChange& change) override;
     void outputChanged(std::int32_t output);
-    void gridChanged();
+    void firstPageShown();
     void inputNameChanged(std::int32_t input);
     void outputNameChanged(std::int32_t output);
     void lockChanged(std::int32_t output);
@@ -193,6 +196,8 @@ private:
     void applyPagingButtons();
     // The screen row that shows output o, or -1.
     std::int32_t screenRowOf(std::int32_t output) const;
+    // The page of the grid this window shows; null while there is no state.
+    std::unique_ptr<GridPage> m_page;
 
     // MatrixFormLayout.cpp
     void layoutGrid();

@@ -159,8 +159,8 @@ TEST_F(StartupFiles, NamesAreLoadedOnlyForListsInUse) {
     loadPortNames(paths, *grid);
     EXPECT_EQ(grid->InputNames(), (std::vector<std::string>{"Cam", "", "", "Mic"}));
     EXPECT_EQ(grid->OutputNames(), (std::vector<std::string>{"", "", "", ""}));
-    EXPECT_EQ(grid->inputField(3).text, "Mic");
-    EXPECT_EQ(grid->box(1, 0).hint, "Cam => 2");
+    EXPECT_EQ(grid.page->inputField(3).text, "Mic");
+    EXPECT_EQ(grid.page->box(1, 0).hint, "Cam => 2");
 }
 
 TEST_F(StartupFiles, SaveWritesBothSwitchesAndOnlyTheNamesInUse) {
@@ -168,7 +168,7 @@ TEST_F(StartupFiles, SaveWritesBothSwitchesAndOnlyTheNamesInUse) {
                     "[MatrixInputStringList]\nInputString0=Old\nInputString9=Kept\n"
                     "[MatrixOutputStringList]\nOutputString0=Untouched\n");
     Grid grid(model(4, 4));
-    ASSERT_TRUE(grid->inputNameEdited(1, "Cam"));
+    ASSERT_TRUE(grid.typeInputName(1, "Cam"));
     savePortNames(paths, *grid);
 
     const std::string config = paths.mainConfigFile();
@@ -194,9 +194,9 @@ TEST_F(StartupFiles, SwitchesAreWrittenWhenFalseAndNamesRoundTrip) {
     EXPECT_FALSE(fs::exists(paths.editListFile())) << "no list in use: no names written";
 
     Grid grid(model(20, 20));
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    ASSERT_TRUE(grid->inputNameEdited(0, "十七"));
-    ASSERT_TRUE(grid->outputNameEdited(2, "Three"));
+    ASSERT_TRUE(grid.page->RightBitBtnClick());
+    ASSERT_TRUE(grid.typeInputName(0, "十七"));
+    ASSERT_TRUE(grid.typeOutputName(2, "Three"));
     savePortNames(paths, *grid);
     EXPECT_EQ(iniReadString(paths.editListFile(), "MatrixInputStringList", "InputString16", ""),
               "十七");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/CrosspointState.h"
+#include "control/GridPage.h"
 #include "protocol/Frames.h"
 #include "protocol/QXRClass.h"
 
@@ -71,19 +72,44 @@ inline StartupSettings model(std::int32_t inputs, std::int32_t outputs, bool pat
     return settings;
 }
 
-// A state with its own queue; the queue is declared first so it outlives the
-// state.
+// A state with its own queue (declared first so it outlives the state), and
+// the page of the grid a window would show of it.
 struct Grid {
     explicit Grid(const StartupSettings& settings)
         : queue(std::make_unique<CommandQueue>()),
-          state(std::make_unique<CrosspointState>(*queue, settings)) {}
+          state(std::make_unique<CrosspointState>(*queue, settings)),
+          page(std::make_unique<GridPage>(*state)) {}
 
     std::vector<Bytes> frames() { return takeFrames(*queue); }
     CrosspointState& operator*() { return *state; }
     CrosspointState* operator->() { return state.get(); }
 
+    // The window's click on box [r][c] of the page shown; a hidden box or one
+    // outside the grid does nothing.
+    void click(std::int32_t r, std::int32_t c, bool ticked) {
+        if (const auto cell = page->cellAt(r, c))
+            state->clickCell(cell->output, cell->cell, ticked);
+    }
+    // The operator typed `text` into input name field c / output name field r
+    // of the page shown; false for a hidden field.
+    bool typeInputName(std::int32_t c, const std::string& text) {
+        const auto input = page->inputAt(c);
+        if (!input) return false;
+        state->setInputName(*input, text);
+        state->MatrixInputEditEnable = true;
+        return true;
+    }
+    bool typeOutputName(std::int32_t r, const std::string& text) {
+        const auto output = page->outputAt(r);
+        if (!output) return false;
+        state->setOutputName(*output, text);
+        state->MatrixOutputEditEnable = true;
+        return true;
+    }
+
     std::unique_ptr<CommandQueue> queue;
     std::unique_ptr<CrosspointState> state;
+    std::unique_ptr<GridPage> page;
 };
 
 // The selected cells of output o as indices (the close cell as MatrixInputNum).

@@ -21,11 +21,11 @@ TEST(Construction, EverythingStartsEmptyOnTheFirstPage) {
     Grid grid(settings);
     EXPECT_EQ(grid->MatrixInputNum(), 20);
     EXPECT_EQ(grid->MatrixOutputNum(), 40);
-    EXPECT_EQ(grid->visibleColumns(), 16);
-    EXPECT_EQ(grid->visibleRows(), 16);
-    EXPECT_EQ(grid->closeColumn(), 16);
-    EXPECT_EQ(grid->RowOffset(), 0);
-    EXPECT_EQ(grid->ColumnOffset(), 0);
+    EXPECT_EQ(grid.page->visibleColumns(), 16);
+    EXPECT_EQ(grid.page->visibleRows(), 16);
+    EXPECT_EQ(grid.page->closeColumn(), 16);
+    EXPECT_EQ(grid.page->RowOffset(), 0);
+    EXPECT_EQ(grid.page->ColumnOffset(), 0);
     EXPECT_EQ(grid->InputNames().size(), 20u);
     EXPECT_EQ(grid->OutputNames().size(), 40u);
     EXPECT_EQ(grid->CircleTime, 9);
@@ -35,9 +35,9 @@ TEST(Construction, EverythingStartsEmptyOnTheFirstPage) {
     EXPECT_TRUE(grid.frames().empty()) << "construction queues nothing";
 
     Grid small(model(8, 4));
-    EXPECT_EQ(small->visibleColumns(), 8);
-    EXPECT_EQ(small->visibleRows(), 4);
-    EXPECT_EQ(small->closeColumn(), 8);
+    EXPECT_EQ(small.page->visibleColumns(), 8);
+    EXPECT_EQ(small.page->visibleRows(), 4);
+    EXPECT_EQ(small.page->closeColumn(), 8);
 }
 
 TEST(Cells, NormalAndCloseCellsCarryTheirIndices) {
@@ -46,7 +46,7 @@ TEST(Cells, NormalAndCloseCellsCarryTheirIndices) {
     EXPECT_EQ(normal.InputIndex, 7);
     EXPECT_EQ(normal.OutputIndex, 3);
     EXPECT_FALSE(normal.Selected);
-    grid->CheckBoxClick(3, 16, true);
+    grid.click(3, 16, true);
     const TQXRClass close = grid->cell(3, 20);
     EXPECT_EQ(close.InputIndex, 3);
     EXPECT_EQ(close.OutputIndex, 255);
@@ -72,22 +72,22 @@ TEST(StartupFrames, CustomAddressFiveSendsThreeFramesInOrder) {
     grid->queueStartupFrames();
     EXPECT_EQ(grid.frames(), (Frames{onOffFrame(0x52), onOffFrame(5), setAddressFrame(0x52, 5)}));
     EXPECT_EQ(grid->ActiveAddress, 5);
-    grid->CheckBoxClick(1, 1, true);
+    grid.click(1, 1, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(5, 1, 1)})) << "switching uses the custom address";
 }
 
 TEST(Nodes, SelectedNodesInOutputOrderWithTheCloseCellLast) {
     Grid grid(model(4, 4, false));
-    grid->CheckBoxClick(2, 4, true);  // output 3 closed
-    grid->CheckBoxClick(0, 3, true);
-    grid->CheckBoxClick(0, 1, true);  // cycle output: inputs 2 and 4
-    grid->CheckBoxClick(1, 2, true);
+    grid.click(2, 4, true);  // output 3 closed
+    grid.click(0, 3, true);
+    grid.click(0, 1, true);  // cycle output: inputs 2 and 4
+    grid.click(1, 2, true);
     EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{0, 1}, {0, 3}, {1, 2}, {2, 4}}));
     grid.frames();
     grid->clearSelection();
     EXPECT_TRUE(grid->selectedNodes().empty());
     EXPECT_TRUE(grid.frames().empty()) << "clearing sends nothing";
-    EXPECT_FALSE(grid->box(0, 1).checked);
+    EXPECT_FALSE(grid.page->box(0, 1).checked);
 }
 
 TEST(ApplyNodes, QueuesOneFramePerNodeInOrderAndSkipsNodesOutsideTheState) {
@@ -99,16 +99,16 @@ TEST(ApplyNodes, QueuesOneFramePerNodeInOrderAndSkipsNodesOutsideTheState) {
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x20, 2, 0), closeFrame(0x20, 1),
                                      switchFrame(0x20, 3, 19), switchFrame(0x20, 1, 0)}));
     EXPECT_EQ(grid->selectedNodes(), (std::vector<Node>{{0, 1}, {0, 2}, {1, 4}, {19, 3}}));
-    EXPECT_TRUE(grid->box(0, 2).checked);
-    EXPECT_TRUE(grid->box(1, 4).checked);
+    EXPECT_TRUE(grid.page->box(0, 2).checked);
+    EXPECT_TRUE(grid.page->box(1, 4).checked);
 }
 
 TEST(ApplyNodes, ALoadedSelectionRoundTripsThroughSelectedNodes) {
     Grid source(model(40, 40, false));
     source->applyNodes({{0, 3}, {0, 30}, {5, 40}, {39, 39}, {17, 0}});
     Grid target(model(40, 40, false));
-    target->CheckBoxClick(4, 4, true);
-    target->returnToFirstPage();
+    target.click(4, 4, true);
+    target.page->returnToFirstPage();
     target->clearSelection();
     target.frames();
     EXPECT_EQ(target->applyNodes(source->selectedNodes()), (ApplyResult{5, 0}));
@@ -131,22 +131,23 @@ TEST_P(PortCountClamping, CountsOutsideOneTo256AreClampedAndNothingBreaks) {
     ASSERT_EQ(grid->MatrixOutputNum(), p.used);
     const int last = p.used - 1;
     grid->applyNodes({{last, last}, {last, p.used}, {0, 0}});
-    grid->CheckBoxClick(0, grid->closeColumn(), true);
+    grid.click(0, grid.page->closeColumn(), true);
     // 256 ports are 16 pages; a button that never disables fails, not hangs.
     int pages = 0;
-    while (grid->RightBitBtnClick())
+    while (grid.page->RightBitBtnClick())
         ASSERT_LT(++pages, 16);
     pages = 0;
-    while (grid->DownBitBtnClick())
+    while (grid.page->DownBitBtnClick())
         ASSERT_LT(++pages, 16);
-    for (int r = 0; r < grid->visibleRows(); ++r) {
-        for (int c = 0; c <= grid->visibleColumns(); ++c)
-            grid->box(r, c);
+    for (int r = 0; r < grid.page->visibleRows(); ++r) {
+        for (int c = 0; c <= grid.page->visibleColumns(); ++c)
+            grid.page->box(r, c);
     }
-    const int lastRow = last - grid->RowOffset();
-    EXPECT_TRUE(grid->box(lastRow, grid->closeColumn()).checked)
+    const int lastRow = last - grid.page->RowOffset();
+    EXPECT_TRUE(grid.page->box(lastRow, grid.page->closeColumn()).checked)
         << "the last output shows closed on the last page";
-    EXPECT_EQ(grid->box(lastRow, grid->closeColumn()).caption, "输出" + std::to_string(p.used));
+    EXPECT_EQ(grid.page->box(lastRow, grid.page->closeColumn()).caption,
+              "输出" + std::to_string(p.used));
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, PortCountClamping,

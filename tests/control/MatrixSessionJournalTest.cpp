@@ -17,13 +17,12 @@ TEST_F(SessionJournal, EveryStepIsALineWithItsOriginChangesAndFrames) {
     useModel(8, 4, true);
     start();
     frames();
-    ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
+    ASSERT_TRUE(session->clickBox(1, 2, true));
     const std::vector<Bytes> clicked = frames();
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 1, -1));
     ASSERT_TRUE(session->lockOutput("127.0.0.2", 3, LockRequest::Lock));
     ASSERT_TRUE(session->setOutputName("127.0.0.2", 0, "Monitor"));
     session->setOutputName("127.0.0.2", 0, "Monitor");  // unchanged: no line
-    session->UpBitBtnClick();                           // nothing to journal
 
     const std::vector<JournalEntry> latest = Journal::readLatest(paths.configDir(), 10);
     ASSERT_EQ(latest.size(), 4u);
@@ -48,10 +47,10 @@ TEST_F(SessionJournal, AFailedWriteIsNotedOnceAndSwitchingGoesOn) {
     std::filesystem::create_directory(paths.configDir() + "/" + Journal::kFileName);
     start();
     frames();
-    ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
+    ASSERT_TRUE(session->clickBox(1, 2, true));
     EXPECT_NE(session->note().find(Journal::kFileName), std::string::npos) << session->note();
     const int notes = events.notes;
-    ASSERT_TRUE(session->CheckBoxClick(1, 3, true));
+    ASSERT_TRUE(session->clickBox(1, 3, true));
     EXPECT_EQ(events.notes, notes) << "noted once";
     EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 2, 1), switchFrame(0x52, 3, 1)}));
 }

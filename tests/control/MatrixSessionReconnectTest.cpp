@@ -74,7 +74,7 @@ TEST_F(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
     ASSERT_TRUE(reaches(PortState::Open));
     EXPECT_EQ(session->note(), "串口已重新连接");
 
-    ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
+    ASSERT_TRUE(session->clickBox(1, 2, true));
     EXPECT_EQ(plugged.receive(switchFrame(0x52, 2, 1).size(), 5s), switchFrame(0x52, 2, 1));
     ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("hang-up"), std::string::npos) << log[0];
@@ -83,14 +83,14 @@ TEST_F(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
 
 TEST_F(SessionReconnect, RoutesChangedWhileAwayOrWaitingAreQueuedAgainInNodeOrder) {
     start(SessionOptions::queueOnly());
-    ASSERT_TRUE(session->CheckBoxClick(3, 0, true));
-    takeFrames(*session->commandQueue());             // sent before the hang-up
-    ASSERT_TRUE(session->CheckBoxClick(0, 3, true));  // still waiting at the hang-up
+    ASSERT_TRUE(session->clickBox(3, 0, true));
+    takeFrames(*session->commandQueue());        // sent before the hang-up
+    ASSERT_TRUE(session->clickBox(0, 3, true));  // still waiting at the hang-up
     pty.closeMaster();
     ASSERT_TRUE(reaches(PortState::Lost));
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, 1));
-    takeFrames(*session->commandQueue());             // handed to the dead port
-    ASSERT_TRUE(session->CheckBoxClick(1, 1, true));  // still waiting when it comes back
+    takeFrames(*session->commandQueue());        // handed to the dead port
+    ASSERT_TRUE(session->clickBox(1, 1, true));  // still waiting when it comes back
     plugBack();
     ASSERT_TRUE(reaches(PortState::Open));
     EXPECT_EQ(takeFrames(*session->commandQueue()),
@@ -107,7 +107,7 @@ TEST_F(SessionResend, SendsStartUpLayerAndSelectionInNodeOrder) {
     setConfig("System config", "VideoOrAudio", "2");
     start();
     for (auto [row, column] : {std::pair{0, 1}, {0, 3}, {2, 4}, {3, 6}})
-        ASSERT_TRUE(session->CheckBoxClick(row, column, true));
+        ASSERT_TRUE(session->clickBox(row, column, true));
     frames();
     ASSERT_TRUE(session->resendCurrentState());
     const std::vector<Bytes> expected = {onOffFrame(0x52),
@@ -127,7 +127,7 @@ TEST_F(SessionResend, PatternModeSendsNoLayerAndAZeroSpeedIsShownAsTheSpeedSet) 
     start();
     EXPECT_EQ(session->portStatus().baudRate, 9600u);
     EXPECT_EQ(session->note(), "波特率 0 无效，已使用 9600");
-    ASSERT_TRUE(session->CheckBoxClick(0, 2, true));
+    ASSERT_TRUE(session->clickBox(0, 2, true));
     frames();
     ASSERT_TRUE(session->resendCurrentState());
     EXPECT_EQ(frames(), (std::vector<Bytes>{onOffFrame(0x52), switchFrame(0x52, 2, 0)}));

@@ -19,8 +19,8 @@ protected:
     void startRouted() {
         useModel(4, 4);
         start();
-        session->CheckBoxClick(0, 2, true);
-        session->CheckBoxClick(1, 4, true);
+        session->clickBox(0, 2, true);
+        session->clickBox(1, 4, true);
         frames();
     }
     std::string statusFile(const char* name) const { return paths.statusDir() + "/" + name; }
@@ -44,7 +44,7 @@ TEST_F(SessionStore, StatusFileRoundTrip) {
     EXPECT_EQ(outcome.applied, 2);
     EXPECT_EQ(frames(), (Frames{switchFrame(0x52, 2, 0), closeFrame(0x52, 1)}));
     EXPECT_EQ(state().selectedNodes(), routed);
-    EXPECT_EQ(events.grids, 1) << "the load shows the first page";
+    EXPECT_EQ(events.firstPages, 1) << "the load shows the first page";
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(prompts.errors.empty());
 }
@@ -69,6 +69,23 @@ TEST_F(SessionStore, StatusFileBringsItsNamesAndNotesSkippedNodes) {
     EXPECT_EQ(events.notes, 1);
 }
 
+// The names go into the first page's fields: only a field whose text changes
+// puts its list in use.
+TEST_F(SessionStore, StatusFileNamesBeyondTheFirstPageAloneLeaveTheListOutOfUse) {
+    useModel(20, 20);
+    start();
+    paths.ensureStatusDir();
+    const std::string file = statusFile("far.ms");
+    writeBytes(file,
+               "[Matrix Message]\nMatrixInputNum=20\nMatrixOutputNum=20\nSwitchNodeNum=0\n"
+               "[MatrixInputStringList]\nInputString17=Far\n"
+               "[MatrixOutputStringList]\nOutputString15=Near\n");
+    ASSERT_TRUE(session->loadStatusFile(file).done);
+    EXPECT_EQ(state().InputNames().at(17), "Far") << "stored all the same";
+    EXPECT_FALSE(state().MatrixInputEditEnable);
+    EXPECT_TRUE(state().MatrixOutputEditEnable) << "output 16 is on the first page";
+}
+
 TEST_F(SessionStore, MismatchedStatusFileChangesNothing) {
     startRouted();
     const auto before = state().selectedNodes();
@@ -77,7 +94,7 @@ TEST_F(SessionStore, MismatchedStatusFileChangesNothing) {
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"调用的文件与但前矩阵不匹配"});
     EXPECT_EQ(state().selectedNodes(), before);
     EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(events.grids, 0);
+    EXPECT_EQ(events.firstPages, 0);
 }
 
 TEST_F(SessionStore, AStatusFileThatCannotBeReadIsReportedAsSuch) {
@@ -108,7 +125,7 @@ TEST_F(SessionStore, ModeSavedAppliedAndDeleted) {
     session->newMode();
     EXPECT_TRUE(session->currentModeName().empty());
     EXPECT_TRUE(state().selectedNodes().empty());
-    session->CheckBoxClick(3, 3, true);
+    session->clickBox(3, 3, true);
     frames();
 
     const LoadOutcome outcome = session->applyMode("会议");

@@ -14,7 +14,7 @@ protected:
     void SetUp() override {
         useModel(8, 4, true);
         start();
-        ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
+        ASSERT_TRUE(session->clickBox(1, 2, true));
         frames();
         session->setTakeMode(MatrixSession::kWindowOwner, true);
     }
@@ -23,11 +23,11 @@ protected:
 
 TEST_F(SessionTake, ClicksStageAndTakeSendsThemInNodeOrderAsOneStep) {
     EXPECT_EQ(config("System config", "TakeMode"), "1");
-    ASSERT_TRUE(session->CheckBoxClick(3, 4, true));
-    ASSERT_TRUE(session->CheckBoxClick(0, 8, true));   // the close box
-    ASSERT_TRUE(session->CheckBoxClick(1, 2, false));  // the route output 1 has: nothing
-    ASSERT_TRUE(session->CheckBoxClick(2, 5, true));
-    ASSERT_TRUE(session->CheckBoxClick(2, 5, false));  // again: unstaged
+    ASSERT_TRUE(session->clickBox(3, 4, true));
+    ASSERT_TRUE(session->clickBox(0, 8, true));   // the close box
+    ASSERT_TRUE(session->clickBox(1, 2, false));  // the route output 1 has: nothing
+    ASSERT_TRUE(session->clickBox(2, 5, true));
+    ASSERT_TRUE(session->clickBox(2, 5, false));  // again: unstaged
     EXPECT_EQ(session->staged(), (Staged{{0, 8}, {3, 4}}));
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(selectedOf(state(), 3), std::vector<std::int32_t>{});
@@ -53,14 +53,14 @@ TEST_F(SessionTake, AModeStagesWhatItWouldChangeAndLeavingTakeModeDropsIt) {
     ASSERT_TRUE(session->take());
     EXPECT_EQ(frames(), (std::vector<Bytes>{switchFrame(0x52, 1, 0), switchFrame(0x52, 3, 2)}));
 
-    ASSERT_TRUE(session->CheckBoxClick(3, 4, true));
+    ASSERT_TRUE(session->clickBox(3, 4, true));
     session->clearStaged();
     EXPECT_TRUE(session->staged().empty());
-    ASSERT_TRUE(session->CheckBoxClick(3, 4, true));
+    ASSERT_TRUE(session->clickBox(3, 4, true));
     session->setTakeMode(MatrixSession::kWindowOwner, false);
     EXPECT_TRUE(session->staged().empty());
     EXPECT_EQ(config("System config", "TakeMode"), "0");
-    ASSERT_TRUE(session->CheckBoxClick(3, 4, true));
+    ASSERT_TRUE(session->clickBox(3, 4, true));
     EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 4, 3)});
 }
 

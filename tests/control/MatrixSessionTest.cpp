@@ -75,7 +75,7 @@ TEST_F(Session, RouteRequestsSwitchAsATickDoesAndRefuseWhatDoesNotExist) {
     EXPECT_EQ(recorder.routes, (std::vector<RouteChange>{{0, -1, 3}, {0, 3, 5}, {2, -1, -1}}));
 
     // A second input on the cycle output: it carries no one input any more.
-    ASSERT_TRUE(session.CheckBoxClick(0, 2, true));
+    ASSERT_TRUE(session.clickBox(0, 2, true));
     EXPECT_EQ(recorder.routes.back(), (RouteChange{0, 5, -1}));
     frames();
 
@@ -100,7 +100,7 @@ TEST_F(Session, ALockedOutputRefusesEveryOtherOwner) {
     EXPECT_FALSE(session.lockOutput("127.0.0.1", 1, LockRequest::Unlock));
 
     EXPECT_FALSE(session.routeOutput("127.0.0.1", 1, 2));
-    EXPECT_FALSE(session.CheckBoxClick(1, 2, true));
+    EXPECT_FALSE(session.clickBox(1, 2, true));
     EXPECT_NE(session.note().find("127.0.0.2"), std::string::npos) << session.note();
     EXPECT_TRUE(frames().empty());
     EXPECT_TRUE(session.routeOutput("127.0.0.2", 1, 2)) << "the owner still switches";
@@ -108,7 +108,7 @@ TEST_F(Session, ALockedOutputRefusesEveryOtherOwner) {
 
     EXPECT_TRUE(session.lockOutput(window, 1, LockRequest::ForceUnlock));
     EXPECT_EQ(session.lockOwner(1), "");
-    EXPECT_TRUE(session.CheckBoxClick(1, 4, true));
+    EXPECT_TRUE(session.clickBox(1, 4, true));
     EXPECT_EQ(recorder.locks, (std::vector<std::int32_t>{1, 1}));
 }
 

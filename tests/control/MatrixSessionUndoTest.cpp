@@ -20,7 +20,7 @@ protected:
 
 TEST_F(SessionUndo, UndoAndRedoQueueTheFramesOfClicksAndSkipWhatOthersChanged) {
     ModeStore(paths.modeFile()).saveMode("Mode会议", {{0, 1}, {1, 2}, {2, 3}});
-    ASSERT_TRUE(session->CheckBoxClick(0, 5, true));
+    ASSERT_TRUE(session->clickBox(0, 5, true));
     ASSERT_TRUE(session->applyMode("会议").done);
     frames();
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 1, 7));  // another owner, after the mode
@@ -45,13 +45,13 @@ TEST_F(SessionUndo, UndoAndRedoQueueTheFramesOfClicksAndSkipWhatOthersChanged) {
     EXPECT_EQ(latest[0].action, "undo");
     EXPECT_EQ(latest[0].changes, (std::vector<JournalChange>{{0, 5, -1}}));
 
-    ASSERT_TRUE(session->CheckBoxClick(3, 4, true));
+    ASSERT_TRUE(session->clickBox(3, 4, true));
     EXPECT_FALSE(session->canRedo()) << "a new step drops what could be redone";
 }
 
 TEST_F(SessionUndo, AnOutputReturnsToTheInputBeforeItsLastChangeWhoeverMadeIt) {
     EXPECT_FALSE(session->returnToPreviousInput(1));
-    ASSERT_TRUE(session->CheckBoxClick(1, 2, true));
+    ASSERT_TRUE(session->clickBox(1, 2, true));
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 1, 6));
     frames();
     ASSERT_TRUE(session->returnToPreviousInput(1));

@@ -122,7 +122,7 @@ TEST_P(SessionCounts, AreClampedWithANoteAndTheGridWorks) {
         EXPECT_NE(session->note().find(std::to_string(count.usedInputs)), std::string::npos);
     }
     frames();
-    EXPECT_TRUE(session->CheckBoxClick(0, 0, true));
+    EXPECT_TRUE(session->clickBox(0, 0, true));
     EXPECT_EQ(frames(), Frames{switchFrame(0x52, 0, 0)});
 }
 
@@ -147,7 +147,7 @@ TEST_F(SessionTest, PortThatCannotBeOpenedIsAskedAboutAndTheGridStillWorks) {
     EXPECT_EQ(session->portStatus().devicePath, missing);
 
     frames();
-    EXPECT_TRUE(session->CheckBoxClick(3, 1, true));
+    EXPECT_TRUE(session->clickBox(3, 1, true));
     EXPECT_EQ(frames(), Frames{switchFrame(0x52, 1, 3)});
 }
 
@@ -155,8 +155,8 @@ TEST_F(SessionTest, QueueFiguresReachThePortStatusOncePerBurst) {
     start();
     poster.runPending();
     EXPECT_EQ(session->portStatus().queued, 2u);
-    session->CheckBoxClick(0, 0, true);
-    session->CheckBoxClick(1, 0, true);
+    session->clickBox(0, 0, true);
+    session->clickBox(1, 0, true);
     EXPECT_LE(poster.pending(), 1u) << "one refresh for the burst, not one per frame";
     poster.runPending();
     EXPECT_EQ(session->portStatus().queued, 4u);
@@ -176,15 +176,15 @@ TEST_F(SessionTest, ClicksQueueFramesWithTheAddressAndCycleTimeOfTheFiles) {
     frames();
 
     // Output 2 is exclusive: the tick moves, the emptied output is closed.
-    session->CheckBoxClick(1, 2, true);
-    session->CheckBoxClick(1, 6, true);
-    session->CheckBoxClick(1, 6, false);
+    session->clickBox(1, 2, true);
+    session->clickBox(1, 6, true);
+    session->clickBox(1, 6, false);
     EXPECT_EQ(frames(), (Frames{switchFrame(9, 2, 1), switchFrame(9, 6, 1), closeFrame(9, 1)}));
     EXPECT_EQ(selectedOf(state(), 1), std::vector<std::int32_t>{16});
 
     // Output 1 cycles through several inputs.
-    session->CheckBoxClick(0, 0, true);
-    session->CheckBoxClick(0, 1, true);
+    session->clickBox(0, 0, true);
+    session->clickBox(0, 1, true);
     EXPECT_EQ(frames(), (Frames{switchFrame(9, 0, 0), cycleFrame(9, {0, 1}, 7)}));
     EXPECT_EQ(selectedOf(state(), 0), (std::vector<std::int32_t>{0, 1}));
     EXPECT_EQ(events.outputs, (std::vector<std::int32_t>{1, 1, 1, 0, 0}));
@@ -194,35 +194,28 @@ TEST_F(SessionTest, PatternModelMakesOutputOneExclusive) {
     useModel(16, 16, true);
     start();
     frames();
-    session->CheckBoxClick(0, 0, true);
-    session->CheckBoxClick(0, 1, true);
+    session->clickBox(0, 0, true);
+    session->clickBox(0, 1, true);
     EXPECT_EQ(frames(), (Frames{switchFrame(0x52, 0, 0), switchFrame(0x52, 1, 0)}));
     EXPECT_EQ(selectedOf(state(), 0), std::vector<std::int32_t>{1});
 }
 
-TEST_F(SessionTest, ClicksOnTheSecondColumnPageAndItsCloseBox) {
+TEST_F(SessionTest, ClicksOnCellsBeyondTheFirstPageAndTheCloseCell) {
     useModel(20, 4);
     start();
     frames();
-    session->RightBitBtnClick();
-    EXPECT_EQ(state().ColumnOffset(), 16);
-    EXPECT_EQ(events.grids, 1);
-
-    session->CheckBoxClick(1, 1, true);  // input 18
-    // The close box follows the last input: screen column 4.
-    session->CheckBoxClick(2, 0, true);
-    session->CheckBoxClick(2, 0, false);
+    session->clickBox(1, 17, true);  // input 18
+    session->clickBox(2, 16, true);
+    session->clickBox(2, 16, false);  // nothing left: the output closes
     EXPECT_EQ(frames(),
               (Frames{switchFrame(0x52, 17, 1), switchFrame(0x52, 16, 2), closeFrame(0x52, 2)}));
     EXPECT_EQ(selectedOf(state(), 2), std::vector<std::int32_t>{20});
-
-    EXPECT_FALSE(session->CheckBoxClick(4, 0, true)) << "no fifth output";
-    session->RightBitBtnClick();  // no third page: nothing to tell
-    EXPECT_EQ(events.grids, 1);
-    session->LeftBitBtnClick();
-    EXPECT_EQ(state().ColumnOffset(), 0);
     EXPECT_EQ(selectedOf(state(), 1), std::vector<std::int32_t>{17});
-    EXPECT_TRUE(frames().empty()) << "paging queues nothing";
+
+    EXPECT_FALSE(session->clickBox(4, 0, true)) << "no fifth output";
+    EXPECT_FALSE(session->clickBox(0, 21, true)) << "no cell beyond the close cell";
+    EXPECT_FALSE(session->clickBox(-1, 0, true));
+    EXPECT_TRUE(frames().empty());
 }
 
 // --- Close and rebuild -----------------------------------------------------------------------
@@ -249,7 +242,7 @@ TEST_F(SessionTest, CloseSavesTheNamesOfTheListsInUseOnly) {
     useModel(4, 4);
     iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString0", "kept");
     start();
-    session->InputStringEditChange(1, "Cam 2");
+    session->setInputName(MatrixSession::kWindowOwner, 1, "Cam 2");
     EXPECT_EQ(events.inputNames, std::vector<std::int32_t>{1});
     EXPECT_TRUE(state().MatrixInputEditEnable);
     session->close();
@@ -270,7 +263,7 @@ TEST_F(SessionTest, DestroyingWithoutCloseSavesNothing) {
 
 TEST_F(SessionTest, RebuildReadsTheNewModelAndStartsAfresh) {
     start();
-    session->CheckBoxClick(0, 3, true);
+    session->clickBox(0, 3, true);
 
     useModel(8, 20, false, 0x52, 9);
     session->rebuild();

@@ -106,7 +106,7 @@ public:
             outputs.push_back(route.output);
         inputNames.insert(inputNames.end(), change.inputNames.begin(), change.inputNames.end());
         outputNames.insert(outputNames.end(), change.outputNames.begin(), change.outputNames.end());
-        grids += change.page ? 1 : 0;
+        firstPages += change.firstPage ? 1 : 0;
         layers += change.layer ? 1 : 0;
         portStates += change.port ? 1 : 0;
         notes += change.note ? 1 : 0;
@@ -118,7 +118,7 @@ public:
     std::vector<std::int32_t> outputs;
     std::vector<std::int32_t> inputNames;
     std::vector<std::int32_t> outputNames;
-    int grids = 0;
+    int firstPages = 0;
     int layers = 0;
     int portStates = 0;
     int notes = 0;

@@ -15,14 +15,14 @@ using Frames = std::vector<Bytes>;
 // A few frames written out by hand, so the helpers above are checked too.
 TEST(SwitchingFrames, BytesOnTheWireForClicksAtTheDefaultAddress) {
     Grid grid(model(32, 32, true));
-    grid->CheckBoxClick(0, 2, true);
-    grid->CheckBoxClick(3, 16, true);
+    grid.click(0, 2, true);
+    grid.click(3, 16, true);
     EXPECT_EQ(grid.frames(), (Frames{{0xEB, 0x52, 0x02, 0x02, 0x00, 0x02, 0x58},
                                      {0xEB, 0x52, 0x08, 0x01, 0x03, 0x5E}}));
 
     Grid cycling(model(32, 32, false));
     for (int c : {0, 1, 2})
-        cycling->CheckBoxClick(0, c, true);
+        cycling.click(0, c, true);
     const Frames frames = cycling.frames();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[2], (Bytes{0xEB, 0x52, 0x09, 0x05, 0x00, 0x01, 0x00, 0x01, 0x02, 0x64}));
@@ -43,38 +43,38 @@ protected:
 };
 
 TEST_P(ExclusiveOutput, TickingAnotherInputMovesTheSelectionWithOneSwitchFrame) {
-    grid->CheckBoxClick(row(), 2, true);
-    grid->CheckBoxClick(row(), 6, true);
+    grid.click(row(), 2, true);
+    grid.click(row(), 6, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x31, 2, row()), switchFrame(0x31, 6, row())}));
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{6}));
-    EXPECT_FALSE(grid->box(row(), 2).checked);
-    EXPECT_TRUE(grid->box(row(), 6).checked);
-    EXPECT_FALSE(grid->box(row(), 16).checked);
+    EXPECT_FALSE(grid.page->box(row(), 2).checked);
+    EXPECT_TRUE(grid.page->box(row(), 6).checked);
+    EXPECT_FALSE(grid.page->box(row(), 16).checked);
 }
 
 TEST_P(ExclusiveOutput, UntickingTheOnlyInputClosesTheOutput) {
-    grid->CheckBoxClick(row(), 4, true);
+    grid.click(row(), 4, true);
     grid.frames();
-    grid->CheckBoxClick(row(), 4, false);
+    grid.click(row(), 4, false);
     EXPECT_EQ(grid.frames(), (Frames{closeFrame(0x31, row())}));
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{32}));
-    EXPECT_TRUE(grid->box(row(), 16).checked);
-    EXPECT_FALSE(grid->box(row(), 4).checked);
+    EXPECT_TRUE(grid.page->box(row(), 16).checked);
+    EXPECT_FALSE(grid.page->box(row(), 4).checked);
 }
 
 TEST_P(ExclusiveOutput, UntickingTheCloseBoxTicksItAgainAndResendsTheCloseFrame) {
-    grid->CheckBoxClick(row(), 16, true);
-    grid->CheckBoxClick(row(), 16, false);
+    grid.click(row(), 16, true);
+    grid.click(row(), 16, false);
     EXPECT_EQ(grid.frames(), (Frames{closeFrame(0x31, row()), closeFrame(0x31, row())}));
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{32}));
-    EXPECT_TRUE(grid->box(row(), 16).checked);
+    EXPECT_TRUE(grid.page->box(row(), 16).checked);
 }
 
 TEST_P(ExclusiveOutput, TickingTheCloseBoxClearsTheInputAndTickingAnInputClearsTheClose) {
-    grid->CheckBoxClick(row(), 9, true);
-    grid->CheckBoxClick(row(), 16, true);
+    grid.click(row(), 9, true);
+    grid.click(row(), 16, true);
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{32}));
-    grid->CheckBoxClick(row(), 1, true);
+    grid.click(row(), 1, true);
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{1}));
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x31, 9, row()), closeFrame(0x31, row()),
                                      switchFrame(0x31, 1, row())}));
@@ -82,15 +82,15 @@ TEST_P(ExclusiveOutput, TickingTheCloseBoxClearsTheInputAndTickingAnInputClearsT
 }
 
 TEST_P(ExclusiveOutput, SelectionMovesToTheSecondColumnPageUnderTheSameScreenColumn) {
-    grid->CheckBoxClick(row(), 1, true);
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    EXPECT_FALSE(grid->box(row(), 1).checked);
-    grid->CheckBoxClick(row(), 1, true);
+    grid.click(row(), 1, true);
+    ASSERT_TRUE(grid.page->RightBitBtnClick());
+    EXPECT_FALSE(grid.page->box(row(), 1).checked);
+    grid.click(row(), 1, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x31, 1, row()), switchFrame(0x31, 17, row())}));
     EXPECT_EQ(selectedOf(*grid, row()), (std::vector<int>{17}));
-    EXPECT_TRUE(grid->box(row(), 1).checked);
-    ASSERT_TRUE(grid->LeftBitBtnClick());
-    EXPECT_FALSE(grid->box(row(), 1).checked);
+    EXPECT_TRUE(grid.page->box(row(), 1).checked);
+    ASSERT_TRUE(grid.page->LeftBitBtnClick());
+    EXPECT_FALSE(grid.page->box(row(), 1).checked);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExclusiveOutput,
@@ -108,56 +108,56 @@ protected:
 };
 
 TEST_F(CycleOutput, TickingAndUntickingTwoInputs) {
-    grid->CheckBoxClick(0, 0, true);
+    grid.click(0, 0, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 0, 0)}));
-    grid->CheckBoxClick(0, 1, true);
+    grid.click(0, 1, true);
     EXPECT_EQ(grid.frames(), (Frames{cycleFrame(0x52, {0, 1}, 300)}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{0, 1}));
-    EXPECT_TRUE(grid->box(0, 0).checked);
-    EXPECT_TRUE(grid->box(0, 1).checked);
+    EXPECT_TRUE(grid.page->box(0, 0).checked);
+    EXPECT_TRUE(grid.page->box(0, 1).checked);
 
-    grid->CheckBoxClick(0, 0, false);
+    grid.click(0, 0, false);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 1, 0)}));
-    grid->CheckBoxClick(0, 1, false);
+    grid.click(0, 1, false);
     EXPECT_EQ(grid.frames(), (Frames{closeFrame(0x52, 0)}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{32}));
-    EXPECT_TRUE(grid->box(0, 16).checked);
+    EXPECT_TRUE(grid.page->box(0, 16).checked);
 }
 
 TEST_F(CycleOutput, CycleFrameListsTheInputsInAscendingOrderOverAllPages) {
-    grid->CheckBoxClick(0, 5, true);
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    grid->CheckBoxClick(0, 3, true);  // input 20, index 19
-    ASSERT_TRUE(grid->LeftBitBtnClick());
-    grid->CheckBoxClick(0, 0, true);
+    grid.click(0, 5, true);
+    ASSERT_TRUE(grid.page->RightBitBtnClick());
+    grid.click(0, 3, true);  // input 20, index 19
+    ASSERT_TRUE(grid.page->LeftBitBtnClick());
+    grid.click(0, 0, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 5, 0), cycleFrame(0x52, {5, 19}, 300),
                                      cycleFrame(0x52, {0, 5, 19}, 300)}));
 }
 
 TEST_F(CycleOutput, TickingTheCloseBoxClearsEveryInputAndAnInputClearsTheClose) {
-    grid->CheckBoxClick(0, 2, true);
-    grid->CheckBoxClick(0, 3, true);
+    grid.click(0, 2, true);
+    grid.click(0, 3, true);
     grid.frames();
-    grid->CheckBoxClick(0, 16, true);
+    grid.click(0, 16, true);
     EXPECT_EQ(grid.frames(), (Frames{closeFrame(0x52, 0)}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{32}));
 
-    grid->CheckBoxClick(0, 7, true);
+    grid.click(0, 7, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 7, 0)}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{7}));
-    EXPECT_FALSE(grid->box(0, 16).checked);
+    EXPECT_FALSE(grid.page->box(0, 16).checked);
 }
 
 TEST_F(CycleOutput, UntickingTheCloseBoxTicksItAgain) {
-    grid->CheckBoxClick(0, 16, true);
-    grid->CheckBoxClick(0, 16, false);
+    grid.click(0, 16, true);
+    grid.click(0, 16, false);
     EXPECT_EQ(grid.frames(), (Frames{closeFrame(0x52, 0), closeFrame(0x52, 0)}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{32}));
 }
 
 TEST_F(CycleOutput, OtherOutputsStayExclusive) {
-    grid->CheckBoxClick(1, 0, true);
-    grid->CheckBoxClick(1, 1, true);
+    grid.click(1, 0, true);
+    grid.click(1, 1, true);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 0, 1), switchFrame(0x52, 1, 1)}));
     EXPECT_EQ(selectedOf(*grid, 1), (std::vector<int>{1}));
 }
@@ -166,14 +166,14 @@ TEST_F(CycleOutput, OtherOutputsStayExclusive) {
 // in screen column 4; the columns right of it are hidden.
 TEST(PartialColumnPage, CloseBoxStandsInColumnFourInEveryRow) {
     Grid grid(model(20, 16, true));
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    EXPECT_EQ(grid->closeColumn(), 4);
+    ASSERT_TRUE(grid.page->RightBitBtnClick());
+    EXPECT_EQ(grid.page->closeColumn(), 4);
     Frames expected;
     for (int r = 0; r < 16; ++r) {
-        EXPECT_EQ(grid->box(r, 4).caption, "输出" + std::to_string(r + 1));
-        EXPECT_FALSE(grid->box(r, 5).visible);
-        grid->CheckBoxClick(r, 4, true);
-        grid->CheckBoxClick(r, 5, true);  // hidden: ignored
+        EXPECT_EQ(grid.page->box(r, 4).caption, "输出" + std::to_string(r + 1));
+        EXPECT_FALSE(grid.page->box(r, 5).visible);
+        grid.click(r, 4, true);
+        grid.click(r, 5, true);  // hidden: ignored
         expected.push_back(closeFrame(0x52, r));
         EXPECT_EQ(selectedOf(*grid, r), (std::vector<int>{20}));
     }
@@ -184,25 +184,25 @@ TEST(PartialColumnPage, CloseBoxStandsInColumnFourInEveryRow) {
 // sends the close frame, for exclusive outputs and the cycle output alike.
 TEST(PartialColumnPage, EmptyOutputRuleClosesTheOutput) {
     Grid grid(model(20, 16, false));
-    ASSERT_TRUE(grid->RightBitBtnClick());
-    grid->CheckBoxClick(3, 2, true);
-    grid->CheckBoxClick(3, 2, false);
-    grid->CheckBoxClick(0, 1, true);
-    grid->CheckBoxClick(0, 1, false);
+    ASSERT_TRUE(grid.page->RightBitBtnClick());
+    grid.click(3, 2, true);
+    grid.click(3, 2, false);
+    grid.click(0, 1, true);
+    grid.click(0, 1, false);
     EXPECT_EQ(grid.frames(), (Frames{switchFrame(0x52, 18, 3), closeFrame(0x52, 3),
                                      switchFrame(0x52, 17, 0), closeFrame(0x52, 0)}));
     EXPECT_EQ(selectedOf(*grid, 3), (std::vector<int>{20}));
     EXPECT_EQ(selectedOf(*grid, 0), (std::vector<int>{20}));
-    EXPECT_TRUE(grid->box(3, 4).checked);
-    EXPECT_TRUE(grid->box(0, 4).checked);
+    EXPECT_TRUE(grid.page->box(3, 4).checked);
+    EXPECT_TRUE(grid.page->box(0, 4).checked);
 }
 
 TEST(HiddenBoxes, ClicksOutsideTheShownGridChangeNothing) {
     Grid grid(model(8, 20, true));
-    ASSERT_TRUE(grid->DownBitBtnClick());  // rows 4..15 beyond output 20
+    ASSERT_TRUE(grid.page->DownBitBtnClick());  // rows 4..15 beyond output 20
     for (auto [r, c] : {std::pair{4, 0}, {15, 8}, {-1, 0}, {0, -1}, {0, 9}, {16, 0}}) {
-        grid->CheckBoxClick(r, c, true);
-        grid->CheckBoxClick(r, c, false);
+        grid.click(r, c, true);
+        grid.click(r, c, false);
     }
     EXPECT_TRUE(grid.frames().empty());
     EXPECT_TRUE(grid->selectedNodes().empty());

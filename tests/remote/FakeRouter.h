@@ -81,10 +81,10 @@ public:
         m_takeMode = on;
         if (m_server) m_server->configurationChanged();
     }
-    bool lockOutput(const std::string& owner, int output, LockOp op) override {
+    bool lockOutput(const std::string& owner, int output, LockRequest request) override {
         std::string& holder = m_locks.at(output);
-        if (op != LockOp::ForceUnlock && !mayChange(owner, output)) return false;
-        holder = op == LockOp::Lock ? owner : std::string();
+        if (request != LockRequest::ForceUnlock && !mayChange(owner, output)) return false;
+        holder = request == LockRequest::Lock ? owner : std::string();
         if (m_server) m_server->locksChanged({output});
         return true;
     }

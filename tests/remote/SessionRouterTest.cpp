@@ -50,7 +50,7 @@ TEST_F(SessionRouterTest, RoutesAreTheSessionsSwitchesAndLocksHoldForEveryOwner)
               (std::vector<test::Bytes>{test::switchFrame(0x52, 3, 1), test::closeFrame(0x52, 3)}));
 
     // The window's click reaches every client; the window's lock refuses them.
-    ASSERT_TRUE(session.CheckBoxClick(2, 6, true));
+    ASSERT_TRUE(session.clickBox(2, 6, true));
     for (TestClient* client : {a.get(), b.get()})
         EXPECT_EQ(client->take(1).front().lines, Lines{"2 6"});
     ASSERT_TRUE(session.lockOutput(MatrixSession::kWindowOwner, 2, mc::LockRequest::Lock));
@@ -74,7 +74,7 @@ TEST_F(SessionRouterTest, RoutesAreTheSessionsSwitchesAndLocksHoldForEveryOwner)
     // A client's lock refuses the window.
     a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
     EXPECT_EQ(b->take(1).front().lines, Lines{"1 L"});
-    EXPECT_FALSE(session.CheckBoxClick(1, 0, true));
+    EXPECT_FALSE(session.clickBox(1, 0, true));
     EXPECT_EQ(session.lockOwner(1), "127.0.0.1");
 
     // A rebuild: the whole state again, with the new counts and name; no locks.

@@ -168,9 +168,9 @@ TEST(ParseRequest, LabelsLocksAndConfiguration) {
 
     const Request locks = parse("VIDEO OUTPUT LOCKS:\n0 O\n1 U\n2 F\n3 L\n3 o\n\n");
     ASSERT_EQ(locks.locks.size(), 3u);
-    EXPECT_EQ(locks.locks[0].op, LockOp::Lock);
-    EXPECT_EQ(locks.locks[1].op, LockOp::Unlock);
-    EXPECT_EQ(locks.locks[2].op, LockOp::ForceUnlock);
+    EXPECT_EQ(locks.locks[0].request, LockRequest::Lock);
+    EXPECT_EQ(locks.locks[1].request, LockRequest::Unlock);
+    EXPECT_EQ(locks.locks[2].request, LockRequest::ForceUnlock);
 
     EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: false\n\n").takeMode, false);
     EXPECT_EQ(parse("CONFIGURATION:\nTake Mode: true\n\n").takeMode, true);

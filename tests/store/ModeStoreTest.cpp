@@ -103,13 +103,13 @@ TEST_F(Modes, CycleModeInputsAreAppliedAsSwitchFramesInDocumentOrder) {
 TEST_F(Modes, ANodeBeyondTheFirstPageIsSetAndSentButTicksNoBox) {
     writeModes("<ModeF><N><InputPort>0</InputPort><OutputPort>19</OutputPort></N></ModeF>");
     Grid grid(model(32, 32));
-    ASSERT_TRUE(grid->DownBitBtnClick());
+    ASSERT_TRUE(grid.page->DownBitBtnClick());
     applyModeTo(store, "ModeF", grid);
-    EXPECT_EQ(grid->RowOffset(), 0);
+    EXPECT_EQ(grid.page->RowOffset(), 0);
     EXPECT_TRUE(grid->selected(19, 0));
     EXPECT_EQ(grid.frames(), std::vector<Bytes>{switchFrame(0x52, 0, 19)});
-    for (std::int32_t r = 0; r < grid->visibleRows(); ++r)
-        EXPECT_FALSE(grid->box(r, 0).checked) << r;
+    for (std::int32_t r = 0; r < grid.page->visibleRows(); ++r)
+        EXPECT_FALSE(grid.page->box(r, 0).checked) << r;
 }
 
 TEST_F(Modes, BadAndOutOfRangeNodesAreSkippedAndCountedWithoutStopping) {

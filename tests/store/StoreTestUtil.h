@@ -29,12 +29,12 @@ inline void select(Grid& grid, const std::vector<Node>& nodes) {
     grid.frames();
 }
 
-// Reads mode elementName and applies it to the grid as the session does:
-// first page, selection cleared, then the nodes; unreadable nodes count as
-// skipped.
+// Reads mode elementName and applies it to the grid as the session does, the
+// window going back to its first page: selection cleared, then the nodes;
+// unreadable nodes count as skipped.
 inline ApplyResult applyModeTo(const ModeStore& store, const std::string& elementName, Grid& grid) {
     const ModeStore::ModeNodes mode = store.readMode(elementName);
-    grid->returnToFirstPage();
+    grid.page->returnToFirstPage();
     grid->clearSelection();
     ApplyResult result = grid->applyNodes(mode.nodes);
     result.skipped += mode.unreadable;

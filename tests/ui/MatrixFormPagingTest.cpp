@@ -20,13 +20,13 @@ TEST_F(MatrixFormPaging, RowsPageDownAndUpWithTicksFollowingTheState) {
     frames();
 
     click(button("DownBitBtn"));
-    EXPECT_EQ(session->state().RowOffset(), 16);
+    EXPECT_EQ(form->gridPage().RowOffset(), 16);
     EXPECT_TRUE(button("UpBitBtn")->isEnabled());
     EXPECT_FALSE(box(0, 2)->isChecked());
     click(box(3, 7));  // output 20, input 8
     frames();
     click(button("DownBitBtn"));
-    EXPECT_EQ(session->state().RowOffset(), 32);
+    EXPECT_EQ(form->gridPage().RowOffset(), 32);
     EXPECT_FALSE(button("DownBitBtn")->isEnabled());
     // Outputs 33..40 in rows 0..7; rows 8..15 and their name fields hidden.
     EXPECT_EQ(box(7, 16)->text(), QStringLiteral("输出40"));
@@ -38,7 +38,7 @@ TEST_F(MatrixFormPaging, RowsPageDownAndUpWithTicksFollowingTheState) {
     click(button("UpBitBtn"));
     EXPECT_TRUE(box(3, 7)->isChecked());
     click(button("UpBitBtn"));
-    EXPECT_EQ(session->state().RowOffset(), 0);
+    EXPECT_EQ(form->gridPage().RowOffset(), 0);
     EXPECT_FALSE(button("UpBitBtn")->isEnabled());
     EXPECT_TRUE(box(0, 2)->isChecked() && box(5, 16)->isChecked());
     EXPECT_TRUE(box(8, 0)->isVisibleTo(&window));
@@ -111,8 +111,8 @@ TEST_F(MatrixFormPaging, SmallModelHasNoPagingButtons) {
     EXPECT_EQ(gridColumns(window), 9u);
     window.DownBitBtnClick();
     window.RightBitBtnClick();
-    EXPECT_EQ(session->state().RowOffset(), 0);
-    EXPECT_EQ(session->state().ColumnOffset(), 0);
+    EXPECT_EQ(form->gridPage().RowOffset(), 0);
+    EXPECT_EQ(form->gridPage().ColumnOffset(), 0);
 }
 
 }  // namespace

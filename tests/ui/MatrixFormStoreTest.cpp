@@ -107,6 +107,29 @@ TEST_F(MatrixFormStore, StatusFileNamesReachTheFieldsAndSkippedNodesTheNote) {
     EXPECT_FALSE(window.statusNote().isEmpty());
 }
 
+// A mode shows the first page again: its name fields are typed anew with the
+// first page's names, and no name changes on the way.
+TEST_F(MatrixFormStore, AModeAppliedOnAnotherPageRetypesTheFirstPagesNameFields) {
+    useModel(20, 20);
+    TMatrixForm& window = open();
+    window.setModeNameForm(&nameForm);
+    inputEdit(window, 0)->setText(QStringLiteral("Cam"));
+    answerName(QStringLiteral("会议"));
+    trigger("SaveMatrixModeN");
+    click(button("RightBitBtn"));
+    inputEdit(window, 0)->setText(QStringLiteral("Far"));  // input 17
+    const std::vector<std::string> names = session->state().InputNames();
+
+    modeBox()->setCurrentIndex(0);
+    emit modeBox()->activated(0);
+    EXPECT_EQ(window.gridPage().ColumnOffset(), 0);
+    EXPECT_EQ(inputEdit(window, 0)->text(), QStringLiteral("Cam"));
+    EXPECT_EQ(inputEdit(window, 1)->text(), QString());
+    EXPECT_FALSE(button("LeftBitBtn")->isEnabled());
+    EXPECT_EQ(session->state().InputNames(), names);
+    expectTicksMatchState();
+}
+
 TEST_F(MatrixFormStore, ModesThroughTheMenuAndTheComboBox) {
     openRouted();
     answerName(std::nullopt);

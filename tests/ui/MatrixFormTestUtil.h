@@ -54,21 +54,20 @@ protected:
     void click(QWidget* widget) {
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
     }
-    // Every box is shown exactly when the state shows it, and ticked exactly
-    // when the cell it shows is selected.
+    // Every box is shown exactly when the window's page shows it, and ticked
+    // exactly when the cell it shows is selected.
     void expectTicksMatchState() {
         const CrosspointState& state = session->state();
-        for (std::int32_t r = 0; r < state.visibleRows(); ++r) {
-            for (std::int32_t c = 0; c <= state.visibleColumns(); ++c) {
-                const BoxView view = state.box(r, c);
+        const GridPage& page = form->gridPage();
+        for (std::int32_t r = 0; r < page.visibleRows(); ++r) {
+            for (std::int32_t c = 0; c <= page.visibleColumns(); ++c) {
+                const std::optional<GridCell> cell = page.cellAt(r, c);
                 QCheckBox* shown = box(static_cast<std::size_t>(r), static_cast<std::size_t>(c));
                 ASSERT_NE(shown, nullptr);
-                ASSERT_EQ(shown->isVisibleTo(form.get()), view.visible) << r << "," << c;
-                if (!view.visible) continue;
-                const std::int32_t o = state.RowOffset() + r;
-                const std::int32_t k =
-                    c == state.closeColumn() ? state.MatrixInputNum() : state.ColumnOffset() + c;
-                EXPECT_EQ(shown->isChecked(), state.selected(o, k)) << r << "," << c;
+                ASSERT_EQ(shown->isVisibleTo(form.get()), cell.has_value()) << r << "," << c;
+                if (!cell) continue;
+                EXPECT_EQ(shown->isChecked(), state.selected(cell->output, cell->cell))
+                    << r << "," << c;
             }
         }
     }
