@@ -2,13 +2,16 @@
 // named: a network client's route (lock check, state change, frame queued,
 // journal line written, change event to an observer), and the journal's
 // append alone, so the step's cost without the disk write is the difference;
-// and a take of 256 staged outputs.
+// a take of 256 staged outputs; and reading the journal dialog's newest 1,000
+// entries from a journal about to rotate, and from one just rotated (the
+// older file read as well).
 
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "config/AppPaths.h"
@@ -127,6 +130,35 @@ void BM_JournalAppend(benchmark::State& bench) {
         benchmark::DoNotOptimize(journal.append(entry));
 }
 BENCHMARK(BM_JournalAppend)->Unit(benchmark::kMicrosecond);
+
+// Argument 0: MatrixJournal.jsonl holds nearly 8 MiB of client routes.
+// Argument 1: that file has become MatrixJournal.1.jsonl and the new one holds
+// ten entries.
+void BM_JournalReadLatest(benchmark::State& bench) {
+    Folder folder;
+    const std::string dir = AppPaths(folder.path).configDir();
+    JournalEntry entry;
+    entry.time = std::chrono::system_clock::now();
+    entry.origin = "127.0.0.2";
+    entry.action = journal::kRoute;
+    entry.changes = {{17, 3, 4}};
+    entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
+    const std::string line = journalLine(entry) + "\n";
+    std::string full;
+    while (full.size() + line.size() <= Journal::kRotateBytes)
+        full += line;
+    const bool rotated = bench.range(0) == 1;
+    std::ofstream(dir + "/" + (rotated ? Journal::kRotatedFileName : Journal::kFileName)) << full;
+    if (rotated) {
+        Journal journal(dir);
+        for (int k = 0; k < 10; ++k)
+            journal.append(entry);
+    }
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(Journal::readLatest(dir, 1000));
+    bench.counters["MiB"] = static_cast<double>(full.size()) / (1024 * 1024);
+}
+BENCHMARK(BM_JournalReadLatest)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace mc

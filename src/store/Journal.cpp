@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <utility>
@@ -192,11 +190,28 @@ bool readFrames(const Json* value, std::vector<std::vector<std::uint8_t>>& frame
     return true;
 }
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it is not a regular file or cannot be read.
 std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        // A file still growing is read to its size when opened; a line
+        // appended meanwhile is left for the next read.
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) done = 0;  // a read error: nothing of this file
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 // Adds the entries of bytes, last line first, until entries holds count.

@@ -107,6 +107,8 @@ void TMatrixForm::createMenus() {
         addItem(FileSubMenu, QStringLiteral("重新发送当前状态"),
                 QStringLiteral("把当前状态重新发送给矩阵（矩阵断电或重新插接后使用）"),
                 QStringLiteral("ResendStateItem"));
+    JournalItem = addItem(FileSubMenu, QStringLiteral("操作记录(&J)"),
+                          QStringLiteral("查看切换操作记录"), QStringLiteral("JournalItem"));
     FileSubMenu->addSeparator();
     ExitItem = addItem(FileSubMenu, QStringLiteral("退出（&X）"), QStringLiteral("退出应用程序"),
                        QStringLiteral("ExitItem"));
@@ -145,6 +147,7 @@ void TMatrixForm::createMenus() {
     connect(SaveMatrixStatusItem, &QAction::triggered, this,
             [this] { SaveMatrixStatusItemClick(); });
     connect(ResendStateItem, &QAction::triggered, this, [this] { ResendStateItemClick(); });
+    connect(JournalItem, &QAction::triggered, this, [this] { JournalItemClick(); });
     connect(UndoItem, &QAction::triggered, this, [this] { UndoItemClick(); });
     connect(RedoItem, &QAction::triggered, this, [this] { RedoItemClick(); });
     connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });

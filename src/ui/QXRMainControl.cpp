@@ -14,6 +14,7 @@
 #include <QStatusBar>
 
 #include "ui/Dialogs.h"
+#include "ui/JournalDialog.h"
 #include "ui/MatrixFormSupport.h"
 #include "ui/ModeNameUnit.h"
 #include "ui/PortStatusField.h"
@@ -100,6 +101,11 @@ void TMatrixForm::ConfigMenuItemClick() {
 
 void TMatrixForm::ResendStateItemClick() {
     m_session.resendCurrentState();
+}
+
+void TMatrixForm::JournalItemClick() {
+    JournalDialog dialog(m_session, this);
+    m_dialogs.exec(dialog);
 }
 
 void TMatrixForm::UndoItemClick() {

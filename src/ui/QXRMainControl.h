@@ -97,6 +97,9 @@ public:
     // "重新发送当前状态": the session sends the current state to the switcher
     // again (MatrixSession::resendCurrentState).
     void ResendStateItemClick();
+    // "操作记录": the journal's newest steps in JournalDialog, run through
+    // IDialogs::exec.
+    void JournalItemClick();
     // "撤销" / "重做": the session takes the operator's last routing step back
     // or does it again (MatrixSession::undo, redo).
     void UndoItemClick();
@@ -250,6 +253,7 @@ private:
     QAction* ReadItem = nullptr;
     QAction* SaveMatrixStatusItem = nullptr;
     QAction* ResendStateItem = nullptr;
+    QAction* JournalItem = nullptr;
     QAction* ExitItem = nullptr;
     QMenu* EditMenu = nullptr;
     QAction* UndoItem = nullptr;

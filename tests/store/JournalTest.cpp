@@ -157,6 +157,11 @@ TEST_F(JournalFile, FailsInAMissingFolderAndWorksOnceItExists) {
     std::filesystem::create_directory(missing);
     EXPECT_TRUE(other.append(fullEntry())) << other.error();
     EXPECT_EQ(Journal::readLatest(missing, 5), std::vector<JournalEntry>{fullEntry()});
+    // A path that cannot be read as a file gives no entries, the older file still its own.
+    std::filesystem::rename(missing + "/" + Journal::kFileName,
+                            missing + "/" + Journal::kRotatedFileName);
+    std::filesystem::create_directory(missing + "/" + Journal::kFileName);
+    EXPECT_EQ(Journal::readLatest(missing, 5), std::vector<JournalEntry>{fullEntry()});
 }
 
 }  // namespace

@@ -1,0 +1,178 @@
+#include "ui/JournalText.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <exception>
+#include <string_view>
+
+#include "control/SwitchingLayer.h"
+#include "ui/MatrixFormSupport.h"
+
+namespace mc {
+
+namespace {
+
+// How a label step's text begins for an input and for an output.
+constexpr std::string_view kInputLabel = "input: ";
+constexpr std::string_view kOutputLabel = "output: ";
+
+bool isLockAction(const std::string& action) {
+    return action == journal::kLock || action == journal::kUnlock ||
+           action == journal::kForceUnlock;
+}
+
+// "输出3", or "输出3（主屏）" when the port has a name in `names`.
+QString portText(const QString& kind, std::int32_t port, const std::vector<std::string>& names) {
+    QString text = kind + QString::number(port + 1);
+    if (port >= 0 && static_cast<std::size_t>(port) < names.size() &&
+        !names[static_cast<std::size_t>(port)].empty())
+        text += QStringLiteral("（%1）").arg(toQ(names[static_cast<std::size_t>(port)]));
+    return text;
+}
+
+QString inputText(std::int32_t input, bool closed, const JournalPortNames& names) {
+    if (input >= 0) return portText(QStringLiteral("输入"), input, names.inputs);
+    return closed ? QStringLiteral("关闭") : QStringLiteral("—");
+}
+
+// The text of a label step: "输入3 命名为“摄像机”"; empty for a text of
+// another shape.
+QString labelText(std::int32_t port, const std::string& text) {
+    const bool input = text.starts_with(kInputLabel);
+    if (!input && !text.starts_with(kOutputLabel)) return {};
+    const QString name = toQ(text.substr((input ? kInputLabel : kOutputLabel).size()));
+    const QString which =
+        (input ? QStringLiteral("输入") : QStringLiteral("输出")) + QString::number(port + 1);
+    return name.isEmpty() ? which + QStringLiteral(" 名称清除")
+                          : which + QStringLiteral(" 命名为“%1”").arg(name);
+}
+
+// The caption of the layer's radio button, for a layer step's text.
+QString layerText(const std::string& text) {
+    if (text == std::to_string(kLayerVideo)) return QStringLiteral("视频控制");
+    if (text == std::to_string(kLayerAudio)) return QStringLiteral("音频控制");
+    if (text == std::to_string(kLayerVideoAndAudio)) return QStringLiteral("音视频控制");
+    return {};
+}
+
+}  // namespace
+
+QString journalTimeText(std::chrono::system_clock::time_point time) {
+    const auto ms = std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch());
+    return QDateTime::fromMSecsSinceEpoch(ms.count())
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+QString journalActionText(const std::string& action) {
+    struct Word {
+        const char* action;
+        const char16_t* text;
+    };
+    static constexpr Word kWords[] = {
+        {journal::kRoute, u"切换"},
+        {journal::kClose, u"关闭输出"},
+        {journal::kTake, u"执行预选"},
+        {journal::kMode, u"调用模式"},
+        {journal::kStatusFile, u"读入数据"},
+        {journal::kUndo, u"撤销"},
+        {journal::kRedo, u"重做"},
+        {journal::kResend, u"重新发送"},
+        {journal::kLock, u"锁定"},
+        {journal::kUnlock, u"解锁"},
+        {journal::kForceUnlock, u"强制解锁"},
+        {journal::kLabel, u"命名"},
+        {journal::kLayer, u"切换层"},
+    };
+    for (const Word& word : kWords)
+        if (action == word.action) return QString::fromUtf16(word.text);
+    return toQ(action);
+}
+
+QString journalChangesText(const JournalEntry& entry, const JournalPortNames& names) {
+    const bool close = entry.action == journal::kClose;
+    QStringList parts;
+    for (const JournalChange& change : entry.changes) {
+        parts << QStringLiteral("%1：%2 → %3")
+                     .arg(portText(QStringLiteral("输出"), change.output, names.outputs),
+                          inputText(change.from, false, names), inputText(change.to, close, names));
+    }
+    return parts.join(QStringLiteral("；"));
+}
+
+QString journalDetailsText(const JournalEntry& entry, const JournalPortNames& names) {
+    QStringList parts;
+    if (entry.mode) parts << QStringLiteral("模式：") + toQ(*entry.mode);
+    if (entry.file) parts << QStringLiteral("文件：") + toQ(*entry.file);
+    const QString label = entry.action == journal::kLabel && entry.port && entry.text
+                              ? labelText(*entry.port, *entry.text)
+                              : QString();
+    if (entry.port && label.isEmpty()) {
+        parts << (isLockAction(entry.action)
+                      ? portText(QStringLiteral("输出"), *entry.port, names.outputs)
+                      : QStringLiteral("端口%1").arg(*entry.port + 1));
+    }
+    if (entry.text) {
+        const QString layer = entry.action == journal::kLayer ? layerText(*entry.text) : QString();
+        parts << (!label.isEmpty() ? label : !layer.isEmpty() ? layer : toQ(*entry.text));
+    }
+    return parts.join(QStringLiteral("；"));
+}
+
+QString journalFramesText(const JournalEntry& entry) {
+    QStringList frames;
+    for (const std::vector<std::uint8_t>& frame : entry.frames) {
+        const QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
+                               static_cast<qsizetype>(frame.size()));
+        frames << QString::fromLatin1(bytes.toHex(' ').toUpper());
+    }
+    return frames.join(QStringLiteral(" | "));
+}
+
+bool journalConcernsOutput(const JournalEntry& entry, std::int32_t output) {
+    for (const JournalChange& change : entry.changes)
+        if (change.output == output) return true;
+    if (!entry.port || *entry.port != output) return false;
+    if (isLockAction(entry.action)) return true;
+    return entry.action == journal::kLabel && entry.text && entry.text->starts_with(kOutputLabel);
+}
+
+QString journalOutputItem(std::int32_t output, const JournalPortNames& names) {
+    const QString number = QString::number(output + 1);
+    if (output >= 0 && static_cast<std::size_t>(output) < names.outputs.size() &&
+        !names.outputs[static_cast<std::size_t>(output)].empty())
+        return number + QLatin1Char(' ') + toQ(names.outputs[static_cast<std::size_t>(output)]);
+    return QStringLiteral("输出") + number;
+}
+
+JournalRead readJournal(const std::string& configDir, std::size_t count) {
+    JournalRead read;
+    try {
+        read.entries = Journal::readLatest(configDir, count);
+    } catch (const std::exception& error) {
+        // Out of memory on a file far larger than the journal ever grows.
+        read.error =
+            QStringLiteral("无法读取操作记录：%1").arg(QString::fromLocal8Bit(error.what()));
+        return read;
+    }
+    // readLatest skips a file it cannot read: say which, and why. The older
+    // file matters only when fewer entries than asked for were found.
+    read.missing = true;
+    for (const char* name : {Journal::kFileName, Journal::kRotatedFileName}) {
+        const QString path = pathToQ(configDir + "/" + name);
+        if (!QFileInfo::exists(path)) continue;
+        read.missing = false;
+        QFile file(path);
+        const bool needed =
+            std::string_view(name) == Journal::kFileName || read.entries.size() < count;
+        if (needed && !file.open(QIODevice::ReadOnly)) {
+            read.error = QStringLiteral("无法读取操作记录 %1：%2").arg(path, file.errorString());
+            break;
+        }
+    }
+    return read;
+}
+
+}  // namespace mc

@@ -1,0 +1,63 @@
+#pragma once
+
+// The journal as the journal dialog shows it: each entry's time, action,
+// changes, details and frames as text, the outputs an entry concerns (the
+// dialog's filter), and reading the newest entries with what went wrong.
+// Ports are shown one-based, with the name the session gives them now
+// ("输出3（主屏）"). UI thread only.
+
+#include <QString>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/Journal.h"
+
+namespace mc {
+
+// The port names as the session has them now (CrosspointState::InputNames,
+// OutputNames); an empty or missing name shows the number alone.
+struct JournalPortNames {
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+};
+
+// "2026-12-09 12:20:21.123", in the local time zone.
+QString journalTimeText(std::chrono::system_clock::time_point time);
+
+// The action in Chinese ("route": "切换"); a word not known is shown as it is.
+QString journalActionText(const std::string& action);
+
+// Each change as "输出3：输入2 → 输入5", joined by "；". An output left with
+// no single input (-1) shows "关闭" as the target of a close, else "—"
+// (closed, not switched yet, or cycling through several inputs).
+QString journalChangesText(const JournalEntry& entry, const JournalPortNames& names);
+
+// The entry's mode, file, port and text, joined by "；": "模式：晚会",
+// "输入3 命名为“摄像机”", "输出2（主屏）" for a lock, "音频控制" for a layer.
+QString journalDetailsText(const JournalEntry& entry, const JournalPortNames& names);
+
+// Every frame as uppercase hexadecimal bytes ("EB 52 02 02 01 02 59"),
+// joined by " | ".
+QString journalFramesText(const JournalEntry& entry);
+
+// Whether the entry concerns output o (zero-based): one of its changes is
+// o's, or it locks, unlocks or names output o. A label step's port is an
+// input or an output as its text says ("input: …" or "output: …").
+bool journalConcernsOutput(const JournalEntry& entry, std::int32_t output);
+
+// The filter item of output o: "3 主屏" when it has a name, else "输出3".
+QString journalOutputItem(std::int32_t output, const JournalPortNames& names);
+
+// The newest `count` entries of the journal in configDir, newest first
+// (Journal::readLatest), and why none could be read.
+struct JournalRead {
+    std::vector<JournalEntry> entries;
+    bool missing = false;  // no journal has been written yet
+    QString error;         // a journal file exists but cannot be read; "" otherwise
+};
+JournalRead readJournal(const std::string& configDir, std::size_t count);
+
+}  // namespace mc

@@ -1,0 +1,150 @@
+// The journal dialog: the File menu's item opens it on the session's own
+// journal, newest first, filtered by output and read again on "刷新"; and
+// the texts and the filter it is built from.
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+#include <filesystem>
+
+#include "ui/JournalDialog.h"
+#include "ui/MatrixFormTestUtil.h"
+
+namespace mc::test {
+namespace {
+
+using JournalDialogTest = MatrixFormTest;
+
+// Each row's origin, action and changes, joined by " / ".
+QStringList rowsOf(const JournalDialog& dialog) {
+    QStringList rows;
+    for (int r = 0; r < dialog.JournalTable->rowCount(); ++r) {
+        QStringList cells;
+        for (int c : {JournalDialog::OriginColumn, JournalDialog::ActionColumn,
+                      JournalDialog::ChangesColumn})
+            cells << dialog.JournalTable->item(r, c)->text();
+        rows << cells.join(QStringLiteral(" / "));
+    }
+    return rows;
+}
+
+TEST_F(JournalDialogTest, FileMenuItemListsTheSessionsStepsNewestFirstByOutput) {
+    useModel(4, 4);
+    open();
+    QAction* item = child<QAction>(*form, QStringLiteral("JournalItem"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("操作记录(&J)"));
+    const QList<QAction*> file = child<QMenu>(*form, QStringLiteral("FileSubMenu"))->actions();
+    const qsizetype at = file.indexOf(item);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(file[at - 1]->objectName(), QStringLiteral("ResendStateItem"));
+    EXPECT_TRUE(file[at + 1]->isSeparator());
+
+    QStringList rows;
+    QString status;
+    dialogs.onExec = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<JournalDialog&>(shown);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("操作记录"));
+        rows = rowsOf(dialog);
+        status = dialog.JournalStatus->text();
+        return 0;
+    };
+    item->trigger();
+    EXPECT_TRUE(rows.isEmpty());
+    EXPECT_TRUE(status.contains(QStringLiteral("还没有操作记录"))) << status.toStdString();
+
+    click(box(0, 1));
+    click(box(2, 0));
+    ASSERT_TRUE(session->setOutputName("127.0.0.2", 0, "主屏"));
+    ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, -1));
+    item->trigger();
+    EXPECT_EQ(rows, QStringList({QStringLiteral("127.0.0.2 / 关闭输出 / 输出3：输入1 → 关闭"),
+                                 QStringLiteral("127.0.0.2 / 命名 / "),
+                                 QStringLiteral("本机操作台 / 切换 / 输出3：— → 输入1"),
+                                 QStringLiteral("本机操作台 / 切换 / 输出1（主屏）：— → 输入2")}));
+
+    // Output 1's steps; a refresh reads the new one and keeps the filter.
+    dialogs.onExec = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<JournalDialog&>(shown);
+        EXPECT_EQ(dialog.OutputFilter->count(), 5);
+        EXPECT_EQ(dialog.OutputFilter->itemText(1), QStringLiteral("1 主屏"));
+        dialog.OutputFilter->setCurrentIndex(1);
+        EXPECT_EQ(dialog.JournalTable->rowCount(), 2);
+        session->routeOutput("127.0.0.3", 0, 3);
+        session->routeOutput("127.0.0.3", 1, 3);
+        dialog.RefreshButton->click();
+        EXPECT_EQ(dialog.OutputFilter->currentIndex(), 1);
+        rows = rowsOf(dialog);
+        return 0;
+    };
+    item->trigger();
+    EXPECT_EQ(rows, QStringList({QStringLiteral("127.0.0.3 / 切换 / 输出1（主屏）：输入2 → 输入4"),
+                                 QStringLiteral("127.0.0.2 / 命名 / "),
+                                 QStringLiteral("本机操作台 / 切换 / 输出1（主屏）：— → 输入2")}));
+}
+
+TEST(JournalText, ShowsEveryPartOneBasedWithNamesAndFiltersByOutput) {
+    const JournalPortNames names{{"", "摄像机"}, {"", "", "主屏"}};
+    JournalEntry entry;
+    entry.action = "take";
+    entry.changes = {{2, 1, -1}, {0, -1, 4}};
+    entry.frames = {{0xEB, 0x52, 0x02, 0x0A}, {0x5B}};
+    EXPECT_EQ(journalChangesText(entry, names),
+              QStringLiteral("输出3（主屏）：输入2（摄像机） → —；输出1：— → 输入5"));
+    EXPECT_EQ(journalFramesText(entry), QStringLiteral("EB 52 02 0A | 5B"));
+    EXPECT_TRUE(journalConcernsOutput(entry, 0));
+    EXPECT_FALSE(journalConcernsOutput(entry, 1));
+    entry.action = "close";
+    EXPECT_TRUE(journalChangesText(entry, names)
+                    .startsWith(QStringLiteral("输出3（主屏）：输入2（摄像机） → 关闭；")));
+
+    EXPECT_EQ(journalActionText("force-unlock"), QStringLiteral("强制解锁"));
+    EXPECT_EQ(journalActionText("status-file"), QStringLiteral("读入数据"));
+    EXPECT_EQ(journalActionText("jump"), QStringLiteral("jump"));
+
+    // Details; a label's port is an input or an output as its text says.
+    auto details = [&](const char* action, std::optional<std::int32_t> port,
+                       std::optional<std::string> text, bool concernsPort) {
+        JournalEntry step;
+        step.action = action;
+        step.port = port;
+        step.text = std::move(text);
+        EXPECT_EQ(journalConcernsOutput(step, port.value_or(0)), concernsPort) << action;
+        return journalDetailsText(step, names);
+    };
+    EXPECT_EQ(details("label", 1, "input: 摄像机", false), QStringLiteral("输入2 命名为“摄像机”"));
+    EXPECT_EQ(details("label", 0, "output: ", true), QStringLiteral("输出1 名称清除"));
+    EXPECT_EQ(details("force-unlock", 2, std::nullopt, true), QStringLiteral("输出3（主屏）"));
+    EXPECT_EQ(details("layer", std::nullopt, "2", false), QStringLiteral("音频控制"));
+    EXPECT_EQ(details("resend", std::nullopt, "串口已重新连接", false),
+              QStringLiteral("串口已重新连接"));
+    EXPECT_EQ(details("jump", 4, "x", false), QStringLiteral("端口5；x"));
+    entry.mode = "晚会";
+    EXPECT_TRUE(journalDetailsText(entry, names).startsWith(QStringLiteral("模式：晚会")));
+
+    EXPECT_EQ(journalOutputItem(2, names), QStringLiteral("3 主屏"));
+    EXPECT_EQ(journalOutputItem(1, names), QStringLiteral("输出2"));
+    const QDateTime local(QDate(2026, 12, 9), QTime(12, 20, 21, 123));
+    EXPECT_EQ(journalTimeText(std::chrono::system_clock::time_point(
+                  std::chrono::milliseconds(local.toMSecsSinceEpoch()))),
+              QStringLiteral("2026-12-09 12:20:21.123"));
+}
+
+TEST(JournalText, ReadingSaysWhetherThereIsNoJournalOrWhyItCannotBeRead) {
+    ProgramFolder folder;
+    const std::string dir = folder.paths.configDir();
+    JournalRead read = readJournal(dir, 10);
+    EXPECT_TRUE(read.missing);
+    EXPECT_TRUE(read.error.isEmpty());
+    std::filesystem::create_directory(dir + "/" + Journal::kFileName);
+    read = readJournal(dir, 10);
+    EXPECT_FALSE(read.missing);
+    EXPECT_TRUE(read.error.contains(QString::fromLatin1(Journal::kFileName)))
+        << read.error.toStdString();
+}
+
+}  // namespace
+}  // namespace mc::test
