@@ -62,6 +62,13 @@ void TMatrixCommDataThread::run(std::stop_token stop) {
         if (!m_clock.sleepUntil(nextSlot, stop)) {
             return;
         }
+        // The gap counts on the line too: from when the port's writer
+        // actually wrote the frame, where that was later than the hand-over.
+        const auto written = accepted ? m_port.lastBlockWritten() : std::nullopt;
+        if (written && *written + kFrameGap + kPacingMargin > nextSlot &&
+            !m_clock.sleepUntil(*written + kFrameGap + kPacingMargin, stop)) {
+            return;
+        }
     }
 }
 

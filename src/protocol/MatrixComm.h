@@ -3,7 +3,9 @@
 // The sender thread: the one consumer of the command queue. It hands the
 // queued frames to the serial port one at a time, oldest first, and keeps the
 // switcher's pacing: a frame is handed over no earlier than kFrameGap (plus
-// kPacingMargin) after the previous hand-over ended.
+// kPacingMargin) after the previous hand-over ended, nor after the port says
+// the previous frame was written (IBytePort::lastBlockWritten), whichever is
+// later.
 //
 // When the queue is empty the thread sleeps on the queue's condition variable
 // (no periodic wake-ups), so a frame appended to an idle queue goes out at

@@ -179,6 +179,12 @@ bool TComm::WriteData(const std::uint8_t* Bytes, std::uint16_t Count) {
     return Writer && Writer->WriteRequest(Bytes, Count);
 }
 
+std::optional<std::chrono::steady_clock::time_point> TComm::lastBlockWritten() const {
+    std::lock_guard lock(m_writerMutex);
+    if (!Writer || !OutputIdle.load()) return std::nullopt;
+    return Writer->lastWritten();
+}
+
 void TComm::ApplyLineSettings() {
     if (!PortHandle) return;
     // A setting the driver rejects is not reported; the port keeps running.

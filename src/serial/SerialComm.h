@@ -80,6 +80,9 @@ public:
     // handed over: Count 0, port closed, or the write thread has ended.
     // Any thread.
     bool WriteData(const std::uint8_t* Bytes, std::uint16_t Count) override;
+    // When the newest block WriteData handed over was written; nothing while
+    // one is still queued or being written, or the port is closed.
+    std::optional<std::chrono::steady_clock::time_point> lastBlockWritten() const override;
 
     // Open from OpenPort to ClosePort, also while the device is away.
     bool isOpen() const { return static_cast<bool>(PortHandle) || m_awaitingDevice; }
@@ -234,7 +237,7 @@ private:
 
     // Port state; written by the UI thread only (Writer under m_writerMutex).
     std::unique_ptr<TReadThread> Reader;
-    std::mutex m_writerMutex;              // serialises WriteData against Open/ClosePort
+    mutable std::mutex m_writerMutex;      // serialises WriteData against Open/ClosePort
     std::unique_ptr<TWriteThread> Writer;  // guarded by m_writerMutex
     UniqueFd PortHandle;                   // open exactly while the component is open
     UniqueFd CloseEvent;

@@ -58,6 +58,12 @@ bool TWriteThread::WriteRequest(const std::uint8_t* Bytes, std::uint16_t Count) 
     return true;
 }
 
+std::optional<std::chrono::steady_clock::time_point> TWriteThread::lastWritten() const {
+    const std::int64_t at = m_writtenAt.load();
+    if (at == 0) return std::nullopt;
+    return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(at));
+}
+
 bool TWriteThread::take(std::vector<std::uint8_t>& block) {
     std::lock_guard lock(m_mutex);
     if (m_queue.empty()) {
@@ -141,6 +147,7 @@ void TWriteThread::Execute() {
         }
         if (isCloseSignalled(CloseEvent)) break;
         if (!SendBlock(block)) break;
+        m_writtenAt.store(std::chrono::steady_clock::now().time_since_epoch().count());
         reportIdle = true;
     }
     finish();

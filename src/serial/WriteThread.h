@@ -6,9 +6,11 @@
 #include "serial/PortSignals.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -46,6 +48,9 @@ public:
     // false, queuing nothing, when Count is 0, the copy cannot be made or the
     // thread has ended. Any thread.
     bool WriteRequest(const std::uint8_t* Bytes, std::uint16_t Count);
+    // When the last block was written completely; nothing before the first.
+    // Any thread.
+    std::optional<std::chrono::steady_clock::time_point> lastWritten() const;
 
 private:
     void Execute();
@@ -62,6 +67,9 @@ private:
     ICommNotify& m_notify;
     std::atomic<bool>& OutputIdle;
     UniqueFd m_wakeEvent;  // eventfd written by WriteRequest(), read by the thread
+    // Steady-clock nanoseconds when the last block was written; 0: none yet.
+    // Stored before the thread next looks at its queue (and sets OutputIdle).
+    std::atomic<std::int64_t> m_writtenAt{0};
 
     std::mutex m_mutex;
     std::deque<std::vector<std::uint8_t>> m_queue;  // guarded by m_mutex

@@ -2,12 +2,13 @@
 
 // Fakes for the sender thread's tests: a clock that jumps to each deadline at
 // once, a clock whose sleep only a stop ends, and a port that records every
-// hand-over with the fake time.
+// hand-over with the fake time (and may write each block late).
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "protocol/BytePort.h"
@@ -100,6 +101,17 @@ public:
         m_open = open;
     }
 
+    // The port's writer finishes each block `delay` after its hand-over.
+    void setWriteDelay(std::chrono::milliseconds delay) {
+        std::lock_guard lock(m_mutex);
+        m_writeDelay = delay;
+    }
+    std::optional<ISenderClock::TimePoint> lastBlockWritten() const override {
+        std::lock_guard lock(m_mutex);
+        if (m_handOvers.empty() || !m_writeDelay) return std::nullopt;
+        return m_handOvers.back().at + *m_writeDelay;
+    }
+
     // Waits (at most `limit` of real time) until `count` hand-overs happened;
     // returns all so far.
     std::vector<HandOver> waitFor(std::size_t count,
@@ -116,10 +128,11 @@ public:
 
 private:
     ISenderClock& m_clock;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;  // with m_mutex
-    bool m_open = true;                 // guarded by m_mutex
-    std::vector<HandOver> m_handOvers;  // guarded by m_mutex
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;                      // with m_mutex
+    bool m_open = true;                                     // guarded by m_mutex
+    std::vector<HandOver> m_handOvers;                      // guarded by m_mutex
+    std::optional<std::chrono::milliseconds> m_writeDelay;  // guarded by m_mutex
 };
 
 }  // namespace mc::test

@@ -49,6 +49,20 @@ TEST(Sender, HandsOverInAppendOrderAtLeast205msApart) {
     EXPECT_TRUE(handOvers[0].accepted);
 }
 
+TEST(Sender, AFrameTheWriterWroteLateStillGetsTheWholeGapOnTheLine) {
+    FakeClock clock;
+    RecordingPort port(clock);
+    port.setWriteDelay(7ms);
+    CommandQueue queue;
+    queueClose(queue, 1);
+    queueClose(queue, 2);
+    TMatrixCommDataThread sender(queue, port, clock);
+    sender.start();
+    const auto handOvers = port.waitFor(2);
+    ASSERT_EQ(handOvers.size(), 2u);
+    EXPECT_GE(handOvers[1].at - (handOvers[0].at + 7ms), 205ms);
+}
+
 TEST(Sender, IdleSenderDoesNotPollAndSendsANewFrameAtOnce) {
     FakeClock clock;
     RecordingPort port(clock);
