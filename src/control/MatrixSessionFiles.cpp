@@ -51,8 +51,9 @@ void MatrixSession::retypeFields(const FieldTexts& before, const FieldTexts& aft
     }
 }
 
-LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable) {
-    const auto lockedElsewhere = [this](std::int32_t o) { return heldByOther(o, kWindowOwner); };
+LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable,
+                                       const std::string& owner) {
+    const auto lockedElsewhere = [&](std::int32_t o) { return heldByOther(o, owner); };
     m_step.change.page = true;  // the first page, its labels and fields anew
     m_state->returnToFirstPage();
     m_state->clearSelection(lockedElsewhere);
@@ -100,14 +101,14 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
     }
     StepScope step(*this, kWindowOwner);
     if (m_takeMode) {  // a preview: the routes are staged, nothing else changes
-        const LoadOutcome staged = stageLoaded(read.nodes, read.unreadable);
+        const LoadOutcome staged = stageLoaded(read.nodes, read.unreadable, kWindowOwner);
         setNote(loadNote(staged));
         return staged;
     }
     m_step.entry.action = journal::kStatusFile;
     m_step.entry.file = path;
     const FieldTexts before = fieldTexts();
-    LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
+    LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable, kWindowOwner);
     for (std::size_t k = 0; k < read.inputNames.size(); ++k)
         m_state->setInputName(static_cast<std::int32_t>(k), read.inputNames[k]);
     for (std::size_t k = 0; k < read.outputNames.size(); ++k)
@@ -136,7 +137,7 @@ const std::string& MatrixSession::currentModeName() const {
     return m_state ? m_state->CurrentModeName : kNone;
 }
 
-LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
+LoadOutcome MatrixSession::applyMode(const std::string& modeName, const std::string& owner) {
     if (!m_state) return {};
     m_state->CurrentModeName = modeElementName(modeName);
     ModeStore::ModeNodes mode;
@@ -144,16 +145,16 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
         guarded([&] { mode = ModeStore(m_paths.modeFile()).readMode(m_state->CurrentModeName); });
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
-    StepScope step(*this, kWindowOwner);
+    StepScope step(*this, owner);
     if (m_takeMode) {  // a preview of the salvo
-        const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable);
+        const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable, owner);
         setNote(loadNote(staged));
         return staged;
     }
     m_step.entry.action = journal::kMode;
     m_step.entry.mode = modeName;
     const FieldTexts before = fieldTexts();
-    LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
+    LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable, owner);
     // The fields show the names of the lists in use, empty otherwise.
     const CrosspointState& state = *m_state;
     FieldTexts after;
@@ -253,6 +254,7 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
 
         writeModelInUse(m_paths, static_cast<std::int32_t>(Comm1.BaudRate()), choice.model);
         writeNetworkSettings(m_paths, choice.network);
+        writeWebSettings(m_paths, choice.web);
         m_caption = choice.model + " 汇切台";
         if (m_state) {
             m_state->MatrixInputEditEnable = false;
