@@ -38,6 +38,13 @@ std::optional<std::string> text(const json& body, const char* name) {
     return it->get<std::string>();
 }
 
+// The current mode's name as the mode list shows it: the session keeps the
+// element name ("Mode" + name).
+std::string currentMode(const MatrixSession& session) {
+    const std::string& element = session.currentModeName();
+    return element.starts_with("Mode") ? element.substr(4) : element;
+}
+
 ApiReply ok(const json& body = json::object()) {
     return {200, body.dump()};
 }
@@ -91,7 +98,7 @@ json WebApi::state(const std::string& owner) {
         routes.push_back(state.routeOf(o));
         locks.push_back(lockView(o, owner));
     }
-    m_sentMode = m_session.currentModeName();
+    m_sentMode = currentMode(m_session);
     m_sentPresent = m_session.portStatus().state == PortState::Open;
     return {{"model", m_session.settings().MatrixNowUse},
             {"inputs", state.MatrixInputNum()},
@@ -135,8 +142,8 @@ json WebApi::change(const SessionChange& change) {
     if (change.staged || change.takeMode) out["pending"] = pending();
     if (change.modeList) out["modes"] = modes();
     if (change.note) out["note"] = m_session.note();
-    if (m_session.currentModeName() != m_sentMode) {
-        m_sentMode = m_session.currentModeName();
+    if (currentMode(m_session) != m_sentMode) {
+        m_sentMode = currentMode(m_session);
         out["currentMode"] = m_sentMode;
     }
     const bool present = m_session.portStatus().state == PortState::Open;
@@ -169,8 +176,7 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
     if (!m_session.hasState()) return error(503, "the matrix is not built");
 
     if (path == "state") return ok(state(owner));
-    if (path == "modes")
-        return ok({{"modes", modes()}, {"currentMode", m_session.currentModeName()}});
+    if (path == "modes") return ok({{"modes", modes()}, {"currentMode", currentMode(m_session)}});
 
     json in = body.empty() ? json::object() : json::parse(body, nullptr, false);
     if (in.is_discarded() || !in.is_object()) return error(400, "the body is not a JSON object");

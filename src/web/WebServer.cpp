@@ -41,6 +41,10 @@ bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
     return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
 }
 
+bool isUpgrade(const QHttpServerRequest& request) {
+    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+}
+
 std::string text(const QByteArray& bytes) {
     return bytes.toStdString();
 }
@@ -126,8 +130,12 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
              true);
         return true;
     }
-    send(request, socket, route(request, owner), false);
-    return true;
+    const Reply reply = route(request, owner);
+    if (reply.status == 0) return true;  // the library makes it an events socket
+    // A refused upgrade request is not "handled": the library closes the
+    // connection once the answer is written.
+    send(request, socket, reply, false);
+    return !isUpgrade(request);
 }
 
 void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
@@ -170,8 +178,13 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
                                    QByteArray(WebAuth::kCookie) + "=; Max-Age=0; Path=/");
         return reply;
     }
-    if (name == QLatin1String("events"))
-        return jsonReply(WebApi::error(400, "events is a WebSocket"));
+    if (name == QLatin1String("events")) {
+        if (!isUpgrade(request)) return jsonReply(WebApi::error(400, "events is a WebSocket"));
+        if (!ownOrigin(header(request, "origin"), header(request, "host")))
+            return jsonReply(WebApi::error(403, "the request comes from another site's page"));
+        if (pageCount() >= kMaxPages) return jsonReply(WebApi::error(503, "too many pages open"));
+        return Reply{0, {}, {}, {}};  // upgraded by the library
+    }
     return jsonReply(m_api.handle(post, name.toStdString(), text(request.body()), owner));
 }
 
@@ -203,6 +216,7 @@ WebServer::Reply WebServer::panelFile(const QString& path) {
         {QStringLiteral("/panel.js"),
          {QStringLiteral(":/web/panel.js"), "text/javascript; charset=utf-8"}},
     };
+    if (path == QLatin1String("/favicon.ico")) return Reply{204, "image/x-icon", {}, {}};
     const auto it = kFiles.find(path);
     if (it == kFiles.end()) return jsonReply(WebApi::error(404, "no such path"));
     QFile file(it->second.first);
@@ -240,36 +254,11 @@ void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, cons
 
 // --- Events ------------------------------------------------------------------------------
 
-QString WebServer::pageRefusal(QWebSocket& socket, const std::string& owner) {
-    const QNetworkRequest request = socket.request();
-    if (socket.requestUrl().path() != kEvents) return QStringLiteral("no such path");
-    if (!ownOrigin(socket.origin().toUtf8(), request.rawHeader("Host")))
-        return QStringLiteral("another site's page");
-    const WebAuth::Verdict verdict =
-        m_auth.check(request.rawHeader("Authorization"), request.rawHeader("Cookie"),
-                     QString::fromStdString(owner), WebAuth::Clock::now());
-    if (verdict != WebAuth::Verdict::Allowed) return QStringLiteral("not logged in");
-    if (pageCount() >= kMaxPages) return QStringLiteral("too many pages open");
-    return {};
-}
-
 void WebServer::acceptPages() {
     while (hasPendingWebSocketConnections()) {
         std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
         if (!socket) continue;
         const std::string owner = ownerOf(socket->peerAddress());
-        const QString refusal = pageRefusal(*socket, owner);
-        if (!refusal.isEmpty()) {
-            emit logMessage(QStringLiteral("web: events socket of %1 refused: %2")
-                                .arg(QString::fromStdString(owner), refusal));
-            // 1013: try again later.
-            socket->close(refusal == QLatin1String("too many pages open")
-                              ? static_cast<QWebSocketProtocol::CloseCode>(1013)
-                              : QWebSocketProtocol::CloseCodePolicyViolated,
-                          refusal);
-            socket.release()->deleteLater();
-            continue;
-        }
         socket->setMaxAllowedIncomingFrameSize(4096);
         socket->setMaxAllowedIncomingMessageSize(4096);
         QWebSocket* raw = socket.get();

@@ -19,8 +19,9 @@
 // kMaxPerAddress connections are served, kMaxConnections in all: a request
 // on a connection over either limit gets 429 or 503 and the connection is
 // closed; over kHardConnectionLimit connections are closed unread. At most
-// kMaxPages events sockets are open (more are closed with code 1013); one
-// whose reader lets over kMaxBacklog bytes wait is dropped.
+// kMaxPages events sockets are open (more get 503); one whose reader lets
+// over kMaxBacklog bytes wait is dropped. The events socket's upgrade request
+// passes the same checks as any API request before the library takes it.
 //
 // Lifetime: the session must outlive the server. Threads: the session's
 // (the user-interface thread), on its event loop.
@@ -93,7 +94,7 @@ private:
         std::string owner;
     };
     struct Reply {
-        int status = 200;
+        int status = 200;  // 0: an events socket may open
         QByteArray type = "application/json";
         QByteArray body;
         std::vector<std::pair<QByteArray, QByteArray>> headers;
@@ -107,8 +108,6 @@ private:
     void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
               bool close);
     void acceptPages();
-    // Why a page may not open (empty: it may), as a log line.
-    QString pageRefusal(QWebSocket& socket, const std::string& owner);
     void sendTo(Page& page, const QString& text);
     void dropPage(QWebSocket* socket, const QString& reason);
 
