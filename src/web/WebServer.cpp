@@ -57,8 +57,8 @@ std::string ownerOf(const QHostAddress& address) {
     return (mapped ? QHostAddress(v4) : address).toString().toStdString();
 }
 
-WebServer::WebServer(MatrixSession& session, QObject* parent)
-    : QAbstractHttpServer(parent), m_session(session), m_api(session) {
+WebServer::WebServer(MatrixSession& session, ConnectionLimits limits, QObject* parent)
+    : QAbstractHttpServer(parent), m_session(session), m_api(session), m_limits(limits) {
     initPanelResources();
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::acceptPages);
     m_session.attach(*this);
@@ -71,8 +71,7 @@ WebServer::~WebServer() {
 
 bool WebServer::listen(const QHostAddress& address, quint16 port) {
     close();
-    ConnectionLimits limits{kMaxPerAddress, kMaxConnections, kHardConnectionLimit, kMaxUnanswered};
-    auto* listener = new Listener(limits, this);
+    auto* listener = new Listener(m_limits, this);
     if (!listener->listen(address, port)) {
         m_error = QStringLiteral("cannot listen on %1:%2: %3")
                       .arg(address.toString())

@@ -37,6 +37,7 @@
 #include "control/SessionObserver.h"
 #include "web/WebApi.h"
 #include "web/WebAuth.h"
+#include "web/WebListener.h"
 
 class QWebSocket;
 
@@ -46,21 +47,22 @@ class MatrixSession;
 
 namespace mc::web {
 
-class Listener;
-
 class WebServer final : public QAbstractHttpServer, private ISessionObserver {
     Q_OBJECT
 
 public:
     static constexpr qsizetype kMaxBody = 64 * 1024;
-    static constexpr qint64 kMaxUnanswered = 256 * 1024;
-    static constexpr int kMaxPerAddress = 16;
-    static constexpr int kMaxConnections = 256;
-    static constexpr int kHardConnectionLimit = 512;
+    static constexpr qint64 kMaxUnanswered = ConnectionLimits{}.maxUnanswered;
+    static constexpr int kMaxPerAddress = ConnectionLimits{}.perAddress;
+    static constexpr int kMaxConnections = ConnectionLimits{}.total;
+    static constexpr int kHardConnectionLimit = ConnectionLimits{}.hard;
     static constexpr int kMaxPages = 64;
     static constexpr qint64 kMaxBacklog = 4 * 1024 * 1024;
 
-    explicit WebServer(MatrixSession& session, QObject* parent = nullptr);
+    // `limits`: the connection limits above; a benchmark with every client on
+    // one address raises them.
+    explicit WebServer(MatrixSession& session, ConnectionLimits limits = {},
+                       QObject* parent = nullptr);
     ~WebServer() override;
     WebServer(const WebServer&) = delete;
     WebServer& operator=(const WebServer&) = delete;
@@ -114,6 +116,7 @@ private:
     MatrixSession& m_session;
     WebApi m_api;
     WebAuth m_auth;
+    ConnectionLimits m_limits;
     Listener* m_listener = nullptr;  // child; its connections are its children
     QString m_error;
     std::vector<Page> m_pages;
