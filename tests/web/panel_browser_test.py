@@ -11,6 +11,7 @@ Usage: panel_browser_test.py <matrix-control> <matrix-sim>"""
 import json
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -52,6 +53,9 @@ def wait_for(predicate, what, timeout=10):
 
 def main():
     program, sim = sys.argv[1], sys.argv[2]
+    # A hang anywhere (the browser's start included) fails with a trace.
+    signal.signal(signal.SIGALRM, lambda *_: (_ for _ in ()).throw(TimeoutError("over 90 s")))
+    signal.alarm(90)
     folder = tempfile.mkdtemp(prefix="mc-web-")
     processes = []
     driver = None
