@@ -16,6 +16,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         const std::string_view arg = argv[k];
         if (arg == "--help" || arg == "-h") return {RunMode::Help, {}};
         if (arg == "--version") return {RunMode::Version, {}};
+        if (arg == "--set-web-password") return {RunMode::SetWebPassword, {}};
         if (arg == "--headless") {
             headless = true;
         } else if (arg.starts_with("--")) {
@@ -30,16 +31,23 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
-    return "Usage: matrix-control [--headless | --help | --version] [Qt options]\n"
+    return "Usage: matrix-control [--headless | --set-web-password | --help | --version]\n"
+           "                      [Qt options]\n"
            "\n"
            "Controls a crosspoint matrix switcher over its serial line. The program\n"
            "keeps its files in \"Matrix Config\" beside the executable.\n"
            "\n"
            "  (no option)   the control window\n"
-           "  --headless    no window and no display: the session and the network\n"
-           "                control (section \"Network Control\" of MatrixConfig.con);\n"
+           "  --headless    no window and no display: the session, the network\n"
+           "                control and the web panel (sections \"Network Control\" and\n"
+           "                \"Web Control\" of MatrixConfig.con);\n"
            "                a one-line log on standard error; SIGTERM, SIGINT or\n"
            "                SIGHUP saves the names and exits\n"
+           "  --set-web-password\n"
+           "                reads the web panel's password from standard input\n"
+           "                (twice, without echo, on a terminal), stores its hash in\n"
+           "                section \"Web Control\" of MatrixConfig.con and exits;\n"
+           "                an empty password removes it\n"
            "  --help        this text\n"
            "  --version     the program's version\n";
 }

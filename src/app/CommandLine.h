@@ -3,7 +3,9 @@
 // The program's command line. With no option it is the window program (Qt's
 // own single-dash options, such as "-platform offscreen", still reach Qt);
 // "--headless" runs the session and the network control without any window;
-// "--help" and "--version" print and end. Any other "--" option, and in
+// "--set-web-password" reads a password from standard input, stores its hash
+// as "PasswordHash" of "Web Control" and ends; "--help" and "--version" print
+// and end. Any other "--" option, and in
 // headless mode any other argument at all, is an error: usage on standard
 // error, exit status 2.
 
@@ -11,7 +13,7 @@
 
 namespace mc {
 
-enum class RunMode { Window, Headless, Help, Version, BadUsage };
+enum class RunMode { Window, Headless, SetWebPassword, Help, Version, BadUsage };
 
 struct CommandLine {
     RunMode mode = RunMode::Window;

@@ -1,7 +1,7 @@
 // The program without a window: the session answers its own questions (on
-// standard error), the network control serves it, and a one-line log on
-// standard error tells the start, the serial port's state, the listening
-// address and each client.
+// standard error), the network control and the web panel serve it, and a
+// one-line log on standard error tells the start, the serial port's state,
+// the listening addresses and each client and page.
 
 #include <QCoreApplication>
 
@@ -14,6 +14,7 @@
 #include "remote/RemoteControl.h"
 #include "ui/QtUiPoster.h"
 #include "ui/SignalWatch.h"
+#include "web/WebControl.h"
 
 namespace mc {
 
@@ -87,6 +88,15 @@ int runHeadlessProgram(int& argc, char** argv) {
     if (!session.settings().Network.Enabled) {
         logLine(
             QStringLiteral("network control is off (\"Enabled\" in section \"Network Control\" of "
+                           "MatrixConfig.con)"));
+    }
+
+    web::WebControl web(session);
+    QObject::connect(&web, &web::WebControl::logMessage, &app, &logLine);
+    web.applySettings();
+    if (!session.settings().Web.Enabled) {
+        logLine(
+            QStringLiteral("web control is off (\"Enabled\" in section \"Web Control\" of "
                            "MatrixConfig.con)"));
     }
 

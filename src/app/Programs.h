@@ -19,6 +19,10 @@ int runWindowProgram(int& argc, char** argv);
 // closing the session (which saves the names).
 int runHeadlessProgram(int& argc, char** argv);
 
+// --set-web-password: reads the web password from standard input, stores its
+// hash and returns the exit status (0: stored or removed).
+int runSetWebPassword(int& argc, char** argv);
+
 // Removes the temporary files of saves that a kill interrupted in an earlier
 // run, in the configuration and status folders (never one a running instance
 // is writing).

@@ -2,7 +2,8 @@
 // session and the four windows in their order (the control window, the
 // configuration dialog, the about box, the mode-name dialog), starts the
 // network control beside them, shows the control window and runs the event
-// loop until it is closed. Qt's own platform options still apply.
+// loop until it is closed. The web panel is served beside them. Qt's own platform options still
+// apply.
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -19,6 +20,8 @@
 #include "ui/QXRMainControl.h"
 #include "ui/QtUiPoster.h"
 #include "ui/TerminationWatch.h"
+#include "web/WebControl.h"
+#include "web/WebServer.h"
 
 namespace mc {
 
@@ -41,6 +44,22 @@ void showNetworkControl(remote::RemoteControl& remote, TMatrixForm& form) {
                      });
     remote.applySettings();
     form.showNetworkStatus(remote.statusText());
+}
+
+// The web panel's state in the window, as the network control's.
+void showWebControl(web::WebControl& web, TMatrixForm& form) {
+    QObject::connect(&web, &web::WebControl::logMessage, &form, &logLine);
+    QObject::connect(&web, &web::WebControl::statusChanged, &form,
+                     [&web, &form](const QString& text) {
+                         form.showWebStatus(text);
+                         if (web.server().isListening() || text.isEmpty())
+                             form.setWebNote(QString());
+                     });
+    QObject::connect(&web, &web::WebControl::bindFailed, &form, [&form](const QString& reason) {
+        form.setWebNote(QStringLiteral("网页控制未能启动：") + reason);
+    });
+    web.applySettings();
+    form.showWebStatus(web.statusText());
 }
 
 }  // namespace
@@ -77,6 +96,8 @@ int runWindowProgram(int& argc, char** argv) {
 
     remote::RemoteControl remote(session);
     showNetworkControl(remote, MatrixForm);
+    web::WebControl web(session);
+    showWebControl(web, MatrixForm);
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &MatrixForm,
                      [&MatrixForm] { MatrixForm.FormClose(); });

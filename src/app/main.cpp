@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "matrix-control: unknown option '%s'\n%s", line.bad.c_str(),
                          mc::usageText().c_str());
             return 2;
+        case mc::RunMode::SetWebPassword:
+            return mc::runSetWebPassword(argc, argv);
         case mc::RunMode::Headless:
             return mc::runHeadlessProgram(argc, argv);
         case mc::RunMode::Window:

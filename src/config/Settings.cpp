@@ -44,6 +44,14 @@ void readNetworkSettings(const IniFile& config, StartupSettings& s) {
     n.FriendlyName = config.readString(kNetworkSection, kNetworkFriendlyName, n.FriendlyName);
 }
 
+void readWebSettings(const IniFile& config, StartupSettings& s) {
+    WebSettings& w = s.Web;
+    w.Enabled = config.readBool(kWebSection, kWebEnabled, w.Enabled);
+    w.Address = config.readString(kWebSection, kWebAddress, w.Address);
+    w.Port = config.readInteger(kWebSection, kWebPort, w.Port);
+    w.PasswordHash = config.readString(kWebSection, kWebPasswordHash, w.PasswordHash);
+}
+
 void writeModelNumber(const AppPaths& paths, std::size_t count) {
     paths.ensureConfigDir();
     iniWriteInteger(paths.mainConfigFile(), kManageSection, kMatrixModelNumber,
@@ -77,6 +85,7 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
     s.MatrixOutputEditEnable =
         config.readBool(kManageSection, kMatrixOutputEditEnable, s.MatrixOutputEditEnable);
     readNetworkSettings(config, s);
+    readWebSettings(config, s);
 
     const IniFile models(paths.modelConfigFile());
     const std::string& model = s.MatrixNowUse;
@@ -243,6 +252,21 @@ void writeNetworkSettings(const AppPaths& paths, const NetworkSettings& network)
     config.writeInteger(kNetworkSection, kNetworkPort, network.Port);
     config.writeString(kNetworkSection, kNetworkFriendlyName, network.FriendlyName);
     config.commit();
+}
+
+void writeWebSettings(const AppPaths& paths, const WebSettings& web) {
+    paths.ensureConfigDir();
+    IniFile config(paths.mainConfigFile());
+    config.writeBool(kWebSection, kWebEnabled, web.Enabled);
+    config.writeString(kWebSection, kWebAddress, web.Address);
+    config.writeInteger(kWebSection, kWebPort, web.Port);
+    config.writeString(kWebSection, kWebPasswordHash, web.PasswordHash);
+    config.commit();
+}
+
+void writeWebPasswordHash(const AppPaths& paths, const std::string& hash) {
+    paths.ensureConfigDir();
+    iniWriteString(paths.mainConfigFile(), kWebSection, kWebPasswordHash, hash);
 }
 
 }  // namespace mc

@@ -24,7 +24,8 @@ namespace mc {
 
 // Creates the configuration folder, then reads MatrixConfig.con ("PortNum",
 // "PortBandRate", "MatrixNowUse", "VideoOrAudio", "CircleTime",
-// "MatrixInputEditEnable", "MatrixOutputEditEnable", "Network Control"), then
+// "MatrixInputEditEnable", "MatrixOutputEditEnable", "Network Control",
+// "Web Control"), then
 // the model's section of MatrixModelConfig.con ("MatrixAddress",
 // "MatrixCustomAddress", "MatrixOutputNum", "MatrixInputNum", "MatrixPattern",
 // "MatrixCustomLogo"), then the "Serial Port Map" of MatrixConfig.con.
@@ -128,5 +129,10 @@ void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string
 
 // Writes the section "Network Control".
 void writeNetworkSettings(const AppPaths& paths, const NetworkSettings& network);
+
+// Writes the section "Web Control".
+void writeWebSettings(const AppPaths& paths, const WebSettings& web);
+// Writes "PasswordHash" of "Web Control" alone ("": no password).
+void writeWebPasswordHash(const AppPaths& paths, const std::string& hash);
 
 }  // namespace mc

@@ -32,6 +32,10 @@ inline constexpr bool NetworkEnabled = false;
 inline constexpr std::string_view NetworkAddress = "127.0.0.1";
 inline constexpr std::int32_t NetworkPort = 9990;
 inline constexpr std::string_view NetworkFriendlyName = "";  // the model name
+// Section "Web Control".
+inline constexpr bool WebEnabled = false;
+inline constexpr std::string_view WebAddress = "127.0.0.1";
+inline constexpr std::int32_t WebPort = 8990;
 }  // namespace startupDefaults
 
 // Read by the configuration dialog (DialogValues, ModelFields).

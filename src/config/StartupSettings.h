@@ -30,6 +30,16 @@ struct NetworkSettings {
     bool operator==(const NetworkSettings&) const = default;
 };
 
+// Section "Web Control" of MatrixConfig.con: the web panel and HTTP API.
+struct WebSettings {
+    bool Enabled = startupDefaults::WebEnabled;
+    std::string Address{startupDefaults::WebAddress};
+    std::int32_t Port = startupDefaults::WebPort;
+    // "pbkdf2-sha256$<iterations>$<salt base64>$<key base64>"; empty: no password.
+    std::string PasswordHash;
+    bool operator==(const WebSettings&) const = default;
+};
+
 // Whether text is a numeric IPv4 address (dotted quad) or IPv6 address the
 // server can listen on; host names, scope suffixes and spaces are not.
 bool isListenAddress(const std::string& text);
@@ -62,6 +72,7 @@ struct StartupSettings {
     std::map<std::string, std::string> SerialPortMap;
 
     NetworkSettings Network;
+    WebSettings Web;
 
     // Set by readStartupSettings: a raw count lies outside 1..256, so the
     // crosspoint state uses a clamped one and the window shows a warning.

@@ -383,10 +383,10 @@ bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, Lo
 
 // --- Layer ---------------------------------------------------------------------------------
 
-void MatrixSession::chooseLayer(std::int32_t layer) {
+void MatrixSession::chooseLayer(std::int32_t layer, const std::string& owner) {
     if (!m_state || !m_layer.enabled || layer == m_layer.checked) return;
     if (layer < kLayerVideo || layer > kLayerVideoAndAudio) return;
-    StepScope step(*this, kWindowOwner);
+    StepScope step(*this, owner);
     m_layer.checked = layer;
     m_step.change.layer = true;
     m_step.entry.action = journal::kLayer;

@@ -102,6 +102,7 @@ struct ConfigChoice {
     std::string devicePath;
     std::string model;        // the model shown, to become the model in use
     NetworkSettings network;  // the "Network Control" section
+    WebSettings web;          // the "Web Control" section
 };
 
 // Outcome of loading a status file or a mode.
@@ -204,8 +205,16 @@ public:
     void setTakeMode(const std::string& owner, bool on);
     // Staged cell per output.
     const std::map<std::int32_t, std::int32_t>& staged() const { return m_staged; }
-    bool take();
-    void clearStaged();
+    // A web client's tap in take mode: stages input `input` (-1: the close
+    // box) for output o as a click on that box does (staging it again, or the
+    // route the output already shows, unstages it). Refused (false) outside
+    // take mode, for a port that does not exist or an output locked by
+    // another owner.
+    bool stageRoute(const std::string& owner, std::int32_t output, std::int32_t input);
+    // take() and clearStaged() as `owner`: the step's origin, and take()
+    // skips the outputs locked by anyone else.
+    bool take(const std::string& owner = kWindowOwner);
+    void clearStaged(const std::string& owner = kWindowOwner);
 
     // --- Undo ------------------------------------------------------------------
     // The window operator's routing steps (a click, a close, a mode, a status
@@ -239,9 +248,9 @@ public:
     bool lockOutput(const std::string& owner, std::int32_t output, LockRequest request);
 
     // --- Layer ----------------------------------------------------------------------
-    // The operator checked the button of `layer` (1..3); a button that was
-    // already checked does nothing.
-    void chooseLayer(std::int32_t layer);
+    // The operator (or `owner`, the step's origin) checked the button of
+    // `layer` (1..3); a button that was already checked does nothing.
+    void chooseLayer(std::int32_t layer, const std::string& owner = kWindowOwner);
 
     // --- Status files ---------------------------------------------------------------
     // Save the whole state to path / load it from path. A file that does not
@@ -258,8 +267,9 @@ public:
     // shown) when the file cannot be read.
     std::vector<std::string> modeList();
     // Applies the mode named `modeName` (a combo-box item) and makes it the
-    // current mode.
-    LoadOutcome applyMode(const std::string& modeName);
+    // current mode, as a step of `owner`: outputs another owner has locked
+    // are left as they are.
+    LoadOutcome applyMode(const std::string& modeName, const std::string& owner = kWindowOwner);
     // Clears the selection and the current mode; queues nothing.
     void newMode();
     // Saves the selection as the current mode, asking for a name when there
@@ -304,7 +314,8 @@ private:
     // One line to the sink of the port's reports.
     void portLog(const std::string& line) const;
     void refreshQueueFigures();
-    LoadOutcome applyLoaded(const std::vector<Node>& nodes, int unreadable);
+    LoadOutcome applyLoaded(const std::vector<Node>& nodes, int unreadable,
+                            const std::string& owner);
     bool heldByOther(std::int32_t output, const std::string& owner) const;
     // Runs `operation`; an exception it throws is shown, and false returned.
     bool guarded(const std::function<void()>& operation);
@@ -359,7 +370,8 @@ private:
     void stage(std::int32_t o, std::int32_t k);
     // Take mode's part of a mode or a status file: stages each output whose
     // nodes name one cell it does not show alone now.
-    LoadOutcome stageLoaded(const std::vector<Node>& nodes, int unreadable);
+    LoadOutcome stageLoaded(const std::vector<Node>& nodes, int unreadable,
+                            const std::string& owner);
     // Notes the rows `changed` had before the step (for returnToPreviousInput)
     // and, for a routing step of the window, the step for undo.
     void recordHistory(const SessionChange& change);

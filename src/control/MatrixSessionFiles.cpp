@@ -39,8 +39,9 @@ bool namesOnFirstPage(const std::vector<std::string>& names, std::int32_t pageSi
 
 }  // namespace
 
-LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable) {
-    const auto lockedElsewhere = [this](std::int32_t o) { return heldByOther(o, kWindowOwner); };
+LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable,
+                                       const std::string& owner) {
+    const auto lockedElsewhere = [&](std::int32_t o) { return heldByOther(o, owner); };
     m_step.change.firstPage = true;
     m_state->clearSelection(lockedElsewhere);
     const ApplyResult applied = m_state->applyNodes(nodes, lockedElsewhere);
@@ -87,13 +88,13 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
     }
     StepScope step(*this, kWindowOwner);
     if (m_takeMode) {  // a preview: the routes are staged, nothing else changes
-        const LoadOutcome staged = stageLoaded(read.nodes, read.unreadable);
+        const LoadOutcome staged = stageLoaded(read.nodes, read.unreadable, kWindowOwner);
         setNote(loadNote(staged));
         return staged;
     }
     m_step.entry.action = journal::kStatusFile;
     m_step.entry.file = path;
-    LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable);
+    LoadOutcome outcome = applyLoaded(read.nodes, read.unreadable, kWindowOwner);
     for (std::size_t k = 0; k < read.inputNames.size(); ++k)
         m_state->setInputName(static_cast<std::int32_t>(k), read.inputNames[k]);
     for (std::size_t k = 0; k < read.outputNames.size(); ++k)
@@ -120,7 +121,7 @@ const std::string& MatrixSession::currentModeName() const {
     return m_state ? m_state->CurrentModeName : kNone;
 }
 
-LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
+LoadOutcome MatrixSession::applyMode(const std::string& modeName, const std::string& owner) {
     if (!m_state) return {};
     m_state->CurrentModeName = modeElementName(modeName);
     ModeStore::ModeNodes mode;
@@ -128,9 +129,9 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
         guarded([&] { mode = ModeStore(m_paths.modeFile()).readMode(m_state->CurrentModeName); });
     m_paths.restoreCurrentDirectory();
     if (!ok) return {};
-    StepScope step(*this, kWindowOwner);
+    StepScope step(*this, owner);
     if (m_takeMode) {  // a preview of the salvo
-        const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable);
+        const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable, owner);
         setNote(loadNote(staged));
         return staged;
     }
@@ -138,7 +139,7 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName) {
     m_step.entry.mode = modeName;
     // The first page's fields are typed anew with the names they show, which
     // a mode does not change: no name and no list changes.
-    LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable);
+    LoadOutcome outcome = applyLoaded(mode.nodes, mode.unreadable, owner);
     setNote(loadNote(outcome));
     return outcome;
 }
@@ -224,6 +225,7 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
 
         writeModelInUse(m_paths, static_cast<std::int32_t>(Comm1.BaudRate()), choice.model);
         writeNetworkSettings(m_paths, choice.network);
+        writeWebSettings(m_paths, choice.web);
         m_caption = choice.model + " 汇切台";
         if (m_state) {
             m_state->MatrixInputEditEnable = false;

@@ -40,20 +40,29 @@ void MatrixSession::stage(std::int32_t o, std::int32_t k) {
     m_step.change.staged = true;
 }
 
-void MatrixSession::clearStaged() {
+bool MatrixSession::stageRoute(const std::string& owner, std::int32_t output, std::int32_t input) {
+    if (!m_state || !m_takeMode || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+    if (input < -1 || input >= m_state->MatrixInputNum() || heldByOther(output, owner))
+        return false;
+    StepScope step(*this, owner);
+    stage(output, input == -1 ? m_state->MatrixInputNum() : input);
+    return true;
+}
+
+void MatrixSession::clearStaged(const std::string& owner) {
     if (m_staged.empty()) return;
-    StepScope step(*this, kWindowOwner);
+    StepScope step(*this, owner);
     m_staged.clear();
     m_step.change.staged = true;
 }
 
-bool MatrixSession::take() {
+bool MatrixSession::take(const std::string& owner) {
     if (!m_state || m_staged.empty()) return false;
-    StepScope step(*this, kWindowOwner);
+    StepScope step(*this, owner);
     m_step.entry.action = journal::kTake;
     std::vector<std::int32_t> locked;
     for (const auto& [output, cell] : m_staged) {
-        if (heldByOther(output, kWindowOwner)) {
+        if (heldByOther(output, owner)) {
             locked.push_back(output);
             continue;
         }
@@ -65,7 +74,8 @@ bool MatrixSession::take() {
     return true;
 }
 
-LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable) {
+LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable,
+                                       const std::string& owner) {
     LoadOutcome outcome;
     outcome.done = true;
     outcome.skipped = unreadable;
@@ -74,7 +84,7 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
         if (node.I < 0 || node.I >= m_state->MatrixOutputNum() || node.J < 0 ||
             node.J > m_state->MatrixInputNum()) {
             ++outcome.skipped;
-        } else if (heldByOther(node.I, kWindowOwner)) {
+        } else if (heldByOther(node.I, owner)) {
             ++outcome.locked;
         } else {
             cells[node.I].insert(node.J);

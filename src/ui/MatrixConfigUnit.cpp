@@ -179,6 +179,7 @@ void TConfigForm::UpDataButtonClick() {
     choice.devicePath = DevicePicker->pickedPath();
     choice.model = utf8(modelName());
     choice.network = NetworkTabSheet->settings();
+    choice.web = m_session.settings().Web;
     if (m_session.applyConfiguration(choice)) accept();
 }
 

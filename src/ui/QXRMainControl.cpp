@@ -43,6 +43,10 @@ TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
     m_networkField->setObjectName(QStringLiteral("NetworkStatusField"));
     m_networkField->hide();
     statusBar()->addPermanentWidget(m_networkField);
+    m_webField = new QLabel(statusBar());
+    m_webField->setObjectName(QStringLiteral("WebStatusField"));
+    m_webField->hide();
+    statusBar()->addPermanentWidget(m_webField);
     m_portField = new PortStatusField(statusBar());
     statusBar()->addPermanentWidget(m_portField);
 
@@ -150,15 +154,30 @@ QString TMatrixForm::networkStatusText() const {
     return m_networkField->text();
 }
 
+void TMatrixForm::setWebNote(const QString& text) {
+    m_webNote = text;
+    showNotes();
+}
+
+void TMatrixForm::showWebStatus(const QString& text) {
+    m_webField->setText(text);
+    m_webField->setVisible(!text.isEmpty());
+}
+
+QString TMatrixForm::webStatusText() const {
+    return m_webField->text();
+}
+
 void TMatrixForm::showNotes() {
     QString note = toQ(m_session.note());
     if (!m_session.staged().empty()) {
         const QString staged = QStringLiteral("预选 %1 项").arg(m_session.staged().size());
         note = note.isEmpty() ? staged : staged + QStringLiteral("　") + note;
     }
-    if (!m_networkNote.isEmpty()) {
+    for (const QString* extra : {&m_networkNote, &m_webNote}) {
+        if (extra->isEmpty()) continue;
         if (!note.isEmpty()) note += QStringLiteral("　");
-        note += m_networkNote;
+        note += *extra;
     }
     m_noteField->setText(note);
     m_noteField->setToolTip(note);

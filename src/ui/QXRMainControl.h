@@ -157,6 +157,10 @@ public:
     // the network control listens, and its clients); "" hides the field.
     void showNetworkStatus(const QString& text);
     QString networkStatusText() const;
+    // The same for the web panel: its field ("WebStatusField") and its note.
+    void setWebNote(const QString& text);
+    void showWebStatus(const QString& text);
+    QString webStatusText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -219,6 +223,8 @@ private:
     QLabel* m_noteField = nullptr;
     QLabel* m_networkField = nullptr;
     QString m_networkNote;
+    QLabel* m_webField = nullptr;
+    QString m_webNote;
     bool m_closed = false;
     bool m_shownOnce = false;
 

@@ -86,6 +86,15 @@ TEST_F(StartupFiles, FirstRunWithoutFilesReadsTheDefaults) {
     EXPECT_EQ(s.MatrixCustomLogo, "VELMORAN MATRIX");
     EXPECT_TRUE(s.SerialPortMap.empty());
     EXPECT_FALSE(s.countsClamped);
+    EXPECT_EQ(s.Web, (WebSettings{false, "127.0.0.1", 8990, ""}));
+}
+
+TEST_F(StartupFiles, WebControlRoundTripsAndTheHashIsWrittenAlone) {
+    const WebSettings web{true, "0.0.0.0", 8080, "pbkdf2-sha256$1000$c2FsdA==$a2V5"};
+    writeWebSettings(paths, web);
+    EXPECT_EQ(readStartupSettings(paths).Web, web);
+    writeWebPasswordHash(paths, "");
+    EXPECT_EQ(readStartupSettings(paths).Web, (WebSettings{true, "0.0.0.0", 8080, ""}));
 }
 
 TEST_F(StartupFiles, ReadsEveryKeyOfBothFiles) {

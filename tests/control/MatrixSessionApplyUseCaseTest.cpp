@@ -33,6 +33,7 @@ protected:
         choice.baudRate = rate;
         choice.model = model;
         choice.network = session->settings().Network;
+        choice.web = session->settings().Web;
         return session->applyConfiguration(choice);
     }
     std::string serial(const char* key) const { return config("Serial Commucation Set", key); }

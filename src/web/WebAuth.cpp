@@ -1,0 +1,138 @@
+#include "web/WebAuth.h"
+
+#include <QCryptographicHash>
+#include <QList>
+#include <QMessageAuthenticationCode>
+#include <QRandomGenerator>
+
+#include "web/PasswordHash.h"
+
+namespace mc::web {
+
+namespace {
+
+template <typename Map>
+void dropExpired(Map& map, WebAuth::Clock::time_point now) {
+    std::erase_if(map, [now](const auto& entry) { return entry.second <= now; });
+}
+
+// Keeps at most `limit` entries, dropping those that expire first.
+void bound(std::map<QByteArray, WebAuth::Clock::time_point>& map, std::size_t limit) {
+    while (map.size() > limit) {
+        auto oldest = map.begin();
+        for (auto it = map.begin(); it != map.end(); ++it)
+            if (it->second < oldest->second) oldest = it;
+        map.erase(oldest);
+    }
+}
+
+QByteArray randomBytes(int size) {
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(QRandomGenerator::system()->bounded(256));
+    return bytes;
+}
+
+}  // namespace
+
+WebAuth::WebAuth() : m_key(randomBytes(32)) {}
+
+void WebAuth::setPasswordHash(const QString& hash) {
+    if (hash == m_hash) return;
+    m_hash = hash;
+    m_tokens.clear();
+    m_credentials.clear();
+    m_failures.clear();
+}
+
+QByteArray WebAuth::digest(const QByteArray& secret) const {
+    return QMessageAuthenticationCode::hash(secret, m_key, QCryptographicHash::Sha256);
+}
+
+QByteArray WebAuth::cookieToken(const QByteArray& cookie) {
+    const QByteArray name = QByteArray(kCookie) + '=';
+    for (const QByteArray& part : cookie.split(';')) {
+        const QByteArray item = part.trimmed();
+        if (item.startsWith(name)) return item.mid(name.size());
+    }
+    return {};
+}
+
+bool WebAuth::validToken(const QByteArray& token, Clock::time_point now) {
+    if (token.isEmpty()) return false;
+    const auto it = m_tokens.find(digest(token));
+    if (it == m_tokens.end()) return false;
+    if (it->second <= now) {
+        m_tokens.erase(it);
+        return false;
+    }
+    it->second = now + kTokenLifetime;
+    return true;
+}
+
+bool WebAuth::blocked(const QString& address, Clock::time_point now) {
+    const auto it = m_failures.find(address);
+    if (it == m_failures.end()) return false;
+    if (now - it->second.last >= kBlockTime) {
+        m_failures.erase(it);
+        return false;
+    }
+    return it->second.count >= kMaxFailures;
+}
+
+void WebAuth::failed(const QString& address, Clock::time_point now) {
+    if (m_failures.size() >= kMaxAddresses) {
+        std::erase_if(m_failures,
+                      [now](const auto& entry) { return now - entry.second.last >= kBlockTime; });
+        if (m_failures.size() >= kMaxAddresses) m_failures.erase(m_failures.begin());
+    }
+    Failures& failures = m_failures[address];
+    ++failures.count;
+    failures.last = now;
+}
+
+WebAuth::Verdict WebAuth::check(const QByteArray& authorization, const QByteArray& cookie,
+                                const QString& address, Clock::time_point now) {
+    if (!required()) return Verdict::Allowed;
+    if (validToken(cookieToken(cookie), now)) return Verdict::Allowed;
+    const QByteArray scheme = authorization.left(authorization.indexOf(' ')).toLower();
+    const QByteArray value = authorization.mid(scheme.size()).trimmed();
+    if (scheme == "bearer") return validToken(value, now) ? Verdict::Allowed : Verdict::Wrong;
+    if (scheme != "basic") return Verdict::Missing;
+
+    if (blocked(address, now)) return Verdict::Blocked;
+    dropExpired(m_credentials, now);
+    const QByteArray remembered = digest(value);
+    if (m_credentials.contains(remembered)) return Verdict::Allowed;
+    const QByteArray decoded = QByteArray::fromBase64(value);
+    const qsizetype colon = decoded.indexOf(':');
+    if (colon < 0 || decoded.left(colon) != kUser ||
+        !checkPassword(m_hash, decoded.mid(colon + 1))) {
+        failed(address, now);
+        return Verdict::Wrong;
+    }
+    m_credentials[remembered] = now + kCredentialLifetime;
+    bound(m_credentials, kMaxCredentials);
+    return Verdict::Allowed;
+}
+
+WebAuth::Verdict WebAuth::login(const QByteArray& password, const QString& address,
+                                Clock::time_point now, QByteArray& token) {
+    if (blocked(address, now)) return Verdict::Blocked;
+    if (required() && !checkPassword(m_hash, password)) {
+        failed(address, now);
+        return Verdict::Wrong;
+    }
+    token =
+        randomBytes(32).toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    dropExpired(m_tokens, now);
+    m_tokens[digest(token)] = now + kTokenLifetime;
+    bound(m_tokens, kMaxTokens);
+    return Verdict::Allowed;
+}
+
+void WebAuth::forget(const QByteArray& token) {
+    m_tokens.erase(digest(token));
+}
+
+}  // namespace mc::web

@@ -1,0 +1,332 @@
+#include "web/WebServer.h"
+
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QNetworkRequest>
+#include <QTcpSocket>
+#include <QUrl>
+#include <QWebSocket>
+
+#include <nlohmann/json.hpp>
+
+#include "control/MatrixSession.h"
+#include "web/WebListener.h"
+
+// The panel's resources live in this static library: registered by name.
+static void initPanelResources() {
+    Q_INIT_RESOURCE(panel);
+}
+
+namespace mc::web {
+
+namespace {
+
+using Method = QHttpServerRequest::Method;
+const QString kApi = QStringLiteral("/api/v1/");
+const QString kEvents = QStringLiteral("/api/v1/events");
+
+void deleteSocket(QWebSocket* socket) {
+    if (socket != nullptr) socket->deleteLater();
+}
+
+QByteArray header(const QHttpServerRequest& request, const char* name) {
+    return request.value(QByteArray(name));
+}
+
+// Whether an Origin header names this server, reached as `host` (the Host
+// header). No Origin (a program, not a page) passes.
+bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
+    if (origin.isEmpty()) return true;
+    return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
+}
+
+bool isUpgrade(const QHttpServerRequest& request) {
+    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+}
+
+std::string text(const QByteArray& bytes) {
+    return bytes.toStdString();
+}
+
+}  // namespace
+
+std::string ownerOf(const QHostAddress& address) {
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    return (mapped ? QHostAddress(v4) : address).toString().toStdString();
+}
+
+WebServer::WebServer(MatrixSession& session, ConnectionLimits limits, QObject* parent)
+    : QAbstractHttpServer(parent), m_session(session), m_api(session), m_limits(limits) {
+    initPanelResources();
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::acceptPages);
+    m_session.attach(*this);
+}
+
+WebServer::~WebServer() {
+    m_session.detach(*this);
+    close();
+}
+
+bool WebServer::listen(const QHostAddress& address, quint16 port) {
+    close();
+    auto* listener = new Listener(m_limits, this);
+    if (!listener->listen(address, port)) {
+        m_error = QStringLiteral("cannot listen on %1:%2: %3")
+                      .arg(address.toString())
+                      .arg(port)
+                      .arg(listener->errorString());
+        emit logMessage(QStringLiteral("Web control ") + m_error);
+        delete listener;
+        return false;
+    }
+    connect(listener, &Listener::refused, this, &WebServer::logMessage);
+    bind(listener);
+    m_listener = listener;
+    m_error.clear();
+    emit logMessage(QStringLiteral("Web control listening on http://%1:%2/")
+                        .arg(address.toString())
+                        .arg(listener->serverPort()));
+    return true;
+}
+
+void WebServer::close() {
+    const bool hadPages = !m_pages.empty();
+    for (Page& page : m_pages) {
+        page.socket->disconnect(this);
+        page.socket->abort();
+    }
+    m_pages.clear();
+    if (hadPages) emit pageCountChanged(0);
+    if (m_listener == nullptr) return;
+    m_listener->close();
+    delete m_listener;  // with the connections it still owns
+    m_listener = nullptr;
+    emit logMessage(QStringLiteral("Web control stopped"));
+}
+
+QHostAddress WebServer::listenAddress() const {
+    return m_listener ? m_listener->serverAddress() : QHostAddress();
+}
+
+quint16 WebServer::listenPort() const {
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+// --- HTTP ------------------------------------------------------------------------------
+
+bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    auto* info = socket->findChild<ConnectionInfo*>(QString(), Qt::FindDirectChildrenOnly);
+    const std::string owner = info ? info->owner : ownerOf(request.remoteAddress());
+    if (info != nullptr) info->unanswered = 0;
+    if (info != nullptr && info->over != ConnectionInfo::Over::None) {
+        const bool address = info->over == ConnectionInfo::Over::Address;
+        send(request, socket,
+             jsonReply(WebApi::error(
+                 address ? 429 : 503,
+                 address ? "too many connections from this address" : "too many connections")),
+             true);
+        return true;
+    }
+    const Reply reply = route(request, owner);
+    if (reply.status == 0) return true;  // the library makes it an events socket
+    // A refused upgrade request is not "handled": the library closes the
+    // connection once the answer is written.
+    send(request, socket, reply, false);
+    return !isUpgrade(request);
+}
+
+void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
+    send(request, socket, jsonReply(WebApi::error(404, "no such path")), false);
+}
+
+WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::string& owner) {
+    const QString path = request.url().path();
+    const bool post = request.method() == Method::Post;
+    if (!path.startsWith(kApi)) {
+        if (request.method() != Method::Get) return jsonReply(WebApi::error(405, "use GET"));
+        return panelFile(path);
+    }
+    if (post && !ownOrigin(header(request, "origin"), header(request, "host")))
+        return jsonReply(WebApi::error(403, "the request comes from another site's page"));
+    if (post && request.body().size() > kMaxBody)
+        return jsonReply(WebApi::error(413, "the body is over 64 KiB"));
+    if (!post && request.method() != Method::Get)
+        return jsonReply(WebApi::error(405, "use GET or POST"));
+    const QString name = path.mid(kApi.size());
+    if (name == QLatin1String("login")) {
+        if (!post) return jsonReply(WebApi::error(405, "use POST"));
+        return login(request, owner);
+    }
+    const WebAuth::Verdict verdict =
+        m_auth.check(header(request, "authorization"), header(request, "cookie"),
+                     QString::fromStdString(owner), WebAuth::Clock::now());
+    if (verdict == WebAuth::Verdict::Blocked)
+        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
+    if (verdict != WebAuth::Verdict::Allowed) {
+        Reply reply = jsonReply(WebApi::error(401, "log in first"));
+        reply.headers.emplace_back("WWW-Authenticate", "Bearer realm=\"matrix-control\"");
+        return reply;
+    }
+    if (name == QLatin1String("logout")) {
+        if (!post) return jsonReply(WebApi::error(405, "use POST"));
+        m_auth.forget(WebAuth::cookieToken(header(request, "cookie")));
+        Reply reply = jsonReply({200, "{}"});
+        reply.headers.emplace_back("Set-Cookie",
+                                   QByteArray(WebAuth::kCookie) + "=; Max-Age=0; Path=/");
+        return reply;
+    }
+    if (name == QLatin1String("events")) {
+        if (!isUpgrade(request)) return jsonReply(WebApi::error(400, "events is a WebSocket"));
+        if (!ownOrigin(header(request, "origin"), header(request, "host")))
+            return jsonReply(WebApi::error(403, "the request comes from another site's page"));
+        if (pageCount() >= kMaxPages) return jsonReply(WebApi::error(503, "too many pages open"));
+        return Reply{0, {}, {}, {}};  // upgraded by the library
+    }
+    return jsonReply(m_api.handle(post, name.toStdString(), text(request.body()), owner));
+}
+
+WebServer::Reply WebServer::login(const QHttpServerRequest& request, const std::string& owner) {
+    const auto body = nlohmann::json::parse(text(request.body()), nullptr, false);
+    const auto password = body.is_object() ? body.find("password") : body.end();
+    if (!body.is_object() || password == body.end() || !password->is_string())
+        return jsonReply(WebApi::error(400, "give \"password\""));
+    QByteArray token;
+    const WebAuth::Verdict verdict =
+        m_auth.login(QByteArray::fromStdString(password->get<std::string>()),
+                     QString::fromStdString(owner), WebAuth::Clock::now(), token);
+    if (verdict == WebAuth::Verdict::Blocked)
+        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
+    if (verdict != WebAuth::Verdict::Allowed)
+        return jsonReply(WebApi::error(401, "wrong password"));
+    Reply reply = jsonReply({200, nlohmann::json{{"token", token.toStdString()}}.dump()});
+    reply.headers.emplace_back("Set-Cookie", QByteArray(WebAuth::kCookie) + '=' + token +
+                                                 "; HttpOnly; SameSite=Strict; Path=/");
+    return reply;
+}
+
+WebServer::Reply WebServer::panelFile(const QString& path) {
+    static const std::map<QString, std::pair<QString, QByteArray>> kFiles = {
+        {QStringLiteral("/"), {QStringLiteral(":/web/index.html"), "text/html; charset=utf-8"}},
+        {QStringLiteral("/index.html"),
+         {QStringLiteral(":/web/index.html"), "text/html; charset=utf-8"}},
+        {QStringLiteral("/panel.css"), {QStringLiteral(":/web/panel.css"), "text/css"}},
+        {QStringLiteral("/panel.js"),
+         {QStringLiteral(":/web/panel.js"), "text/javascript; charset=utf-8"}},
+    };
+    if (path == QLatin1String("/favicon.ico")) return Reply{204, "image/x-icon", {}, {}};
+    const auto it = kFiles.find(path);
+    if (it == kFiles.end()) return jsonReply(WebApi::error(404, "no such path"));
+    QFile file(it->second.first);
+    if (!file.open(QIODevice::ReadOnly)) return jsonReply(WebApi::error(500, "panel missing"));
+    Reply reply;
+    reply.type = it->second.second;
+    reply.body = file.readAll();
+    reply.headers.emplace_back("Content-Security-Policy",
+                               "default-src 'self'; connect-src 'self' ws: wss:; "
+                               "frame-ancestors 'none'");
+    reply.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    return reply;
+}
+
+WebServer::Reply WebServer::jsonReply(const ApiReply& reply) {
+    Reply out;
+    out.status = reply.status;
+    out.body = QByteArray::fromStdString(reply.body);
+    return out;
+}
+
+void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
+                     bool close) {
+    QHttpServerResponder responder = makeResponder(request, socket);
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
+    responder.writeHeader("Content-Type", reply.type);
+    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+    responder.writeHeader("Cache-Control", "no-store");
+    for (const auto& [name, value] : reply.headers)
+        responder.writeHeader(name, value);
+    if (close) responder.writeHeader("Connection", "close");
+    responder.writeBody(reply.body);
+    if (close) socket->disconnectFromHost();
+}
+
+// --- Events ------------------------------------------------------------------------------
+
+void WebServer::acceptPages() {
+    while (hasPendingWebSocketConnections()) {
+        std::unique_ptr<QWebSocket> socket = nextPendingWebSocketConnection();
+        if (!socket) continue;
+        const std::string owner = ownerOf(socket->peerAddress());
+        socket->setMaxAllowedIncomingFrameSize(4096);
+        socket->setMaxAllowedIncomingMessageSize(4096);
+        QWebSocket* raw = socket.get();
+        connect(raw, &QWebSocket::disconnected, this,
+                [this, raw] { dropPage(raw, QStringLiteral("closed")); });
+        m_pages.push_back({{socket.release(), &deleteSocket}, owner});
+        emit logMessage(
+            QStringLiteral("web: page of %1 opened").arg(QString::fromStdString(owner)));
+        emit pageCountChanged(pageCount());
+        nlohmann::json state = m_api.state(owner);
+        state["type"] = "state";
+        sendTo(m_pages.back(), QString::fromStdString(state.dump(
+                                   -1, ' ', false, nlohmann::json::error_handler_t::replace)));
+    }
+}
+
+void WebServer::sendTo(Page& page, const QString& text) {
+    if (page.socket->bytesToWrite() > kMaxBacklog) {
+        QWebSocket* socket = page.socket.get();
+        QMetaObject::invokeMethod(
+            this, [this, socket] { dropPage(socket, QStringLiteral("reads too slowly")); },
+            Qt::QueuedConnection);
+        return;
+    }
+    page.socket->sendTextMessage(text);
+}
+
+void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
+    const auto it = std::find_if(m_pages.begin(), m_pages.end(), [socket](const Page& page) {
+        return page.socket.get() == socket;
+    });
+    if (it == m_pages.end()) return;
+    emit logMessage(
+        QStringLiteral("web: page of %1 %2").arg(QString::fromStdString(it->owner), reason));
+    it->socket->disconnect(this);
+    it->socket->abort();
+    m_pages.erase(it);
+    emit pageCountChanged(pageCount());
+}
+
+void WebServer::sessionChanged(const SessionChange& change) {
+    if (m_pages.empty() && !change.rebuilt) {
+        m_api.change(change);  // keeps what was told up to date
+        return;
+    }
+    const auto dump = [](const nlohmann::json& json) {
+        return QString::fromStdString(
+            json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    };
+    if (change.rebuilt) {
+        for (Page& page : m_pages) {
+            nlohmann::json state = m_api.state(page.owner);
+            state["type"] = "state";
+            sendTo(page, dump(state));
+        }
+        return;
+    }
+    nlohmann::json common = m_api.change(change);
+    if (common.is_null()) return;
+    if (change.locks.empty()) {
+        const QString text = dump(common);
+        for (Page& page : m_pages)
+            sendTo(page, text);
+        return;
+    }
+    for (Page& page : m_pages) {
+        common["locks"] = m_api.changedLocks(change, page.owner);
+        sendTo(page, dump(common));
+    }
+}
+
+}  // namespace mc::web

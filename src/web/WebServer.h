@@ -1,0 +1,128 @@
+#pragma once
+
+// WebServer: the web panel and the HTTP API of one session, on Qt HTTP Server
+// and Qt WebSockets (the library parses HTTP and WebSocket frames; nothing
+// here does).
+//
+// Paths: "/" (also "/index.html"), "/panel.css", "/panel.js": the panel, from
+// the program's resources; "/api/v1/...": the API (WebApi), "login" and
+// "logout", and "events", the WebSocket that first carries the whole state
+// ({"type":"state",...}) and then every change ({"type":"change",...}).
+// Nothing else is served (404).
+//
+// Rules: with a password hash set, the API and the events socket need
+// WebAuth's consent (401 without or with wrong credentials, 403 while the
+// address is blocked). A POST and the events socket whose Origin header is
+// not this server's own (http://<Host>) are refused (403). A body over
+// kMaxBody is refused (413); a connection that sends over kMaxUnanswered
+// bytes without a complete request is dropped. From one address at most
+// kMaxPerAddress connections are served, kMaxConnections in all: a request
+// on a connection over either limit gets 429 or 503 and the connection is
+// closed; over kHardConnectionLimit connections are closed unread. At most
+// kMaxPages events sockets are open (more get 503); one whose reader lets
+// over kMaxBacklog bytes wait is dropped. The events socket's upgrade request
+// passes the same checks as any API request before the library takes it.
+//
+// Lifetime: the session must outlive the server. Threads: the session's
+// (the user-interface thread), on its event loop.
+
+#include <QAbstractHttpServer>
+#include <QHostAddress>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/SessionObserver.h"
+#include "web/WebApi.h"
+#include "web/WebAuth.h"
+#include "web/WebListener.h"
+
+class QWebSocket;
+
+namespace mc {
+class MatrixSession;
+}
+
+namespace mc::web {
+
+class WebServer final : public QAbstractHttpServer, private ISessionObserver {
+    Q_OBJECT
+
+public:
+    static constexpr qsizetype kMaxBody = 64 * 1024;
+    static constexpr qint64 kMaxUnanswered = ConnectionLimits{}.maxUnanswered;
+    static constexpr int kMaxPerAddress = ConnectionLimits{}.perAddress;
+    static constexpr int kMaxConnections = ConnectionLimits{}.total;
+    static constexpr int kHardConnectionLimit = ConnectionLimits{}.hard;
+    static constexpr int kMaxPages = 64;
+    static constexpr qint64 kMaxBacklog = 4 * 1024 * 1024;
+
+    // `limits`: the connection limits above; a benchmark with every client on
+    // one address raises them.
+    explicit WebServer(MatrixSession& session, ConnectionLimits limits = {},
+                       QObject* parent = nullptr);
+    ~WebServer() override;
+    WebServer(const WebServer&) = delete;
+    WebServer& operator=(const WebServer&) = delete;
+
+    // Starts listening (port 0: any free port); on failure false, and
+    // errorString() says why. Listening again first closes.
+    bool listen(const QHostAddress& address, quint16 port);
+    QString errorString() const { return m_error; }
+    // Stops listening, closes every events socket and connection.
+    void close();
+    bool isListening() const { return m_listener != nullptr; }
+    QHostAddress listenAddress() const;
+    quint16 listenPort() const;
+    // Open events sockets (pages).
+    int pageCount() const { return static_cast<int>(m_pages.size()); }
+
+    void setPasswordHash(const QString& hash) { m_auth.setPasswordHash(hash); }
+
+signals:
+    void pageCountChanged(int count);
+    // One line for a log: listening, each page's open and close, refusals.
+    void logMessage(const QString& line);
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    struct Page {
+        std::unique_ptr<QWebSocket, void (*)(QWebSocket*)> socket;
+        std::string owner;
+    };
+    struct Reply {
+        int status = 200;  // 0: an events socket may open
+        QByteArray type = "application/json";
+        QByteArray body;
+        std::vector<std::pair<QByteArray, QByteArray>> headers;
+    };
+
+    void sessionChanged(const SessionChange& change) override;
+    Reply route(const QHttpServerRequest& request, const std::string& owner);
+    Reply login(const QHttpServerRequest& request, const std::string& owner);
+    static Reply panelFile(const QString& path);
+    static Reply jsonReply(const ApiReply& reply);
+    void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
+              bool close);
+    void acceptPages();
+    void sendTo(Page& page, const QString& text);
+    void dropPage(QWebSocket* socket, const QString& reason);
+
+    MatrixSession& m_session;
+    WebApi m_api;
+    WebAuth m_auth;
+    ConnectionLimits m_limits;
+    Listener* m_listener = nullptr;  // child; its connections are its children
+    QString m_error;
+    std::vector<Page> m_pages;
+};
+
+// The owner id of a peer: its address, an IPv4-mapped IPv6 address as IPv4.
+std::string ownerOf(const QHostAddress& address);
+
+}  // namespace mc::web

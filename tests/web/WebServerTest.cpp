@@ -1,0 +1,233 @@
+// The web server on a real MatrixSession whose sender is not started (the
+// frames it queues stay in its queue), over loopback: the API's answers, a
+// route reaching the queue in the caller's name, the events socket, and the
+// password rules.
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <nlohmann/json.hpp>
+
+#include "control/SessionTestUtil.h"
+#include "store/Journal.h"
+#include "web/PasswordHash.h"
+#include "web/WebControl.h"
+#include "web/WebServer.h"
+
+namespace mc::web {
+namespace {
+
+using nlohmann::json;
+
+struct Answer {
+    int status = 0;
+    json body;
+    QByteArray cookie;
+};
+
+class WebServerTest : public ::testing::Test, public test::ProgramFolder {
+protected:
+    void SetUp() override {
+        useModel(8, 4, /*pattern=*/true);
+        session.start();
+        frames();
+        ASSERT_TRUE(server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    }
+    QString url(const char* path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2")
+            .arg(server.listenPort())
+            .arg(QLatin1String(path));
+    }
+    // One request; its answer within 5 s (status 0 when none came).
+    Answer call(const char* path, const char* body = nullptr,
+                std::vector<std::pair<QByteArray, QByteArray>> headers = {}) {
+        QNetworkRequest request{QUrl(url(path))};
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        for (const auto& [name, value] : headers)
+            request.setRawHeader(name, value);
+        QNetworkReply* reply =
+            body ? network.post(request, QByteArray(body)) : network.get(request);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        Answer answer{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                      json::parse(reply->readAll().toStdString(), nullptr, false),
+                      reply->rawHeader("Set-Cookie")};
+        reply->deleteLater();
+        return answer;
+    }
+    std::vector<test::Bytes> frames() { return test::takeFrames(*session.commandQueue()); }
+    // The next message of a socket's spy within 5 s.
+    static json next(QSignalSpy& messages) {
+        if (messages.isEmpty() && !messages.wait(5000)) return nullptr;
+        return json::parse(messages.takeFirst().at(0).toString().toStdString());
+    }
+
+    QueuedPoster poster;
+    MatrixSession session{paths, poster, SessionOptions::queueOnly()};
+    WebServer server{session};
+    QNetworkAccessManager network;
+};
+
+TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCallersName) {
+    const Answer state = call("/api/v1/state");
+    ASSERT_EQ(state.status, 200);
+    EXPECT_EQ(state.body["inputs"], 8);
+    EXPECT_EQ(state.body["routes"], json::array({-1, -1, -1, -1}));
+
+    EXPECT_EQ(call("/api/v1/route", R"({"output":1,"input":2})").status, 200);
+    EXPECT_EQ(frames(), std::vector<test::Bytes>{test::switchFrame(0x52, 2, 1)});
+    EXPECT_EQ(Journal::readLatest(paths.configDir(), 1).front().origin, "127.0.0.1");
+    EXPECT_EQ(call("/api/v1/route", R"({"output":1,"input":-1})").status, 200);
+    EXPECT_EQ(frames(), std::vector<test::Bytes>{test::closeFrame(0x52, 1)});
+
+    EXPECT_EQ(call("/api/v1/route", "{nope").status, 400);
+    EXPECT_EQ(call("/api/v1/route", R"({"output":"1","input":2})").status, 400);
+    EXPECT_EQ(call("/api/v1/route", R"({"output":4,"input":2})").status, 404);
+    EXPECT_EQ(call("/api/v1/route", R"({"output":0,"input":8})").status, 404);
+    EXPECT_EQ(call("/api/v1/label", R"({"kind":"output","port":9,"text":"x"})").status, 404);
+    EXPECT_EQ(call("/api/v1/modes/apply", R"({"name":"none"})").status, 404);
+    EXPECT_EQ(call("/api/v1/nothing").status, 404);
+    EXPECT_EQ(call("/secret.txt").status, 404);
+    EXPECT_EQ(call("/api/v1/route").status, 405);
+    EXPECT_EQ(call("/api/v1/layer", R"({"layer":2})").status, 409) << "a pattern model";
+    const std::string big = R"({"pad":")" + std::string(70 * 1024, 'x') + "\"}";
+    EXPECT_EQ(call("/api/v1/route", big.c_str()).status, 413);
+    EXPECT_EQ(
+        call("/api/v1/route", R"({"output":1,"input":2})", {{"Origin", "http://evil.test"}}).status,
+        403);
+    EXPECT_TRUE(frames().empty()) << "no refused request queued a frame";
+
+    // Names and locks, shared with the window.
+    EXPECT_EQ(call("/api/v1/label", R"({"kind":"input","port":0,"text":"Cam 1"})").status, 200);
+    EXPECT_EQ(session.state().inputText(0), "Cam 1");
+    ASSERT_TRUE(session.lockOutput(MatrixSession::kWindowOwner, 2, LockRequest::Lock));
+    EXPECT_EQ(call("/api/v1/route", R"({"output":2,"input":0})").status, 409);
+    EXPECT_EQ(call("/api/v1/lock", R"({"output":2,"op":"unlock"})").status, 409);
+    EXPECT_EQ(call("/api/v1/lock", R"({"output":2,"op":"force"})").status, 200);
+    EXPECT_EQ(call("/api/v1/lock", R"({"output":3,"op":"lock"})").body["lock"], "own");
+    EXPECT_EQ(session.lockOwner(3), "127.0.0.1");
+    EXPECT_FALSE(session.clickBox(3, 0, true)) << "the window is refused";
+    EXPECT_EQ(call("/api/v1/state").body["locks"], json::array({"none", "none", "none", "own"}));
+
+    // Take mode: a route is staged, take sends it as the caller's step.
+    EXPECT_EQ(call("/api/v1/stage", R"({"output":0,"input":1})").status, 409);
+    EXPECT_EQ(call("/api/v1/takemode", R"({"on":true})").status, 200);
+    EXPECT_EQ(call("/api/v1/stage", R"({"output":0,"input":1})").status, 200);
+    EXPECT_EQ(call("/api/v1/state").body["pending"], json::parse(R"([{"output":0,"input":1}])"));
+    EXPECT_TRUE(frames().empty());
+    EXPECT_EQ(call("/api/v1/take", "").body["taken"], true);
+    EXPECT_EQ(frames(), std::vector<test::Bytes>{test::switchFrame(0x52, 1, 0)});
+    const JournalEntry take = Journal::readLatest(paths.configDir(), 1).front();
+    EXPECT_EQ(take.origin, "127.0.0.1");
+    EXPECT_EQ(take.action, "take");
+}
+
+TEST_F(WebServerTest, EventsSocketGetsTheStateThenEveryChangeWithLocksAsItSeesThem) {
+    QWebSocket socket;
+    QSignalSpy messages(&socket, &QWebSocket::textMessageReceived);
+    socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(server.listenPort())));
+    const json state = next(messages);
+    ASSERT_EQ(state["type"], "state");
+    EXPECT_EQ(state["outputs"], 4);
+    EXPECT_EQ(server.pageCount(), 1);
+
+    ASSERT_TRUE(session.routeOutput("127.0.0.9", 2, 5));
+    json change = next(messages);
+    EXPECT_EQ(change["origin"], "127.0.0.9");
+    EXPECT_EQ(change["routes"], json::parse(R"([{"output":2,"input":5}])"));
+    ASSERT_TRUE(session.lockOutput(MatrixSession::kWindowOwner, 1, LockRequest::Lock));
+    EXPECT_EQ(next(messages)["locks"], json::parse(R"([{"output":1,"lock":"other"}])"));
+    EXPECT_EQ(call("/api/v1/lock", R"({"output":0,"op":"lock"})").status, 200);
+    EXPECT_EQ(next(messages)["locks"], json::parse(R"([{"output":0,"lock":"own"}])"));
+    session.rebuild();  // its port report comes first, then the whole state
+    json message;
+    for (int k = 0; k < 5 && message["type"] != "state"; ++k)
+        message = next(messages);
+    EXPECT_EQ(message["type"], "state");
+
+    socket.close();
+    QSignalSpy pages(&server, &WebServer::pageCountChanged);
+    EXPECT_TRUE(server.pageCount() == 0 || pages.wait(5000));
+    EXPECT_EQ(server.pageCount(), 0);
+}
+
+TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
+    server.setPasswordHash(makePasswordHash(QStringLiteral("s3cret"), 1000));
+    EXPECT_EQ(call("/api/v1/state").status, 401);
+    EXPECT_EQ(call("/").status, 200) << "the page itself, with its login form";
+    const QByteArray basic = "Basic " + QByteArray("operator:s3cret").toBase64();
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", basic}}).status, 200);
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", basic}}).status, 200);
+
+    const Answer login = call("/api/v1/login", R"({"password":"s3cret"})");
+    ASSERT_EQ(login.status, 200);
+    EXPECT_TRUE(login.cookie.contains("HttpOnly"));
+    EXPECT_TRUE(login.cookie.contains("SameSite=Strict"));
+    network.setCookieJar(new QNetworkCookieJar);  // the token alone from here
+    const QByteArray bearer = "Bearer " + QByteArray::fromStdString(login.body["token"]);
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", bearer}}).status, 200);
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", "Bearer forged"}}).status, 401);
+
+    // The events socket: refused without credentials, opened with them.
+    QWebSocket refused;
+    QSignalSpy closed(&refused, &QWebSocket::disconnected);
+    refused.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(server.listenPort())));
+    EXPECT_TRUE(closed.wait(5000));
+    EXPECT_EQ(server.pageCount(), 0);
+    QWebSocket allowed;
+    QSignalSpy messages(&allowed, &QWebSocket::textMessageReceived);
+    QNetworkRequest request(
+        QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(server.listenPort())));
+    request.setRawHeader("Authorization", bearer);
+    allowed.open(request);
+    EXPECT_EQ(next(messages)["type"], "state");
+
+    for (int k = 0; k < WebAuth::kMaxFailures; ++k)
+        EXPECT_EQ(call("/api/v1/login", R"({"password":"guess"})").status, 401);
+    EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 403) << "blocked";
+}
+
+TEST_F(WebServerTest, ConnectionsOverTheLimitOfOneAddressAreAnsweredTooMany) {
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int k = 0; k <= WebServer::kMaxPerAddress; ++k) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        sockets.back()->connectToHost(QHostAddress(QStringLiteral("127.0.0.1")),
+                                      server.listenPort());
+        ASSERT_TRUE(sockets.back()->waitForConnected(5000));
+    }
+    QTcpSocket& last = *sockets.back();
+    last.write("GET /api/v1/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray answer;
+    QSignalSpy arrived(&last, &QTcpSocket::readyRead);
+    while (!answer.contains("\r\n\r\n") && (arrived.count() > 0 || arrived.wait(5000))) {
+        arrived.clear();
+        answer += last.readAll();
+    }
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 429")) << answer.constData();
+    sockets.clear();
+    EXPECT_EQ(call("/api/v1/state").status, 200);
+}
+
+TEST(WebSettingsRefusal, AnyAddressButLoopbackNeedsAPasswordAndTheHashMustBeOne) {
+    const QString hash = makePasswordHash(QStringLiteral("pw"), 1000);
+    EXPECT_TRUE(checkPassword(hash, "pw"));
+    EXPECT_FALSE(checkPassword(hash, "pW"));
+    EXPECT_FALSE(webSettingsRefusal({true, "127.0.0.1", 8990, ""}));
+    EXPECT_FALSE(webSettingsRefusal({true, "::1", 8990, ""}));
+    EXPECT_TRUE(webSettingsRefusal({true, "0.0.0.0", 8990, ""}));
+    EXPECT_FALSE(webSettingsRefusal({true, "0.0.0.0", 8990, hash.toStdString()}));
+    EXPECT_TRUE(webSettingsRefusal({true, "127.0.0.1", 8990, "pbkdf2-sha256$x$y$z"}));
+}
+
+}  // namespace
+}  // namespace mc::web
