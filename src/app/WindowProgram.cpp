@@ -45,9 +45,11 @@ void showNetworkControl(remote::RemoteControl& remote, TMatrixForm& form) {
 
 }  // namespace
 
-int runWindowProgram(int& argc, char** argv) {
+int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
+    // The desktop entry's name: the desktop finds the icon and groups the window by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("matrix-control"));
 
     // Termination signals and the end of the desktop session close the window
     // as its close box does (FormClose runs once, whichever comes first),
@@ -58,7 +60,7 @@ int runWindowProgram(int& argc, char** argv) {
     QObject::connect(&watch, &TerminationWatch::windowClosed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    const AppPaths paths = AppPaths::fromExecutable();
+    const AppPaths paths = openProgramFolder(folder, QStringLiteral("started"));
     removeInterruptedSaves(paths);
 
     QtDialogs dialogs;
@@ -70,6 +72,7 @@ int runWindowProgram(int& argc, char** argv) {
     MatrixForm.setConfigForm(&ConfigForm);
 
     TAboutBox AboutBox;
+    AboutBox.setProgramFolder(QString::fromStdString(paths.programDir()));
     MatrixForm.setAboutBox(&AboutBox);
 
     TModeNameForm ModeNameForm(dialogs, &MatrixForm);
