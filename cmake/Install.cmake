@@ -27,6 +27,12 @@ install(FILES data/icons/matrix-control.svg
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES packaging/matrix-control@.service DESTINATION lib/systemd/system)
 
+# The package's version is the project's; the changelog must name it.
+file(STRINGS packaging/changelog changelog LIMIT_COUNT 1)
+if(NOT changelog MATCHES "^matrix-control \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog: the newest entry is not version ${PROJECT_VERSION}")
+endif()
+
 # Compressed without a name or time stamp, so the same input gives the same
 # bytes (Debian's rule for manual pages and changelogs).
 set(compressed)
