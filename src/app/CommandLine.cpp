@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #ifndef MC_VERSION
 #define MC_VERSION "unknown"
@@ -17,7 +18,9 @@ constexpr std::string_view kFolderOption = "--program-folder";
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
-    const auto bad = [](std::string why) { return CommandLine{RunMode::BadUsage, why, {}}; };
+    const auto bad = [](std::string why) {
+        return CommandLine{RunMode::BadUsage, std::move(why), {}};
+    };
     const auto unknown = [&bad](std::string_view arg) {
         return bad("unknown option '" + std::string(arg) + "'");
     };

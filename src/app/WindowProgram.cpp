@@ -1,8 +1,9 @@
-// The window program: sets the application title, creates the control
-// session and the four windows in their order (the control window, the
-// configuration dialog, the about box, the mode-name dialog), starts the
-// network control beside them, shows the control window and runs the event
-// loop until it is closed. Qt's own platform options still apply.
+// The window program: sets the application title and desktop entry, opens
+// the program folder (openProgramFolder), creates the control session and
+// the four windows in their order (the control window, the configuration
+// dialog, the about box, the mode-name dialog), starts the network control
+// beside them, shows the control window and runs the event loop until it is
+// closed. Qt's own platform options still apply.
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,6 +1,4 @@
-// The program folder's order (--program-folder, beside the executable, the
-// user's configuration folder) and a new folder's shipped defaults, against
-// temporary folders.
+// The program folder's order and a new folder's shipped defaults.
 
 #include <gtest/gtest.h>
 
@@ -16,50 +14,37 @@ namespace fs = std::filesystem;
 
 TEST(ProgramFolder, ChosenInOrder) {
     TempDir dir;
-    FolderInputs inputs{std::nullopt, dir.file("bin"), "", "/home/ana"};
-    fs::create_directories(dir.file("bin"));
-
-    // Nothing beside the executable: the user's folder, HOME when XDG is unset
-    // or relative, XDG_CONFIG_HOME when absolute.
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, "/home/ana/.config/matrix-control");
-    inputs.xdgConfigHome = "relative/config";
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, "/home/ana/.config/matrix-control");
-    inputs.xdgConfigHome = "/srv/config/";
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, "/srv/config/matrix-control");
-    EXPECT_EQ(chooseProgramFolder(inputs).source, FolderSource::UserConfig);
-
+    FolderInputs in{std::nullopt, dir.file("bin"), "relative/config", "/home/ana"};
+    const auto chosen = [&in] { return chooseProgramFolder(in).folder; };
+    EXPECT_EQ(chosen(), "/home/ana/.config/matrix-control");  // XDG not absolute
+    in.xdgConfigHome = "/srv/config/";
+    EXPECT_EQ(chosen(), "/srv/config/matrix-control");
     fs::create_directories(dir.file("bin/Matrix Config"));
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, dir.file("bin"));
-    EXPECT_EQ(chooseProgramFolder(inputs).source, FolderSource::BesideExecutable);
-
-    // The command line beats both; a relative folder is taken from here.
-    inputs.given = "/var/lib/matrix-control/studio/";
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, "/var/lib/matrix-control/studio");
-    EXPECT_EQ(chooseProgramFolder(inputs).source, FolderSource::CommandLine);
-    inputs.given = "studio";
-    EXPECT_EQ(chooseProgramFolder(inputs).folder, (fs::current_path() / "studio").string());
-
+    EXPECT_EQ(chosen(), dir.file("bin"));
+    EXPECT_EQ(chooseProgramFolder(in).source, FolderSource::BesideExecutable);
+    in.given = "/var/lib/matrix-control/studio/";
+    EXPECT_EQ(chosen(), "/var/lib/matrix-control/studio");
+    in.given = "studio";
+    EXPECT_EQ(chosen(), (fs::current_path() / "studio").string());
     EXPECT_EQ(defaultsDir("/usr/bin"), "/usr/share/matrix-control");
 }
 
 TEST(ProgramFolder, ANewFolderGetsTheDefaultsAnExistingOneIsLeftAlone) {
     TempDir dir;
-    fs::create_directories(dir.file("defaults/sub"));
+    fs::create_directories(dir.file("defaults/sub"));  // not a file: not copied
     writeBytes(dir.file("defaults/MatrixModelConfig.con"), "[DefaultMatrix]\n");
     writeBytes(dir.file("defaults/MatrixMode.xml"), "<MatrixMode/>\n");
-
-    const std::string folder = dir.file("home/.config/matrix-control");
-    EXPECT_EQ(seedProgramFolder(folder, dir.file("defaults")),
+    const std::string config = dir.file("home/matrix-control/Matrix Config");
+    EXPECT_EQ(seedProgramFolder(dir.file("home/matrix-control"), dir.file("defaults")),
               (std::vector<std::string>{"MatrixMode.xml", "MatrixModelConfig.con"}));
-    EXPECT_EQ(readBytes(folder + "/Matrix Config/MatrixModelConfig.con"), "[DefaultMatrix]\n");
-    EXPECT_FALSE(fs::exists(folder + "/Matrix Config/sub"));
+    EXPECT_EQ(readBytes(config + "/MatrixModelConfig.con"), "[DefaultMatrix]\n");
 
-    // The user's own table stays, and nothing is added beside it.
-    writeBytes(folder + "/Matrix Config/MatrixModelConfig.con", "[Mine]\n");
-    fs::remove(folder + "/Matrix Config/MatrixMode.xml");
-    EXPECT_TRUE(seedProgramFolder(folder, dir.file("defaults")).empty());
-    EXPECT_EQ(readBytes(folder + "/Matrix Config/MatrixModelConfig.con"), "[Mine]\n");
-    EXPECT_FALSE(fs::exists(folder + "/Matrix Config/MatrixMode.xml"));
+    // The user's own files stay as they are, and nothing is added beside them.
+    writeBytes(config + "/MatrixModelConfig.con", "[Mine]\n");
+    fs::remove(config + "/MatrixMode.xml");
+    EXPECT_TRUE(seedProgramFolder(dir.file("home/matrix-control"), dir.file("defaults")).empty());
+    EXPECT_EQ(readBytes(config + "/MatrixModelConfig.con"), "[Mine]\n");
+    EXPECT_FALSE(fs::exists(config + "/MatrixMode.xml"));
 
     // Without the defaults (a program copied on its own) the folder is still made.
     EXPECT_TRUE(seedProgramFolder(dir.file("other"), dir.file("missing")).empty());
