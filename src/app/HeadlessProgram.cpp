@@ -60,22 +60,20 @@ private:
 
 }  // namespace
 
-int runHeadlessProgram(int& argc, char** argv) {
+int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
 
     // Installed before anything can take long: a signal during start-up ends
     // the program as soon as its event loop runs.
     SignalWatch watch;
-    const AppPaths paths = AppPaths::fromExecutable();
+    const AppPaths paths = openProgramFolder(folder, QStringLiteral("started without a window"));
     removeInterruptedSaves(paths);
 
     QtUiPoster poster;
     MatrixSession session(paths, poster);
     PortLog portLog(session);
     session.attach(portLog);
-    logLine(QStringLiteral("started without a window, program folder %1")
-                .arg(QString::fromStdString(session.paths().programDir())));
     session.start();
     logLine(QStringLiteral("model %1: %2 inputs, %3 outputs")
                 .arg(QString::fromStdString(session.settings().MatrixNowUse))

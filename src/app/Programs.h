@@ -8,20 +8,28 @@
 
 #include "config/AppPaths.h"
 #include "config/AtomicWrite.h"
+#include "config/ProgramFolder.h"
 
 namespace mc {
 
-// The control window, with the network control beside it.
-int runWindowProgram(int& argc, char** argv);
+// The control window, with the network control beside it, on the files of
+// `folder`.
+int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder);
 
 // The session and the network control on a QCoreApplication: no window, no
 // GUI platform. Ends with exit status 0 on SIGTERM, SIGINT or SIGHUP after
 // closing the session (which saves the names).
-int runHeadlessProgram(int& argc, char** argv);
+int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder);
+
+// Logs the program's first line ("<start>, program folder <folder>"), fills a
+// new program folder with the shipped defaults (and logs which files it
+// copied) and returns the folder's paths.
+AppPaths openProgramFolder(const ProgramFolderChoice& folder, const QString& start);
 
 // --set-web-password: reads the web password from standard input, stores its
-// hash and returns the exit status (0: stored or removed).
-int runSetWebPassword(int& argc, char** argv);
+// hash in the program folder `folder` and returns the exit status (0: stored
+// or removed).
+int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder);
 
 // Removes the temporary files of saves that a kill interrupted in an earlier
 // run, in the configuration and status folders (never one a running instance

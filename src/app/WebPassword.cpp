@@ -48,7 +48,7 @@ std::optional<std::string> readSecret(const char* prompt) {
 
 }  // namespace
 
-int runSetWebPassword(int& argc, char** argv) {
+int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder) {
     QCoreApplication app(argc, argv);
     const std::optional<std::string> password = readSecret("网页控制密码：");
     if (!password) {
@@ -62,7 +62,7 @@ int runSetWebPassword(int& argc, char** argv) {
             return 1;
         }
     }
-    const AppPaths paths = AppPaths::fromExecutable();
+    const AppPaths paths = openProgramFolder(folder, QStringLiteral("setting the web password"));
     const std::string hash =
         password->empty() ? std::string()
                           : web::makePasswordHash(QString::fromStdString(*password)).toStdString();

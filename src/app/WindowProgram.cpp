@@ -1,9 +1,9 @@
-// The window program: sets the application title, creates the control
-// session and the four windows in their order (the control window, the
-// configuration dialog, the about box, the mode-name dialog), starts the
-// network control beside them, shows the control window and runs the event
-// loop until it is closed. The web panel is served beside them. Qt's own platform options still
-// apply.
+// The window program: sets the application title and desktop entry, opens
+// the program folder (openProgramFolder), creates the control session and
+// the four windows in their order (the control window, the configuration
+// dialog, the about box, the mode-name dialog), starts the network control
+// and the web panel beside them, shows the control window and runs the event
+// loop until it is closed. Qt's own platform options still apply.
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -64,9 +64,11 @@ void showWebControl(web::WebControl& web, TMatrixForm& form) {
 
 }  // namespace
 
-int runWindowProgram(int& argc, char** argv) {
+int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
+    // The desktop entry's name: the desktop finds the icon and groups the window by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("matrix-control"));
 
     // Termination signals and the end of the desktop session close the window
     // as its close box does (FormClose runs once, whichever comes first),
@@ -77,7 +79,7 @@ int runWindowProgram(int& argc, char** argv) {
     QObject::connect(&watch, &TerminationWatch::windowClosed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    const AppPaths paths = AppPaths::fromExecutable();
+    const AppPaths paths = openProgramFolder(folder, QStringLiteral("started"));
     removeInterruptedSaves(paths);
 
     QtDialogs dialogs;
@@ -89,6 +91,7 @@ int runWindowProgram(int& argc, char** argv) {
     MatrixForm.setConfigForm(&ConfigForm);
 
     TAboutBox AboutBox;
+    AboutBox.setProgramFolder(QString::fromStdString(paths.programDir()));
     MatrixForm.setAboutBox(&AboutBox);
 
     TModeNameForm ModeNameForm(dialogs, &MatrixForm);

@@ -1,6 +1,7 @@
 #include "ui/AboutBox.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -102,6 +103,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
 void TAboutBox::OKButtonClick() {
     accept();
+}
+
+void TAboutBox::setProgramFolder(const QString& folder) {
+    const QFontMetrics metrics(Comments->font());
+    const QString label = QStringLiteral("程序文件夹：");
+    const int room = Comments->width() - metrics.horizontalAdvance(label);
+    Comments->setWordWrap(false);  // one line, already fitted
+    Comments->setText(label + metrics.elidedText(folder, Qt::ElideMiddle, room));
+    Comments->setToolTip(folder);
 }
 
 }  // namespace mc

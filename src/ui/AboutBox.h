@@ -1,8 +1,9 @@
 #pragma once
 
 // TAboutBox, the about box: a fixed dialog with the program's logo, name,
-// version, maker and a comment line. Created once by main() and shown
-// modally by the control window's Help menu.
+// version, maker and a comment line, which names the program folder once
+// main() has told it. Created once by main() and shown modally by the control
+// window's Help menu.
 
 #include <QDialog>
 
@@ -19,6 +20,9 @@ public:
 
     // Hides the box with the result Accepted.
     void OKButtonClick();
+    // Shows the program folder in the comment line, shortened in the middle
+    // to the line's width, in full as the hint.
+    void setProgramFolder(const QString& folder);
 
     QFrame* Panel1 = nullptr;
     QLabel* ProgramIcon = nullptr;

@@ -4,7 +4,7 @@
 // Config" whose COM1 is a pseudo-terminal) with no display and no Qt
 // platform set: a client routes and names over TCP, the frame reaches the
 // line, SIGTERM (and a SIGINT right after it) ends the program with status 0
-// and the name is saved.
+// and the name is saved; an installed layout makes its folder in XDG_CONFIG_HOME.
 
 #include <signal.h>
 
@@ -37,6 +37,11 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     ASSERT_TRUE(run(process, kProgram, {QStringLiteral("--version")}));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(process.readAllStandardOutput().startsWith("matrix-control "));
+    ASSERT_TRUE(
+        run(process, kProgram,
+            {QStringLiteral("--program-folder"), QStringLiteral("/srv/a"), QStringLiteral("-h")}));
+    EXPECT_TRUE(process.readAllStandardOutput().contains(
+        "Program folder now: /srv/a (--program-folder)\n"));
     for (const char* bad : {"--nonsense", "stray"}) {
         ASSERT_TRUE(
             run(process, kProgram, {QStringLiteral("--headless"), QString::fromLatin1(bad)}));
@@ -203,6 +208,41 @@ TEST(Headless, EndsCleanlyWhateverClientsDoAroundTheSignal) {
         ASSERT_EQ(process.exitStatus(), QProcess::NormalExit) << run << log.toStdString();
         ASSERT_EQ(process.exitCode(), 0) << run << log.toStdString();
     }
+}
+
+TEST(Headless, StartsANewFolderInXdgConfigHomeFromTheShippedDefaults) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;  // bin/matrix-control, share/matrix-control/, config/
+    test::Pty pty;
+    fs::create_directories(dir.file("bin"));
+    fs::copy(fs::path(MC_PROGRAM).parent_path() / "../share", dir.file("share"),
+             fs::copy_options::recursive);
+    fs::copy_file(MC_PROGRAM, dir.file("bin/matrix-control"));
+    // One more default, so that no test opens a real serial port.
+    test::writeBytes(dir.file("share/matrix-control/MatrixConfig.con"),
+                     "[Serial Port Map]\nCOM1=" + pty.slavePath() + "\n");
+    QProcess process;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       QString::fromStdString(dir.file("config")));
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(dir.file("bin/matrix-control")),
+                  {QStringLiteral("--headless")});
+    QByteArray log;
+    ASSERT_TRUE(readUntil(
+        [&] {
+            process.waitForReadyRead(100);
+            return process.readAllStandardError();
+        },
+        log, "bit/s: open"))
+        << log.toStdString();
+    const std::string folder = dir.file("config/matrix-control");
+    EXPECT_TRUE(log.startsWith(
+        QByteArray::fromStdString("matrix-control: started without a window, program folder " +
+                                  folder + " (the user's configuration folder)\n")));
+    EXPECT_TRUE(log.contains("copied MatrixConfig.con, MatrixMode.xml, MatrixModelConfig.con"));
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    EXPECT_TRUE(process.waitForFinished(10000));
 }
 
 }  // namespace

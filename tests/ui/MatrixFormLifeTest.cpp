@@ -91,6 +91,13 @@ TEST(AboutBox, FixedDialogWithTheProgramsTexts) {
     EXPECT_EQ(about.Version->text(), QStringLiteral("Version  2.0 "));
     EXPECT_EQ(about.Comments->text(), QStringLiteral("Comments"));
     EXPECT_TRUE(about.Comments->wordWrap());
+    // A long folder is shortened to the line's width, in full as the hint.
+    const QString folder = QStringLiteral("/home/operator/.config/") + QString(60, u'x');
+    about.setProgramFolder(folder);
+    const QString text = about.Comments->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("程序文件夹：/home/"))) << text.toStdString();
+    EXPECT_LE(about.Comments->fontMetrics().horizontalAdvance(text), about.Comments->width());
+    EXPECT_EQ(about.Comments->toolTip(), folder);
     EXPECT_TRUE(about.OKButton->isDefault());
     about.show();
     QTest::mouseClick(about.OKButton, Qt::LeftButton);
