@@ -6,6 +6,7 @@
 #include "config/HexToInt.h"
 #include "config/IniFile.h"
 #include "config/SettingsKeys.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -39,7 +40,7 @@ CountCheck checkCount(std::string_view text, std::string_view what) {
     const std::optional<std::int32_t> value = parseIniInteger(text);
     if (!value) return {0, convertErrorMessage(text)};
     if (*value < kMinModelPorts || *value > kMaxModelPorts)
-        return {0, std::string(what) + "必须在 1 到 256 之间。"};
+        return {0, formatText(translated("ConfigDialogModel", "%1必须在 1 到 256 之间。"), {what})};
     return {*value, std::nullopt};
 }
 
@@ -62,11 +63,11 @@ std::string hexDisplay(std::int32_t value) {
 }
 
 std::optional<std::string> modelNameProblem(std::string_view name) {
-    if (name.empty()) return std::string("型号名称不能为空。");
+    if (name.empty()) return translated("ConfigDialogModel", "型号名称不能为空。");
     if (name.find_first_of("]\r\n") != std::string_view::npos)
-        return std::string("型号名称不能包含“]”或换行。");
+        return translated("ConfigDialogModel", "型号名称不能包含“]”或换行。");
     if (isBlank(name.front()) || isBlank(name.back()))
-        return std::string("型号名称的开头和结尾不能是空格。");
+        return translated("ConfigDialogModel", "型号名称的开头和结尾不能是空格。");
     return std::nullopt;
 }
 
@@ -77,13 +78,16 @@ std::string convertErrorMessage(std::string_view text) {
 AddResult addModel(const AppPaths& paths, const NewModel& model) {
     if (auto problem = modelNameProblem(model.name)) return {std::move(problem), {}};
     if (!usableAddress(model.addressText))
-        return {std::string("地址必须是 00 到 FF 之间的十六进制数。"), {}};
-    const CountCheck inputs = checkCount(model.inputsText, "输入端口数");
+        return {translated("ConfigDialogModel", "地址必须是 00 到 FF 之间的十六进制数。"), {}};
+    const CountCheck inputs =
+        checkCount(model.inputsText, translated("ConfigDialogModel", "输入端口数"));
     if (inputs.refusal) return {inputs.refusal, {}};
-    const CountCheck outputs = checkCount(model.outputsText, "输出端口数");
+    const CountCheck outputs =
+        checkCount(model.outputsText, translated("ConfigDialogModel", "输出端口数"));
     if (outputs.refusal) return {outputs.refusal, {}};
     if (!usableAddress(model.customAddressText))
-        return {std::string("自定义地址必须是 00 到 FF 之间的十六进制数。"), {}};
+        return {translated("ConfigDialogModel", "自定义地址必须是 00 到 FF 之间的十六进制数。"),
+                {}};
 
     ModelFields fields;
     fields.MatrixAddress = HexToInt(model.addressText);

@@ -11,6 +11,7 @@
 
 #include "config/IniEncoding.h"
 #include "config/IniParse.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -44,15 +45,15 @@ LoadResult readWholeFile(const std::string& path, std::string& bytes, std::strin
     if (::fstat(fd, &info) != 0) {
         reason = std::strerror(errno);
     } else if (S_ISDIR(info.st_mode)) {
-        reason = "是一个文件夹";
+        reason = translated("IniFile", "是一个文件夹");
     } else if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
-        reason = "是管道或套接字，不是普通文件";
+        reason = translated("IniFile", "是管道或套接字，不是普通文件");
     } else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
-        reason = "是设备，不是普通文件";
+        reason = translated("IniFile", "是设备，不是普通文件");
     } else if (!S_ISREG(info.st_mode)) {
-        reason = "不是普通文件";
+        reason = translated("IniFile", "不是普通文件");
     } else if (info.st_size > kMaxFileBytes) {
-        reason = "超过 " + sizeText(kMaxFileBytes) + " 的大小上限";
+        reason = formatText(translated("IniFile", "超过 %1 的大小上限"), {sizeText(kMaxFileBytes)});
     } else {
         result = LoadResult::Loaded;
         char buffer[65536];
@@ -67,7 +68,8 @@ LoadResult readWholeFile(const std::string& path, std::string& bytes, std::strin
             bytes.append(buffer, static_cast<std::size_t>(got));
             if (bytes.size() > static_cast<std::size_t>(kMaxFileBytes)) {
                 // Grown while being read.
-                reason = "超过 " + sizeText(kMaxFileBytes) + " 的大小上限";
+                reason = formatText(translated("IniFile", "超过 %1 的大小上限"),
+                                    {sizeText(kMaxFileBytes)});
                 result = LoadResult::Unreadable;
                 break;
             }
@@ -142,7 +144,8 @@ IniFile::IniFile(std::string path) : m_impl(std::make_unique<Impl>()) {
     std::string bytes;
     std::string reason;
     const LoadResult loaded = readWholeFile(m_impl->path, bytes, reason);
-    if (loaded == LoadResult::Unreadable) m_impl->loadError = reason.empty() ? "无法读取" : reason;
+    if (loaded == LoadResult::Unreadable)
+        m_impl->loadError = reason.empty() ? translated("IniFile", "无法读取") : reason;
     if (loaded != LoadResult::Loaded) return;
     m_impl->document = parseIniBytes(bytes);
 }

@@ -9,8 +9,17 @@
 
 #include "config/IniFile.h"
 #include "config/SettingsKeys.h"
+#include "text/Text.h"
 
 namespace mc {
+
+std::string windowCaption(const std::string& model) {
+    return formatText(translated("MatrixSession", "%1 汇切台"), {model});
+}
+
+std::string StartupSettings::windowCaption() const {
+    return mc::windowCaption(MatrixNowUse);
+}
 
 namespace {
 

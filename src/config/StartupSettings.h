@@ -78,8 +78,11 @@ struct StartupSettings {
     // crosspoint state uses a clamped one and the window shows a warning.
     bool countsClamped = false;
 
-    // The caption of the control window: the model name and " 汇切台".
-    std::string windowCaption() const { return MatrixNowUse + " 汇切台"; }
+    // The caption of the control window for the model in use.
+    std::string windowCaption() const;
 };
+
+// The caption of the control window for `model`: the model name and " 汇切台".
+std::string windowCaption(const std::string& model);
 
 }  // namespace mc

@@ -7,14 +7,16 @@
 #include <algorithm>
 #include <string>
 
+#include "text/Text.h"
+
 namespace mc {
 
 namespace {
 
-const std::string kCloseBoxCaption = "输出";
-const std::string kCloseBoxHint = "关闭或打开输出端口";
-const std::string kCloseLabel = "关闭";
-const std::string kPagedCloseLabel = "关闭 ";
+const char* const kCloseBoxCaption = MC_TEXT("GridPage", "输出%1");
+const char* const kCloseBoxHint = MC_TEXT("GridPage", "关闭或打开输出端口%1");
+const char* const kCloseLabel = MC_TEXT("GridPage", "关闭");
+const char* const kPagedCloseLabel = MC_TEXT("GridPage", "关闭 ");
 
 }  // namespace
 
@@ -139,8 +141,9 @@ BoxView GridPage::box(std::int32_t r, std::int32_t c) const {
     view.enabled = true;
     view.checked = m_state.selected(o, cell->cell);
     if (cell->cell == m_state.MatrixInputNum()) {
-        view.caption = kCloseBoxCaption + std::to_string(o + 1);
-        view.hint = kCloseBoxHint + m_state.outputText(o);
+        view.caption =
+            formatText(translated("GridPage", kCloseBoxCaption), {std::to_string(o + 1)});
+        view.hint = formatText(translated("GridPage", kCloseBoxHint), {m_state.outputText(o)});
     } else {
         view.hint = m_state.inputText(cell->cell) + " => " + m_state.outputText(o);
     }
@@ -153,16 +156,19 @@ LabelView GridPage::label(std::int32_t c) const {
     if (c < 0 || c > last) return view;
     switch (m_labelStyle) {
         case LabelStyle::Created:
-            view.caption = c == last ? kCloseLabel : c == 0 ? " 1 " : std::to_string(c + 1);
+            view.caption = c == last ? translated("GridPage", kCloseLabel)
+                           : c == 0  ? " 1 "
+                                     : std::to_string(c + 1);
             break;
         case LabelStyle::FirstPage:
-            view.caption = c == last ? kCloseLabel : std::to_string(c + 1);
+            view.caption = c == last ? translated("GridPage", kCloseLabel) : std::to_string(c + 1);
             break;
         case LabelStyle::Paged: {
             const std::int32_t i = m_columnOffset + c;
             if (i > m_state.MatrixInputNum()) return view;
-            view.caption = (i == m_state.MatrixInputNum() || c == last) ? kPagedCloseLabel
-                                                                        : std::to_string(i + 1);
+            view.caption = (i == m_state.MatrixInputNum() || c == last)
+                               ? translated("GridPage", kPagedCloseLabel)
+                               : std::to_string(i + 1);
             break;
         }
     }

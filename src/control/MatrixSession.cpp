@@ -17,15 +17,17 @@
 #include "control/PortOpenDetail.h"
 #include "control/SwitchingLayer.h"
 #include "serial/CommsError.h"
+#include "text/Text.h"
 
 namespace mc {
 
 namespace {
 
 std::string clampNote(const CrosspointState& state) {
-    return "注意：矩阵型号的端口数超出 1～256 的范围，现按 " +
-           std::to_string(state.MatrixInputNum()) + " 路输入、" +
-           std::to_string(state.MatrixOutputNum()) + " 路输出使用";
+    return formatText(
+        translated("MatrixSession",
+                   "注意：矩阵型号的端口数超出 1～256 的范围，现按 %1 路输入、%2 路输出使用"),
+        {std::to_string(state.MatrixInputNum()), std::to_string(state.MatrixOutputNum())});
 }
 
 // `text` cut to its first kPortNameMaxLength characters (UTF-8 code points).
@@ -302,8 +304,8 @@ bool MatrixSession::clickBox(std::int32_t output, std::int32_t cell, bool ticked
         return true;
     }
     if (heldByOther(output, kWindowOwner)) {
-        setNote("输出 " + std::to_string(output + 1) + " 已被 " + m_locks.owner(output) +
-                " 锁定，本次切换未执行");
+        setNote(formatText(translated("MatrixSession", "输出 %1 已被 %2 锁定，本次切换未执行"),
+                           {std::to_string(output + 1), m_locks.owner(output)}));
         return false;
     }
     m_step.entry.action = cell == m_state->MatrixInputNum() ? journal::kClose : journal::kRoute;

@@ -11,21 +11,26 @@
 #include "serial/CommsError.h"
 #include "store/ModeStore.h"
 #include "store/StatusFile.h"
+#include "text/Text.h"
 
 namespace mc {
 
 namespace {
 
-const char* const kMismatch = "调用的文件与但前矩阵不匹配";
+const char* const kMismatch = MC_TEXT("MatrixSession", "调用的文件与但前矩阵不匹配");
 
 std::string loadNote(const LoadOutcome& outcome) {
     std::string note;
     if (outcome.skipped > 0) {
-        note = "已跳过 " + std::to_string(outcome.skipped) + " 个超出当前矩阵或无法识别的切换节点";
+        note =
+            formatText(translated("MatrixSession", "已跳过 %1 个超出当前矩阵或无法识别的切换节点"),
+                       {std::to_string(outcome.skipped)});
     }
     if (outcome.locked > 0) {
-        if (!note.empty()) note += "；";
-        note += std::to_string(outcome.locked) + " 个切换节点所在的输出已被他人锁定，未执行";
+        if (!note.empty()) note += translated("MatrixSession", "；");
+        note +=
+            formatText(translated("MatrixSession", "%1 个切换节点所在的输出已被他人锁定，未执行"),
+                       {std::to_string(outcome.locked)});
     }
     return note;
 }
@@ -83,7 +88,7 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
         return {};
     }
     if (!read.matched) {
-        m_prompts->showMessage(kMismatch);
+        m_prompts->showMessage(translated("MatrixSession", kMismatch));
         return {};
     }
     StepScope step(*this, kWindowOwner);
@@ -226,7 +231,7 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
         writeModelInUse(m_paths, static_cast<std::int32_t>(Comm1.BaudRate()), choice.model);
         writeNetworkSettings(m_paths, choice.network);
         writeWebSettings(m_paths, choice.web);
-        m_caption = choice.model + " 汇切台";
+        m_caption = windowCaption(choice.model);
         if (m_state) {
             m_state->MatrixInputEditEnable = false;
             m_state->MatrixOutputEditEnable = false;

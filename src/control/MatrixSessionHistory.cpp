@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "control/MatrixSession.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -62,8 +63,11 @@ bool MatrixSession::replay(std::deque<HistoryStep>& from, std::deque<HistoryStep
         if (to.size() > kUndoSteps) to.pop_front();
     }
     if (!left.empty()) {
-        setNote("输出 " + outputNumbers(left) + " 已被改动或被他人锁定，未" +
-                (action == std::string(journal::kUndo) ? "撤销" : "重做"));
+        const bool undo = action == std::string(journal::kUndo);
+        setNote(
+            formatText(undo ? translated("MatrixSession", "输出 %1 已被改动或被他人锁定，未撤销")
+                            : translated("MatrixSession", "输出 %1 已被改动或被他人锁定，未重做"),
+                       {outputNumbers(left)}));
     }
     return true;
 }

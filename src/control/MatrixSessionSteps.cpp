@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "control/MatrixSession.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -149,12 +150,13 @@ void MatrixSession::portReconnected() {
     m_awayOutputs.clear();
     m_awayLayer = false;
     if (resent == 0) {
-        setNote("串口已重新连接");
+        setNote(translated("MatrixSession", "串口已重新连接"));
         return;
     }
     m_step.entry.action = journal::kResend;
     m_step.entry.text = "串口已重新连接";
-    setNote("串口已重新连接，已重发 " + std::to_string(resent) + " 项");
+    setNote(formatText(translated("MatrixSession", "串口已重新连接，已重发 %1 项"),
+                       {std::to_string(resent)}));
     portLog("serial port " + Comm1.openedPath() + ": resent " + std::to_string(resent) +
             " items changed while the device was away");
 }

@@ -6,6 +6,7 @@
 
 #include "config/Settings.h"
 #include "control/MatrixSession.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -70,7 +71,10 @@ bool MatrixSession::take(const std::string& owner) {
     }
     m_staged.clear();
     m_step.change.staged = true;
-    if (!locked.empty()) setNote("输出 " + outputNumbers(locked) + " 已被他人锁定，预选未执行");
+    if (!locked.empty()) {
+        setNote(formatText(translated("MatrixSession", "输出 %1 已被他人锁定，预选未执行"),
+                           {outputNumbers(locked)}));
+    }
     return true;
 }
 

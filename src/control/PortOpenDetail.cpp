@@ -2,6 +2,7 @@
 
 #include "serial/DeviceAccess.h"
 #include "serial/PortHolders.h"
+#include "text/Text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,13 +13,13 @@ std::string portOpenDetail(int errorCode, const std::string& devicePath) {
     std::string detail;
     // A busy device names the program that holds it, when it can be found.
     if (isPortBusy(errorCode)) {
-        detail = "原因：" + portBusyReason(devicePath);
+        detail = formatText(translated("PortOpenDetail", "原因：%1"), {portBusyReason(devicePath)});
     } else if (errorCode != 0) {
-        detail = std::string("原因：") + std::strerror(errorCode);
+        detail = formatText(translated("PortOpenDetail", "原因：%1"), {std::strerror(errorCode)});
     }
     if (!devicePath.empty()) {
         if (!detail.empty()) detail += '\n';
-        detail += "设备：" + devicePath;
+        detail += formatText(translated("PortOpenDetail", "设备：%1"), {devicePath});
     }
     if (errorCode == EACCES || errorCode == EPERM) {
         const AccessFacts facts = deviceAccessFacts(devicePath);

@@ -3,34 +3,34 @@
 #include <cstdio>
 
 #include "protocol/MatrixComm.h"
+#include "text/Text.h"
 
 namespace mc {
 
 namespace {
 
-const char* stateText(PortState state) {
+std::string stateText(PortState state) {
     switch (state) {
         case PortState::Open:
-            return "已打开";
+            return translated("PortStatus", "已打开");
         case PortState::Lost:
-            return "连接中断";
+            return translated("PortStatus", "连接中断");
         case PortState::NotOpen:
             break;
     }
-    return "未打开";
+    return translated("PortStatus", "未打开");
 }
 
 // "2.5 秒" below a minute, "3 分 20 秒" from a minute on (rounded up).
 std::string durationText(std::int64_t milliseconds) {
-    char text[64];
     if (milliseconds < 60'000) {
-        std::snprintf(text, sizeof text, "%.1f 秒", static_cast<double>(milliseconds) / 1000.0);
-    } else {
-        const std::int64_t seconds = (milliseconds + 999) / 1000;
-        std::snprintf(text, sizeof text, "%lld 分 %lld 秒", static_cast<long long>(seconds / 60),
-                      static_cast<long long>(seconds % 60));
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(milliseconds) / 1000.0);
+        return formatText(translated("PortStatus", "%1 秒"), {seconds});
     }
-    return text;
+    const std::int64_t seconds = (milliseconds + 999) / 1000;
+    return formatText(translated("PortStatus", "%1 分 %2 秒"),
+                      {std::to_string(seconds / 60), std::to_string(seconds % 60)});
 }
 
 }  // namespace
@@ -40,14 +40,17 @@ std::int64_t queueDrainMilliseconds(std::size_t queued) {
 }
 
 std::string describePortStatus(const PortStatus& status) {
-    std::string text = status.devicePath.empty() ? std::string("串口") : status.devicePath;
+    std::string text =
+        status.devicePath.empty() ? translated("PortStatus", "串口") : status.devicePath;
     text += ' ' + std::to_string(status.baudRate) + " bit/s " + stateText(status.state);
     if (status.queued > 0) {
-        text += " · 待发 " + std::to_string(status.queued) + " 帧，约 " +
-                durationText(queueDrainMilliseconds(status.queued));
+        text += formatText(
+            translated("PortStatus", " · 待发 %1 帧，约 %2"),
+            {std::to_string(status.queued), durationText(queueDrainMilliseconds(status.queued))});
     }
     if (status.refused > 0) {
-        text += " · " + std::to_string(status.refused) + " 帧未能送出";
+        text += formatText(translated("PortStatus", " · %1 帧未能送出"),
+                           {std::to_string(status.refused)});
     }
     return text;
 }

@@ -1,4 +1,5 @@
 #include "serial/DeviceAccess.h"
+#include "text/Text.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -26,11 +27,13 @@ bool userInGroup(unsigned gid) {
 std::string accessProblemText(const AccessFacts& facts) {
     if (facts.allowed) return {};
     if (facts.groupMayUse && !facts.userInGroup && !facts.groupName.empty()) {
-        return "该设备属于用户组 " + facts.groupName +
-               "，当前用户不在此组中。请运行 sudo usermod -aG " + facts.groupName + " " +
-               facts.userName + "，然后重新登录。";
+        return formatText(translated("DeviceAccess",
+                                     "该设备属于用户组 %1，当前用户不在此组中。请运行 sudo "
+                                     "usermod -aG %1 %2，然后重新登录。"),
+                          {facts.groupName, facts.userName});
     }
-    return std::string("当前用户无权读写该设备：") + std::strerror(facts.error);
+    return formatText(translated("DeviceAccess", "当前用户无权读写该设备：%1"),
+                      {std::strerror(facts.error)});
 }
 
 AccessFacts deviceAccessFacts(const std::string& path) {

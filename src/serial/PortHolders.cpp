@@ -1,4 +1,5 @@
 #include "serial/PortHolders.h"
+#include "text/Text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -114,13 +115,14 @@ std::string describeHolders(const std::vector<PortHolder>& holders) {
 }
 
 std::string portBusyReason(const std::string& path, const std::string& procRoot) {
-    std::string reason = "设备正被另一个程序使用";
+    std::string reason = translated("PortHolders", "设备正被另一个程序使用");
     const std::vector<PortHolder> holders = findPortHolders(path, procRoot);
     for (std::size_t i = 0; i < holders.size(); ++i) {
-        reason += i == 0 ? "：" : "、";
+        reason += i == 0 ? translated("PortHolders", "：") : translated("PortHolders", "、");
         const std::string& command = holders[i].command;
-        reason += (command.empty() ? std::string("?") : command) + "（进程 " +
-                  std::to_string(holders[i].pid) + "）";
+        reason += formatText(
+            translated("PortHolders", "%1（进程 %2）"),
+            {command.empty() ? std::string("?") : command, std::to_string(holders[i].pid)});
     }
     return reason;
 }

@@ -1,6 +1,7 @@
 // TComm's property setters.
 
 #include "serial/SerialComm.h"
+#include "text/Text.h"
 
 #include <cstdint>
 #include <string>
@@ -36,8 +37,9 @@ std::uint32_t TComm::lineBaudRate() const {
 
 std::string TComm::speedNote() const {
     if (lineBaudRate() == m_line.BaudRate) return {};
-    return "波特率 " + std::to_string(static_cast<std::int32_t>(m_line.BaudRate)) +
-           " 无效，已使用 " + std::to_string(DefaultBaudRate);
+    return formatText(translated("SerialComm", "波特率 %1 无效，已使用 %2"),
+                      {std::to_string(static_cast<std::int32_t>(m_line.BaudRate)),
+                       std::to_string(DefaultBaudRate)});
 }
 
 void TComm::setBaudRate(std::uint32_t Value) {

@@ -1,6 +1,7 @@
 #include "serial/SerialDevices.h"
 
 #include "serial/DeviceAccess.h"
+#include "text/Text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -68,7 +69,7 @@ bool realUart(const DeviceRoots& roots, const std::string& name) {
     return static_cast<bool>(typeFile >> type) && type != 0;
 }
 
-SerialDevice plainDevice(const DeviceRoots& roots, const std::string& name, const char* kind) {
+SerialDevice plainDevice(const DeviceRoots& roots, const std::string& name, const std::string& kind) {
     SerialDevice device;
     device.path = roots.dev + "/" + name;
     device.kernelName = name;
@@ -155,12 +156,12 @@ std::vector<SerialDevice> listSerialDevices(const DeviceRoots& roots) {
     const std::vector<std::string> names = folderEntries(roots.dev);
     for (const std::string& name : names) {
         if ((startsWith(name, "ttyUSB") || startsWith(name, "ttyACM")) && !linked.count(name)) {
-            devices.push_back(plainDevice(roots, name, "USB 串口"));
+            devices.push_back(plainDevice(roots, name, translated("SerialDevices", "USB 串口")));
         }
     }
     for (const std::string& name : names) {
         if (startsWith(name, "ttyS") && name.size() > 4 && realUart(roots, name)) {
-            devices.push_back(plainDevice(roots, name, "内置串口"));
+            devices.push_back(plainDevice(roots, name, translated("SerialDevices", "内置串口")));
         }
     }
     return devices;

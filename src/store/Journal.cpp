@@ -1,4 +1,5 @@
 #include "store/Journal.h"
+#include "text/Text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -285,7 +286,8 @@ void Journal::closeFile() {
 }
 
 bool Journal::fail(int error, const char* what) {
-    m_error = "无法写入操作日志 " + m_path + "：" + what + std::strerror(error);
+    m_error = formatText(translated("Journal", "无法写入操作日志 %1：%2%3"),
+                         {m_path, what, std::strerror(error)});
     closeFile();  // the next append starts afresh
     return false;
 }
@@ -327,7 +329,8 @@ bool Journal::append(const JournalEntry& entry) {
     const auto size = static_cast<std::size_t>(info.st_size);
     if (size > 0 && size + line.size() + (m_needsLineEnd ? 1 : 0) > kRotateBytes) {
         if (::rename(m_path.c_str(), m_rotatedPath.c_str()) != 0)
-            return fail(errno, "改名为 MatrixJournal.1.jsonl 失败：");
+            return fail(errno,
+                        translated("Journal", "改名为 MatrixJournal.1.jsonl 失败：").c_str());
         closeFile();
         if (!openFile()) return false;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "config/IniEncoding.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -60,23 +61,25 @@ char32_t decodeOne(std::string_view text, std::size_t& length) {
 
 // How the refused character is named in the message.
 std::string describeCharacter(char32_t c, std::string_view bytes) {
-    if (c == U' ') return "空格";
-    if (c == 0x3000) return "全角空格";
-    if (c == U'\t') return "制表符";
-    if (c < 0x20 || c == 0x7F) return "控制字符";
-    return "“" + std::string(bytes) + "”";
+    if (c == U' ') return translated("ModeName", "空格");
+    if (c == 0x3000) return translated("ModeName", "全角空格");
+    if (c == U'\t') return translated("ModeName", "制表符");
+    if (c < 0x20 || c == 0x7F) return translated("ModeName", "控制字符");
+    return formatText(translated("ModeName", "“%1”"), {bytes});
 }
 
 }  // namespace
 
 std::optional<std::string> modeNameProblem(std::string_view name) {
-    if (!isValidUtf8(name)) return "效果名称含有无法识别的字符。";
+    if (!isValidUtf8(name)) return translated("ModeName", "效果名称含有无法识别的字符。");
     while (!name.empty()) {
         std::size_t length = 0;
         const char32_t c = decodeOne(name, length);
         if (!isNameChar(c)) {
-            return "效果名称不能含有" + describeCharacter(c, name.substr(0, length)) +
-                   "。名称只能由汉字、字母、数字和 - _ . 组成。";
+            return formatText(translated("ModeName",
+                                         "效果名称不能含有%1。名称只能由汉字、字母、数字和 - "
+                                         "_ . 组成。"),
+                              {describeCharacter(c, name.substr(0, length))});
         }
         name.remove_prefix(length);
     }

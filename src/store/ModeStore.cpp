@@ -8,6 +8,7 @@
 #include "config/IniFile.h"
 #include "store/ModeName.h"
 #include "store/ModeXml.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -15,11 +16,11 @@ namespace {
 
 std::string describe(const std::string& path, std::int32_t line, std::int32_t column,
                      const std::string& reason) {
-    std::string text = "矩阵模式文件 " + path + " 有误";
-    if (line > 0) {
-        text += "（第 " + std::to_string(line) + " 行，第 " + std::to_string(column) + " 列）";
+    if (line <= 0) {
+        return formatText(translated("ModeStore", "矩阵模式文件 %1 有误：%2"), {path, reason});
     }
-    return text + "：" + reason;
+    return formatText(translated("ModeStore", "矩阵模式文件 %1 有误（第 %2 行，第 %3 列）：%4"),
+                      {path, std::to_string(line), std::to_string(column), reason});
 }
 
 // text without its first `count` characters (UTF-8 code points).

@@ -6,6 +6,7 @@
 #include "config/IniFile.h"
 #include "config/TextConvert.h"
 #include "store/ModeStore.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -58,12 +59,13 @@ void checkDeclaration(const std::string& path, const pugi::xml_document& documen
         if (node.type() != pugi::node_declaration) continue;
         ++count;
         if (node != document.first_child() || count > 1)
-            throw ModeFileError(path, "XML 声明只能有一个，且须在文件开头");
+            throw ModeFileError(path, translated("ModeXml", "XML 声明只能有一个，且须在文件开头"));
         const std::string named = lowerAsciiText(node.attribute("encoding").value());
-        if (named != encoding.declared) throw ModeFileError(path, "无法确定 XML 声明中的编码");
+        if (named != encoding.declared)
+            throw ModeFileError(path, translated("ModeXml", "无法确定 XML 声明中的编码"));
     }
     if (count == 0 && !encoding.declared.empty())
-        throw ModeFileError(path, "无法确定 XML 声明中的编码");
+        throw ModeFileError(path, translated("ModeXml", "无法确定 XML 声明中的编码"));
 }
 
 }  // namespace
@@ -77,7 +79,8 @@ ModeDocument::ModeDocument(std::string path) : m_path(std::move(path)) {
             bytes = kDefaultModeFile;
             break;
         case ReadStatus::Failed:
-            throw ModeFileError(m_path, "无法读取：" + reason);
+            throw ModeFileError(m_path,
+                                formatText(translated("ModeXml", "无法读取：%1"), {reason}));
         case ReadStatus::Loaded:
             break;
     }
@@ -103,7 +106,8 @@ void ModeDocument::load(std::string bytes) {
         const auto [line, column] = textPosition(text, offset);
         throw ModeFileError(m_path, line, column, parsed.description());
     }
-    if (!m_document.document_element()) throw ModeFileError(m_path, "没有根元素");
+    if (!m_document.document_element())
+        throw ModeFileError(m_path, translated("ModeXml", "没有根元素"));
     checkDeclaration(m_path, m_document, m_encoding);
 }
 
@@ -125,13 +129,15 @@ std::string ModeDocument::serialise() const {
     if (!converted.ok) {
         const auto [line, column] = textPosition(text, converted.failedAt);
         throw ModeFileError(m_path, line, column,
-                            "有字符无法以文件的编码 " + m_encoding.encodeTo + " 保存");
+                            formatText(translated("ModeXml", "有字符无法以文件的编码 %1 保存"),
+                                       {m_encoding.encodeTo}));
     }
     return m_encoding.bom + converted.text;
 }
 
 void ModeDocument::verifySerialised(const std::string& bytes) const {
-    const std::string refused = "保存的内容读回后与要保存的模式不符，文件未改动";
+    const std::string refused =
+        translated("ModeXml", "保存的内容读回后与要保存的模式不符，文件未改动");
     try {
         const ModeDocument written(m_path, bytes);
         if (written.m_encoding == m_encoding &&
@@ -139,7 +145,8 @@ void ModeDocument::verifySerialised(const std::string& bytes) const {
             readModes(written) == readModes(*this))
             return;
     } catch (const ModeFileError& error) {
-        throw ModeFileError(m_path, refused + "（" + error.reason() + "）");
+        throw ModeFileError(
+            m_path, formatText(translated("ModeXml", "%1（%2）"), {refused, error.reason()}));
     }
     throw ModeFileError(m_path, refused);
 }

@@ -12,6 +12,7 @@
 #include "config/IniParse.h"
 #include "config/PortNameList.h"
 #include "config/SettingsKeys.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -123,7 +124,7 @@ StatusFileRead readStatusFile(const std::string& path, std::int32_t inputs, std:
 }
 
 std::string unreadableStatusMessage(const std::string& path, const std::string& reason) {
-    return "无法读取状态文件 " + path + "：" + reason;
+    return formatText(translated("StatusFile", "无法读取状态文件 %1：%2"), {path, reason});
 }
 
 }  // namespace mc

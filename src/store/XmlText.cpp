@@ -13,6 +13,7 @@
 #include "config/IniEncoding.h"
 #include "config/TextConvert.h"
 #include "store/ModeStore.h"
+#include "text/Text.h"
 
 namespace mc {
 
@@ -120,7 +121,8 @@ void convertToUtf8(const std::string& path, std::string& bytes, std::size_t skip
     ConvertedText converted = convertText(std::string_view(bytes).substr(skip), from, "UTF-8");
     if (!converted.ok) {
         const auto [line, column] = textPosition(converted.text, converted.text.size());
-        throw ModeFileError(path, line, column, std::string("含有不属于 ") + from + " 编码的字节");
+        throw ModeFileError(path, line, column,
+                            formatText(translated("XmlText", "含有不属于 %1 编码的字节"), {from}));
     }
     bytes = std::move(converted.text);
 }
@@ -137,7 +139,7 @@ ReadStatus readXmlFile(const std::string& path, std::string& bytes, std::string&
     struct stat info {};
     ReadStatus status = ReadStatus::Loaded;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = "不是普通文件";
+        reason = translated("XmlText", "不是普通文件");
         status = ReadStatus::Failed;
     } else {
         // Sized once from the file's size; grown if the file grows meanwhile.
@@ -178,12 +180,14 @@ void decodeXmlBytes(const std::string& path, std::string& bytes, XmlFileEncoding
     // The same names are accepted with and without a byte-order mark, so that
     // a file is never read under one rule and refused under another.
     if (!name.empty() && !isUtf8Name(name) && !isGbName(name) && !isUtf16Name(name))
-        throw ModeFileError(path, "不支持的编码 " + name);
+        throw ModeFileError(path, formatText(translated("XmlText", "不支持的编码 %1"), {name}));
     // A byte-order mark decides the bytes' encoding, whatever the declaration
     // names (Notepad saves a UTF-8 file as UTF-16 and keeps its declaration).
     if (utf16) return;
     if (encoding.bom.empty() && isUtf16Name(name))
-        throw ModeFileError(path, "声明为 " + name + " 的文件须以字节顺序标记开头");
+        throw ModeFileError(
+            path,
+            formatText(translated("XmlText", "声明为 %1 的文件须以字节顺序标记开头"), {name}));
     if (encoding.bom.empty() && isGbName(name)) {
         // GB18030 reads every GBK and GB2312 file; Windows writes "GB2312"
         // files with the GBK code page, so GBK is what they are written back in.
@@ -195,7 +199,8 @@ void decodeXmlBytes(const std::string& path, std::string& bytes, XmlFileEncoding
     const std::size_t good = validUtf8Prefix(bytes);
     if (good < bytes.size()) {
         const auto [line, column] = textPosition(bytes, good);
-        throw ModeFileError(path, line, column, "含有不属于 UTF-8 编码的字节");
+        throw ModeFileError(path, line, column,
+                            translated("XmlText", "含有不属于 UTF-8 编码的字节"));
     }
 }
 
