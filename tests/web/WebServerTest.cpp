@@ -229,5 +229,24 @@ TEST(WebSettingsRefusal, AnyAddressButLoopbackNeedsAPasswordAndTheHashMustBeOne)
     EXPECT_TRUE(webSettingsRefusal({true, "127.0.0.1", 8990, "pbkdf2-sha256$x$y$z"}));
 }
 
+TEST(WebControlStart, ANonLoopbackAddressWithoutPasswordIsRefusedSayingWhyOnce) {
+    test::ProgramFolder folder;
+    folder.setConfig("Web Control", "Enabled", "1");
+    folder.setConfig("Web Control", "Address", "0.0.0.0");
+    QueuedPoster poster;
+    MatrixSession session{folder.paths, poster, SessionOptions::queueOnly()};
+    session.start();
+    WebControl web(session);
+    QSignalSpy failed(&web, &WebControl::bindFailed);
+    QSignalSpy logged(&web, &WebControl::logMessage);
+    web.applySettings();
+    web.applySettings();  // as every rebuild does
+    EXPECT_FALSE(web.server().isListening());
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.front().front().toString().contains(QStringLiteral("需要密码")));
+    ASSERT_EQ(logged.count(), 1);
+    EXPECT_TRUE(logged.front().front().toString().contains(QStringLiteral("--set-web-password")));
+}
+
 }  // namespace
 }  // namespace mc::web
