@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <map>
+
 #include <nlohmann/json.hpp>
 
 #include "control/MatrixSession.h"
@@ -307,26 +309,33 @@ void WebServer::sessionChanged(const SessionChange& change) {
         return QString::fromStdString(
             json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     };
+    // What a page is sent depends on its owner only (locks are "own" to their
+    // holder): each text is built once per owner, not once per page.
+    std::map<std::string, QString> texts;
+    const auto textFor = [&](const std::string& owner, const auto& build) -> const QString& {
+        auto it = texts.find(owner);
+        if (it == texts.end()) it = texts.emplace(owner, dump(build(owner))).first;
+        return it->second;
+    };
     if (change.rebuilt) {
-        for (Page& page : m_pages) {
-            nlohmann::json state = m_api.state(page.owner);
-            state["type"] = "state";
-            sendTo(page, dump(state));
-        }
+        const auto state = [this](const std::string& owner) {
+            nlohmann::json json = m_api.state(owner);
+            json["type"] = "state";
+            return json;
+        };
+        for (Page& page : m_pages)
+            sendTo(page, textFor(page.owner, state));
         return;
     }
     nlohmann::json common = m_api.change(change);
     if (common.is_null()) return;
-    if (change.locks.empty()) {
-        const QString text = dump(common);
-        for (Page& page : m_pages)
-            sendTo(page, text);
-        return;
-    }
-    for (Page& page : m_pages) {
-        common["locks"] = m_api.changedLocks(change, page.owner);
-        sendTo(page, dump(common));
-    }
+    const auto withLocks = [&](const std::string& owner) {
+        if (!change.locks.empty()) common["locks"] = m_api.changedLocks(change, owner);
+        return common;
+    };
+    for (Page& page : m_pages)
+        sendTo(page,
+               change.locks.empty() ? textFor({}, withLocks) : textFor(page.owner, withLocks));
 }
 
 }  // namespace mc::web
