@@ -43,6 +43,14 @@ bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
     return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
 }
 
+// Whether a Host header names this machine by a numeric address or as
+// "localhost". A page of another site whose name was made to resolve to a
+// loopback address (DNS rebinding) sends its own name.
+bool numericHost(const QByteArray& host) {
+    const QString name = QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host();
+    return !name.isEmpty() && (name == QLatin1String("localhost") || !QHostAddress(name).isNull());
+}
+
 bool isUpgrade(const QHttpServerRequest& request) {
     return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
 }
@@ -150,6 +158,8 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
         if (request.method() != Method::Get) return jsonReply(WebApi::error(405, "use GET"));
         return panelFile(path);
     }
+    if (!m_auth.required() && !numericHost(header(request, "host")))
+        return jsonReply(WebApi::error(403, "without a password, use the address, not a name"));
     if (post && !ownOrigin(header(request, "origin"), header(request, "host")))
         return jsonReply(WebApi::error(403, "the request comes from another site's page"));
     if (post && request.body().size() > kMaxBody)

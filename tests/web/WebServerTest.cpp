@@ -105,7 +105,18 @@ TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCaller
     EXPECT_EQ(
         call("/api/v1/route", R"({"output":1,"input":2})", {{"Origin", "http://evil.test"}}).status,
         403);
+    // Without a password, a site whose name resolves here gets nothing.
+    const QByteArray rebound = "rebound.test:" + QByteArray::number(server.listenPort());
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Host", rebound}}).status, 403);
+    EXPECT_EQ(call("/api/v1/route", R"({"output":1,"input":2})",
+                   {{"Host", rebound}, {"Origin", "http://" + rebound}})
+                  .status,
+              403);
     EXPECT_TRUE(frames().empty()) << "no refused request queued a frame";
+    EXPECT_EQ(call("/api/v1/state", nullptr,
+                   {{"Host", "localhost:" + QByteArray::number(server.listenPort())}})
+                  .status,
+              200);
 
     // Names and locks, shared with the window.
     EXPECT_EQ(call("/api/v1/label", R"({"kind":"input","port":0,"text":"Cam 1"})").status, 200);
@@ -192,9 +203,16 @@ TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
     allowed.open(request);
     EXPECT_EQ(next(messages)["type"], "state");
 
+    for (int k = 0; k + 1 < WebAuth::kMaxFailures; ++k)
+        EXPECT_EQ(call("/api/v1/login", R"({"password":"guess"})").status, 401);
+    EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 200) << "counts again";
     for (int k = 0; k < WebAuth::kMaxFailures; ++k)
         EXPECT_EQ(call("/api/v1/login", R"({"password":"guess"})").status, 401);
     EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 403) << "blocked";
+    const QByteArray rebound = "rebound.test:" + QByteArray::number(server.listenPort());
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", bearer}, {"Host", rebound}}).status,
+              200)
+        << "with a password any host name may be used";
 }
 
 TEST_F(WebServerTest, ConnectionsOverTheLimitOfOneAddressAreAnsweredTooMany) {
