@@ -49,9 +49,7 @@ std::optional<WebRefusal> webSettingsRefusal(const WebSettings& settings) {
                            "127.0.0.1 goes without); set one with matrix-control "
                            "--set-web-password or on the configuration dialog's page 网页控制")
                 .arg(address),
-            QStringLiteral("在 %1 上监听需要密码（只有 127.0.0.1 等本机地址可以不设密码），"
-                           "请在“配置汇切台”的“网页控制”页设置密码")
-                .arg(address)};
+            QStringLiteral("在 %1 上监听需要密码（请在配置的“网页控制”页设置）").arg(address)};
     return std::nullopt;
 }
 
