@@ -3,7 +3,8 @@
 // the four windows in their order (the control window, the configuration
 // dialog, the about box, the mode-name dialog), starts the network control
 // and the web panel beside them, shows the control window and runs the event
-// loop until it is closed. Qt's own platform options still apply.
+// loop until it is closed. The configuration dialog hashes a new web password
+// with the web server's hashing. Qt's own platform options still apply.
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include "ui/QXRMainControl.h"
 #include "ui/QtUiPoster.h"
 #include "ui/TerminationWatch.h"
+#include "web/PasswordHash.h"
 #include "web/WebControl.h"
 #include "web/WebServer.h"
 
@@ -88,6 +90,8 @@ int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder) 
     TMatrixForm MatrixForm(session, dialogs);  // starts the session
 
     TConfigForm ConfigForm(session, dialogs, &MatrixForm);
+    ConfigForm.setPasswordHasher(
+        [](const QString& password) { return web::makePasswordHash(password).toStdString(); });
     MatrixForm.setConfigForm(&ConfigForm);
 
     TAboutBox AboutBox;

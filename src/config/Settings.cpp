@@ -79,6 +79,16 @@ bool isListenAddress(const std::string& text) {
            inet_pton(AF_INET6, text.c_str(), &address) == 1;
 }
 
+bool isLoopbackAddress(const std::string& text) {
+    in_addr v4{};
+    if (inet_pton(AF_INET, text.c_str(), &v4) == 1)
+        return reinterpret_cast<const unsigned char*>(&v4.s_addr)[0] == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, text.c_str(), &v6) != 1) return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+}
+
 StartupSettings readStartupSettings(const AppPaths& paths) {
     paths.ensureConfigDir();
     StartupSettings s;

@@ -44,6 +44,10 @@ struct WebSettings {
 // server can listen on; host names, scope suffixes and spaces are not.
 bool isListenAddress(const std::string& text);
 
+// Whether text is a numeric loopback address: IPv4 127.0.0.0/8, IPv6 ::1, or
+// an IPv4-mapped IPv6 address in 127.0.0.0/8. Only this machine reaches it.
+bool isLoopbackAddress(const std::string& text);
+
 struct StartupSettings {
     // MatrixConfig.con, section "Serial Commucation Set".
     std::string PortNum{startupDefaults::PortNum};

@@ -69,7 +69,8 @@ bool realUart(const DeviceRoots& roots, const std::string& name) {
     return static_cast<bool>(typeFile >> type) && type != 0;
 }
 
-SerialDevice plainDevice(const DeviceRoots& roots, const std::string& name, const std::string& kind) {
+SerialDevice plainDevice(const DeviceRoots& roots, const std::string& name,
+                         const std::string& kind) {
     SerialDevice device;
     device.path = roots.dev + "/" + name;
     device.kernelName = name;

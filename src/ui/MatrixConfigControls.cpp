@@ -18,6 +18,7 @@
 #include "ui/NetworkPage.h"
 #include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
+#include "ui/WebPage.h"
 
 namespace mc {
 
@@ -65,6 +66,8 @@ void TConfigForm::createControls() {
 
     NetworkTabSheet = new NetworkPage;
     PageControl1->addTab(NetworkTabSheet, QStringLiteral("网络控制"));
+    WebTabSheet = new WebPage;
+    PageControl1->addTab(WebTabSheet, QStringLiteral("网页控制"));
 }
 
 void TConfigForm::createPortGroup() {
@@ -176,11 +179,16 @@ void TConfigForm::connectHandlers() {
     connect(Button3, &QPushButton::clicked, this, &TConfigForm::Button3Click);
     connect(UpDataButton, &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
     connect(CancleButton, &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
-    // The network page: its buttons are the first page's, and an empty name
-    // stands for the model shown, whoever sets the model's text.
+    // The network and web pages: their buttons are the first page's. On the
+    // network page an empty name stands for the model shown, whoever sets the
+    // model's text.
     connect(NetworkTabSheet->NetworkApplyButton, &QPushButton::clicked, this,
             &TConfigForm::UpDataButtonClick);
     connect(NetworkTabSheet->NetworkCancelButton, &QPushButton::clicked, this,
+            &TConfigForm::CancleButtonClick);
+    connect(WebTabSheet->WebApplyButton, &QPushButton::clicked, this,
+            &TConfigForm::UpDataButtonClick);
+    connect(WebTabSheet->WebCancelButton, &QPushButton::clicked, this,
             &TConfigForm::CancleButtonClick);
     connect(MatrixModelComboBox->lineEdit(), &QLineEdit::textChanged, NetworkTabSheet,
             &NetworkPage::setModelName);

@@ -19,6 +19,7 @@
 #include "ui/NetworkPage.h"
 #include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
+#include "ui/WebPage.h"
 
 namespace mc {
 
@@ -44,6 +45,10 @@ TConfigForm::TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
 }
 
 TConfigForm::~TConfigForm() = default;
+
+void TConfigForm::setPasswordHasher(std::function<std::string(const QString&)> hasher) {
+    WebTabSheet->setPasswordHasher(std::move(hasher));
+}
 
 template <typename Operation>
 void TConfigForm::guarded(Operation&& operation) {
@@ -78,6 +83,7 @@ void TConfigForm::FormShow() {
         showModelFields(v.fields);
     });
     NetworkTabSheet->showSettings(m_session.settings().Network);
+    WebTabSheet->showSettings(m_session.settings().Web);
     paths.restoreCurrentDirectory();
     DevicePicker->startWatching(comDevicePath(ComSelSpinEdit->Value()));
     showComDevice();
@@ -169,9 +175,11 @@ void TConfigForm::Button3Click() {
 }
 
 void TConfigForm::UpDataButtonClick() {
-    if (const auto refusal = NetworkTabSheet->refusal()) {
-        m_dialogs.showMessage(this, *refusal);
-        return;
+    for (const auto& refusal : {NetworkTabSheet->refusal(), WebTabSheet->refusal()}) {
+        if (refusal) {
+            m_dialogs.showMessage(this, *refusal);
+            return;
+        }
     }
     ConfigChoice choice;
     choice.comPort = ComSelSpinEdit->Value();
@@ -179,7 +187,7 @@ void TConfigForm::UpDataButtonClick() {
     choice.devicePath = DevicePicker->pickedPath();
     choice.model = utf8(modelName());
     choice.network = NetworkTabSheet->settings();
-    choice.web = m_session.settings().Web;
+    choice.web = WebTabSheet->settings();
     if (m_session.applyConfiguration(choice)) accept();
 }
 

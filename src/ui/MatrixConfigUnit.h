@@ -38,11 +38,16 @@
 // The second page, "网络控制", shows the section "Network Control" when the
 // dialog opens; Apply hands what it shows to the session with the rest, and is
 // refused with a message, changing nothing, while its address is not valid.
+// The third, "网页控制" (WebPage.h), does the same for the section "Web
+// Control"; a new password reaches the session only as the hash that the
+// hasher given by setPasswordHasher makes of it.
 //
 // The dialog hands the session what the operator chose; the session runs
 // Apply's steps. UI thread only.
 
 #include <QDialog>
+#include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +66,7 @@ class IDialogs;
 class LabeledEdit;
 class NetworkPage;
 class SpinField;
+class WebPage;
 class MatrixSession;
 class SerialDevicePicker;
 class THexEdit;
@@ -75,6 +81,10 @@ public:
     // REQUIRES: session and dialogs outlive the dialog.
     TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent = nullptr);
     ~TConfigForm() override;
+
+    // How the page "网页控制" turns a new password into "PasswordHash"
+    // (WebPage.h); without one, Apply refuses a new password.
+    void setPasswordHasher(std::function<std::string(const QString&)> hasher);
 
     // --- Handlers -------------------------------------------------------------
     void FormCreate();
@@ -120,6 +130,8 @@ public:
     SerialDevicePicker* DevicePicker = nullptr;  // the page "串口设备"
     // The second page "网络控制" and its controls (NetworkPage.h).
     NetworkPage* NetworkTabSheet = nullptr;
+    // The third page "网页控制" and its controls (WebPage.h).
+    WebPage* WebTabSheet = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -111,6 +111,7 @@ WebAuth::Verdict WebAuth::check(const QByteArray& authorization, const QByteArra
         failed(address, now);
         return Verdict::Wrong;
     }
+    m_failures.erase(address);
     m_credentials[remembered] = now + kCredentialLifetime;
     bound(m_credentials, kMaxCredentials);
     return Verdict::Allowed;
@@ -123,6 +124,7 @@ WebAuth::Verdict WebAuth::login(const QByteArray& password, const QString& addre
         failed(address, now);
         return Verdict::Wrong;
     }
+    m_failures.erase(address);
     token =
         randomBytes(32).toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
     dropExpired(m_tokens, now);

@@ -9,8 +9,9 @@
 // are kept in memory only (at most kMaxTokens; the oldest go first). Basic
 // credentials that passed are remembered (as a keyed digest, never as text)
 // for kCredentialLifetime, so a program sending them with every request costs
-// one PBKDF2 derivation, not one per request. Five wrong passwords (by login
-// or Basic) from one address block it for kBlockTime. A new hash forgets every
+// one PBKDF2 derivation, not one per request. Five wrong passwords in a row
+// (by login or Basic; a right one starts the count again) from one address
+// block it for kBlockTime. A new hash forgets every
 // token, credential and block.
 //
 // Threads: the user-interface thread only. Times come from the caller.

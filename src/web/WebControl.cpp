@@ -2,6 +2,8 @@
 
 #include <QHostAddress>
 
+#include "config/StartupSettings.h"
+
 #include "control/MatrixSession.h"
 #include "web/PasswordHash.h"
 #include "web/WebServer.h"
@@ -28,21 +30,26 @@ QString hostText(const QHostAddress& address) {
 
 }  // namespace
 
-std::optional<QString> webSettingsRefusal(const WebSettings& settings) {
+std::optional<WebRefusal> webSettingsRefusal(const WebSettings& settings) {
     const QString hash = QString::fromStdString(settings.PasswordHash);
+    const QString address = QString::fromStdString(settings.Address);
     if (!hash.isEmpty() && !isPasswordHash(hash))
-        return QStringLiteral("\"PasswordHash\" is not a password hash; set the password again");
-    QHostAddress address;
-    if (!address.setAddress(QString::fromStdString(settings.Address)))
-        return QStringLiteral("%1 is not an IP address")
-            .arg(QString::fromStdString(settings.Address));
+        return WebRefusal{
+            QStringLiteral("\"PasswordHash\" is not a password hash; set the password again"),
+            QStringLiteral("存储的密码无法识别，请重新设置密码")};
+    if (!isListenAddress(settings.Address))
+        return WebRefusal{QStringLiteral("%1 is not an IP address").arg(address),
+                          QStringLiteral("监听地址“%1”不是 IP 地址").arg(address)};
     if (settings.Port < kMinNetworkPort || settings.Port > kMaxNetworkPort)
-        return QStringLiteral("%1 is not a port number").arg(settings.Port);
-    if (!address.isLoopback() && hash.isEmpty())
-        return QStringLiteral(
-                   "listening on %1 needs a password (only a loopback address such as "
-                   "127.0.0.1 goes without)")
-            .arg(QString::fromStdString(settings.Address));
+        return WebRefusal{QStringLiteral("%1 is not a port number").arg(settings.Port),
+                          QStringLiteral("%1 不是端口号").arg(settings.Port)};
+    if (!isLoopbackAddress(settings.Address) && hash.isEmpty())
+        return WebRefusal{
+            QStringLiteral("listening on %1 needs a password (only a loopback address such as "
+                           "127.0.0.1 goes without); set one with matrix-control "
+                           "--set-web-password or on the configuration dialog's page 网页控制")
+                .arg(address),
+            QStringLiteral("在 %1 上监听需要密码（请在配置的“网页控制”页设置）").arg(address)};
     return std::nullopt;
 }
 
@@ -78,8 +85,10 @@ void WebControl::applySettings() {
     if (wanted.Enabled) {
         QString failure;
         if (refusal) {
-            failure = QStringLiteral("cannot listen on %1: %2").arg(endpoint(wanted), *refusal);
-            emit logMessage(QStringLiteral("Web control ") + failure);
+            failure = refusal->note;
+            if (!m_reported || !sameEndpoint(*m_reported, wanted))
+                emit logMessage(QStringLiteral("Web control does not listen on %1: %2")
+                                    .arg(endpoint(wanted), refusal->log));
         } else if (!m_server->listen(QHostAddress(QString::fromStdString(wanted.Address)),
                                      static_cast<quint16>(wanted.Port))) {
             failure = m_server->errorString();

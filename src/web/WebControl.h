@@ -11,7 +11,8 @@
 // hash is taken on every build. An address other than a loopback one is not
 // listened on without a password, nor is a "PasswordHash" that is not a hash
 // this program can check. A setting that cannot be listened on is reported
-// once through bindFailed; the program runs on without the server until the
+// once through bindFailed (for a refusal, the note saying why and what to do)
+// and logMessage; the program runs on without the server until the
 // settings change or the next build finds the port free.
 //
 // Lifetime: the session must outlive this object. Call applySettings() once
@@ -35,9 +36,16 @@ namespace mc::web {
 
 class WebServer;
 
+// Why settings may not be listened on: `log` for the log (English, as every
+// log line), `note` for the operator (Chinese, with what to do).
+struct WebRefusal {
+    QString log;
+    QString note;
+};
+
 // Why `settings` may not be listened on as they stand (a non-loopback address
 // without a password, a hash that is not one); nullopt when they may.
-std::optional<QString> webSettingsRefusal(const WebSettings& settings);
+std::optional<WebRefusal> webSettingsRefusal(const WebSettings& settings);
 
 class WebControl final : public QObject, private ISessionObserver {
     Q_OBJECT

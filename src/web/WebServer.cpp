@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <map>
+
 #include <nlohmann/json.hpp>
 
 #include "control/MatrixSession.h"
@@ -39,6 +41,14 @@ QByteArray header(const QHttpServerRequest& request, const char* name) {
 bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
     if (origin.isEmpty()) return true;
     return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
+}
+
+// Whether a Host header names this machine by a numeric address or as
+// "localhost". A page of another site whose name was made to resolve to a
+// loopback address (DNS rebinding) sends its own name.
+bool numericHost(const QByteArray& host) {
+    const QString name = QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host();
+    return !name.isEmpty() && (name == QLatin1String("localhost") || !QHostAddress(name).isNull());
 }
 
 bool isUpgrade(const QHttpServerRequest& request) {
@@ -148,6 +158,8 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
         if (request.method() != Method::Get) return jsonReply(WebApi::error(405, "use GET"));
         return panelFile(path);
     }
+    if (!m_auth.required() && !numericHost(header(request, "host")))
+        return jsonReply(WebApi::error(403, "without a password, use the address, not a name"));
     if (post && !ownOrigin(header(request, "origin"), header(request, "host")))
         return jsonReply(WebApi::error(403, "the request comes from another site's page"));
     if (post && request.body().size() > kMaxBody)
@@ -307,26 +319,33 @@ void WebServer::sessionChanged(const SessionChange& change) {
         return QString::fromStdString(
             json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     };
+    // What a page is sent depends on its owner only (locks are "own" to their
+    // holder): each text is built once per owner, not once per page.
+    std::map<std::string, QString> texts;
+    const auto textFor = [&](const std::string& owner, const auto& build) -> const QString& {
+        auto it = texts.find(owner);
+        if (it == texts.end()) it = texts.emplace(owner, dump(build(owner))).first;
+        return it->second;
+    };
     if (change.rebuilt) {
-        for (Page& page : m_pages) {
-            nlohmann::json state = m_api.state(page.owner);
-            state["type"] = "state";
-            sendTo(page, dump(state));
-        }
+        const auto state = [this](const std::string& owner) {
+            nlohmann::json json = m_api.state(owner);
+            json["type"] = "state";
+            return json;
+        };
+        for (Page& page : m_pages)
+            sendTo(page, textFor(page.owner, state));
         return;
     }
     nlohmann::json common = m_api.change(change);
     if (common.is_null()) return;
-    if (change.locks.empty()) {
-        const QString text = dump(common);
-        for (Page& page : m_pages)
-            sendTo(page, text);
-        return;
-    }
-    for (Page& page : m_pages) {
-        common["locks"] = m_api.changedLocks(change, page.owner);
-        sendTo(page, dump(common));
-    }
+    const auto withLocks = [&](const std::string& owner) {
+        if (!change.locks.empty()) common["locks"] = m_api.changedLocks(change, owner);
+        return common;
+    };
+    for (Page& page : m_pages)
+        sendTo(page,
+               change.locks.empty() ? textFor({}, withLocks) : textFor(page.owner, withLocks));
 }
 
 }  // namespace mc::web

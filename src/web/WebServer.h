@@ -13,7 +13,9 @@
 // Rules: with a password hash set, the API and the events socket need
 // WebAuth's consent (401 without or with wrong credentials, 403 while the
 // address is blocked). A POST and the events socket whose Origin header is
-// not this server's own (http://<Host>) are refused (403). A body over
+// not this server's own (http://<Host>) are refused (403). Without a password
+// the API answers only a Host that is a numeric address or "localhost" (403
+// otherwise): a site whose name resolves to this machine gets nothing. A body over
 // kMaxBody is refused (413); a connection that sends over kMaxUnanswered
 // bytes without a complete request is dropped. From one address at most
 // kMaxPerAddress connections are served, kMaxConnections in all: a request

@@ -4,7 +4,8 @@
 // Config" whose COM1 is a pseudo-terminal) with no display and no Qt
 // platform set: a client routes and names over TCP, the frame reaches the
 // line, SIGTERM (and a SIGINT right after it) ends the program with status 0
-// and the name is saved; an installed layout makes its folder in XDG_CONFIG_HOME.
+// and the name is saved; an installed layout makes its folder in XDG_CONFIG_HOME;
+// --set-web-password stores a password's hash.
 
 #include <signal.h>
 
@@ -17,6 +18,7 @@
 #include <filesystem>
 
 #include "control/SessionTestUtil.h"
+#include "web/PasswordHash.h"
 
 namespace mc {
 namespace {
@@ -243,6 +245,30 @@ TEST(Headless, StartsANewFolderInXdgConfigHomeFromTheShippedDefaults) {
     EXPECT_TRUE(log.contains("copied MatrixConfig.con, MatrixMode.xml, MatrixModelConfig.con"));
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     EXPECT_TRUE(process.waitForFinished(10000));
+}
+
+// --set-web-password: a line on standard input becomes a hash that checks
+// against it and nothing else; an empty line removes it; no input changes
+// nothing.
+TEST(SetWebPassword, StoresOnlyAVerifyingHashAndAnEmptyLineRemovesIt) {
+    test::ProgramFolder folder;
+    const QString program = copyProgram(folder);
+    const auto feed = [&](const QByteArray& input) {
+        QProcess process;
+        process.start(program, {QStringLiteral("--set-web-password")});
+        process.write(input);
+        process.closeWriteChannel();
+        return process.waitForFinished(10000) ? process.exitCode() : -1;
+    };
+    ASSERT_EQ(feed("秘密 word\n"), 0);
+    const QString hash = QString::fromStdString(folder.config("Web Control", "PasswordHash"));
+    EXPECT_TRUE(hash.startsWith(QStringLiteral("pbkdf2-sha256$120000$"))) << hash.toStdString();
+    EXPECT_TRUE(web::checkPassword(hash, "秘密 word"));
+    EXPECT_FALSE(web::checkPassword(hash, "秘密 word\n"));
+    EXPECT_EQ(feed(""), 1);
+    EXPECT_EQ(folder.config("Web Control", "PasswordHash"), hash.toStdString());
+    ASSERT_EQ(feed("\n"), 0);
+    EXPECT_EQ(folder.config("Web Control", "PasswordHash"), "");
 }
 
 }  // namespace

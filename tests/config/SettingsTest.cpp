@@ -97,6 +97,14 @@ TEST_F(StartupFiles, WebControlRoundTripsAndTheHashIsWrittenAlone) {
     EXPECT_EQ(readStartupSettings(paths).Web, (WebSettings{true, "0.0.0.0", 8080, ""}));
 }
 
+TEST(ListenAddress, OnlyNumericLoopbackAddressesCountAsLoopback) {
+    for (const char* text : {"127.0.0.1", "127.255.0.9", "::1", "::ffff:127.0.0.2"})
+        EXPECT_TRUE(isLoopbackAddress(text)) << text;
+    for (const char* text : {"0.0.0.0", "128.0.0.1", "10.127.0.1", "::", "::ffff:10.0.0.1",
+                             "localhost", "127.0.0.1 ", ""})
+        EXPECT_FALSE(isLoopbackAddress(text)) << text;
+}
+
 TEST_F(StartupFiles, ReadsEveryKeyOfBothFiles) {
     writeConfigFile("MatrixConfig.con",
                     "[Serial Commucation Set]\nPortNum=COM300\nPortBandRate=19200\n"

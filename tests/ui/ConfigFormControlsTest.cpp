@@ -30,16 +30,21 @@ TEST_F(ConfigFormTest, WindowAndPage) {
     EXPECT_EQ(f.size(), QSize(581, 454));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "fixed border";
     EXPECT_EQ(f.PageControl1->geometry(), QRect(0, 0, 581, 453));
-    ASSERT_EQ(f.PageControl1->count(), 3);
+    ASSERT_EQ(f.PageControl1->count(), 4);
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("矩阵设置"));
     EXPECT_EQ(f.PageControl1->widget(0), f.MatrixSetTabSheet);
     EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("串口设备"));
     EXPECT_EQ(f.PageControl1->tabText(2), QStringLiteral("网络控制"));
-    // The third page, "网络控制": every control is found by its name.
+    EXPECT_EQ(f.PageControl1->tabText(3), QStringLiteral("网页控制"));
+    // The pages "网络控制" and "网页控制": every control is found by its name.
     QWidget* network = f.PageControl1->widget(2);
+    QWidget* web = f.PageControl1->widget(3);
     EXPECT_EQ(network->objectName(), QStringLiteral("NetworkTabSheet"));
-    for (QObject* parent : {static_cast<QObject*>(network),
-                            network->findChild<QObject*>(QStringLiteral("NetworkGroupBox"))})
+    EXPECT_EQ(web->objectName(), QStringLiteral("WebPage"));
+    for (QObject* parent :
+         {static_cast<QObject*>(network),
+          network->findChild<QObject*>(QStringLiteral("NetworkGroupBox")),
+          static_cast<QObject*>(web), web->findChild<QObject*>(QStringLiteral("WebGroupBox"))})
         for (QWidget* control : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             EXPECT_FALSE(control->objectName().isEmpty()) << control->metaObject()->className();
 }
