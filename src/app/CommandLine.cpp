@@ -14,12 +14,13 @@ namespace mc {
 namespace {
 
 constexpr std::string_view kFolderOption = "--program-folder";
+constexpr std::string_view kLanguageOption = "--language";
 
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     const auto bad = [](std::string why) {
-        return CommandLine{RunMode::BadUsage, std::move(why), {}};
+        return CommandLine{RunMode::BadUsage, std::move(why), {}, {}};
     };
     const auto unknown = [&bad](std::string_view arg) {
         return bad("unknown option '" + std::string(arg) + "'");
@@ -31,19 +32,23 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     std::string other;  // the first argument left for Qt
     for (int k = 1; k < argc; ++k) {
         const std::string_view arg = argv[k];
-        std::optional<std::string_view> folder;  // the value of --program-folder
-        if (arg == kFolderOption) {
-            folder = k + 1 < argc ? argv[++k] : "";
-        } else if (arg.starts_with(kFolderOption) && arg[kFolderOption.size()] == '=') {
-            folder = arg.substr(kFolderOption.size() + 1);
-        }
-        if (folder) {
+        // The value of an option that takes one: "--name value" or "--name=value".
+        const auto valueOf = [&](std::string_view name) -> std::optional<std::string_view> {
+            if (arg == name) return k + 1 < argc ? argv[++k] : "";
+            if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=')
+                return arg.substr(name.size() + 1);
+            return std::nullopt;
+        };
+        if (const auto folder = valueOf(kFolderOption)) {
             if (folder->empty()) return bad("--program-folder needs a folder");
             line.programFolder = std::string(*folder);
+        } else if (const auto language = valueOf(kLanguageOption)) {
+            line.language = parseLanguage(*language);
+            if (!line.language) return bad("--language takes zh or en");
         } else if (arg == "--help" || arg == "-h") {
             help = true;
         } else if (arg == "--version") {
-            return {RunMode::Version, {}, {}};
+            return {RunMode::Version, {}, {}, {}};
         } else if (arg == "--headless") {
             headless = true;
         } else if (arg == "--set-web-password") {
@@ -79,7 +84,8 @@ std::string folderText(const ProgramFolderChoice& folder) {
 }
 
 std::string usageText(const ProgramFolderChoice& folder) {
-    return "Usage: matrix-control [--headless] [--program-folder DIR] [Qt options]\n"
+    return "Usage: matrix-control [--headless] [--program-folder DIR] [--language zh|en]\n"
+           "                      [Qt options]\n"
            "       matrix-control --set-web-password [--program-folder DIR]\n"
            "       matrix-control --help | --version\n"
            "\n"
@@ -100,6 +106,9 @@ std::string usageText(const ProgramFolderChoice& folder) {
            "                         hash in section \"Web Control\" and exits; an empty\n"
            "                         password removes it\n"
            "  --program-folder DIR   keep the files in DIR (created when missing)\n"
+           "  --language zh|en       speak Chinese or English; without it, English when\n"
+           "                         the locale (LC_ALL, LC_MESSAGES, LANG) is en*,\n"
+           "                         Chinese otherwise\n"
            "  --help                 this text\n"
            "  --version              the program's version\n"
            "\n"

@@ -6,14 +6,15 @@
 // without any window; "--set-web-password" reads a password from standard
 // input, stores its hash as "PasswordHash" of "Web Control" and ends;
 // "--program-folder DIR" (or "--program-folder=DIR") names the program
-// folder in each; "--help" and "--version" print and end. Any other "--"
-// option, a "--program-folder" without a folder, and in headless mode any
+// folder in each, "--language zh|en" the language (text/Language.h); "--help" and "--version" print
+// and end. Any other "--" option, a "--program-folder" without a folder, and in headless mode any
 // other argument at all, is an error: usage on standard error, exit status 2.
 
 #include <optional>
 #include <string>
 
 #include "config/ProgramFolder.h"
+#include "text/Language.h"
 
 namespace mc {
 
@@ -23,6 +24,7 @@ struct CommandLine {
     RunMode mode = RunMode::Window;
     std::string bad;                           // what was wrong, one line (BadUsage)
     std::optional<std::string> programFolder;  // --program-folder
+    std::optional<Language> language;          // --language
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);

@@ -14,6 +14,7 @@
 #include "remote/RemoteControl.h"
 #include "ui/QtUiPoster.h"
 #include "ui/SignalWatch.h"
+#include "ui/Translation.h"
 #include "web/WebControl.h"
 
 namespace mc {
@@ -60,8 +61,11 @@ private:
 
 }  // namespace
 
-int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder) {
+int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder,
+                       Language language) {
     QCoreApplication app(argc, argv);
+    if (!installLanguage(app, language))
+        logLine(QStringLiteral("the English texts could not be loaded"));
     QCoreApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
 
     // Installed before anything can take long: a signal during start-up ends

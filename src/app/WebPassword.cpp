@@ -16,6 +16,7 @@
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
+#include "ui/Translation.h"
 #include "web/PasswordHash.h"
 
 namespace mc {
@@ -48,8 +49,11 @@ std::optional<std::string> readSecret(const char* prompt) {
 
 }  // namespace
 
-int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder) {
+int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder,
+                      Language language) {
     QCoreApplication app(argc, argv);
+    if (!installLanguage(app, language))
+        logLine(QStringLiteral("the English texts could not be loaded"));
     const std::optional<std::string> password = readSecret("网页控制密码：");
     if (!password) {
         logLine(QStringLiteral("no password on standard input; nothing changed"));

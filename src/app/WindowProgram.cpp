@@ -21,6 +21,7 @@
 #include "ui/QXRMainControl.h"
 #include "ui/QtUiPoster.h"
 #include "ui/TerminationWatch.h"
+#include "ui/Translation.h"
 #include "web/PasswordHash.h"
 #include "web/WebControl.h"
 #include "web/WebServer.h"
@@ -66,8 +67,10 @@ void showWebControl(web::WebControl& web, TMatrixForm& form) {
 
 }  // namespace
 
-int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder) {
+int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder, Language language) {
     QApplication app(argc, argv);
+    if (!installLanguage(app, language))
+        logLine(QStringLiteral("the English texts could not be loaded"));
     QApplication::setApplicationName(QStringLiteral("澄砾矩阵控制"));
     // The desktop entry's name: the desktop finds the icon and groups the window by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("matrix-control"));

@@ -1,6 +1,7 @@
-// matrix-control: reads the command line, chooses the program folder and runs
-// the window program or the program without a window (CommandLine.h says
-// which options do what, ProgramFolder.h how the folder is chosen).
+// matrix-control: reads the command line, chooses the program folder and the
+// language, and runs the window program or the program without a window
+// (CommandLine.h says which options do what, ProgramFolder.h how the folder
+// is chosen, Language.h how the language is).
 
 #include <cstdio>
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     }
     const mc::ProgramFolderChoice folder =
         mc::chooseProgramFolder(mc::FolderInputs::fromEnvironment(line.programFolder));
+    const mc::Language language =
+        mc::chooseLanguage(mc::LanguageInputs::fromEnvironment(line.language));
     switch (line.mode) {
         case mc::RunMode::Help:
             std::fputs(mc::usageText(folder).c_str(), stdout);
@@ -25,12 +28,12 @@ int main(int argc, char** argv) {
                          mc::usageText(folder).c_str());
             return 2;
         case mc::RunMode::SetWebPassword:
-            return mc::runSetWebPassword(argc, argv, folder);
+            return mc::runSetWebPassword(argc, argv, folder, language);
         case mc::RunMode::Headless:
-            return mc::runHeadlessProgram(argc, argv, folder);
+            return mc::runHeadlessProgram(argc, argv, folder, language);
         case mc::RunMode::Window:
         case mc::RunMode::Version:
             break;
     }
-    return mc::runWindowProgram(argc, argv, folder);
+    return mc::runWindowProgram(argc, argv, folder, language);
 }
