@@ -15,7 +15,7 @@ const TEXT = {
     present: '串口已打开', absent: '串口未打开',
     deviceBanner: '切换器串口未打开：操作会被记录，但到不了切换器。',
     password: '密码', login: '登录', wrong: '密码错误', lockedOwn: '由本机锁定', lockedOther: '已被他人锁定',
-    output: '输出 {o}',
+    output: '输出 {o}', badgeOwn: '已锁定', badgeOther: '他人锁定',
   },
   en: {
     outputs: 'Outputs', modes: 'Presets', inputs: 'Choose an input', close: 'Close output',
@@ -28,7 +28,8 @@ const TEXT = {
     absent: 'port not open',
     deviceBanner: 'The switcher\'s serial port is not open: changes are kept but do not reach it.',
     password: 'Password', login: 'Log in', wrong: 'Wrong password', lockedOwn: 'locked by you',
-    lockedOther: 'locked by someone else', output: 'Output {o}',
+    lockedOther: 'locked by someone else', output: 'Output {o}', badgeOwn: 'my lock',
+    badgeOther: 'locked',
   },
 };
 const T = TEXT[(navigator.language || 'en').toLowerCase().startsWith('zh') ? 'zh' : 'en'];
@@ -215,7 +216,8 @@ function renderOutput(o) {
   button.dataset.selected = String(o === picked);
   if (pending === null) delete button.dataset.pending;
   else button.dataset.pending = pending;
-  const lock = S.locks[o] === 'none' ? '' : (S.locks[o] === 'own' ? ' 🔒' : ' ⛔');
+  // Words, not symbols: a desktop without an emoji font would show boxes.
+  const lock = S.locks[o] === 'none' ? '' : ' · ' + tr(S.locks[o] === 'own' ? 'badgeOwn' : 'badgeOther');
   button.children[0].textContent = S.outputNames[o] + lock;
   button.children[1].textContent = (routed < 0 ? tr('unknown') : S.inputNames[routed]) +
     (pending === null ? '' : ' → ' + inputName(pending));
