@@ -155,9 +155,12 @@ TEST_F(SessionTest, QueueFiguresReachThePortStatusOncePerBurst) {
     start();
     poster.runPending();
     EXPECT_EQ(session->portStatus().queued, 2u);
+    // The port's own threads post too (its writer reports once, whenever it
+    // gets to run, that it is idle): only the posts of the burst count.
+    const std::size_t posted = poster.pending();
     session->clickBox(0, 0, true);
     session->clickBox(1, 0, true);
-    EXPECT_LE(poster.pending(), 1u) << "one refresh for the burst, not one per frame";
+    EXPECT_LE(poster.pending() - posted, 1u) << "one refresh for the burst, not one per frame";
     poster.runPending();
     EXPECT_EQ(session->portStatus().queued, 4u);
     frames();
