@@ -21,6 +21,7 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.common.by import By
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.support.ui import WebDriverWait
 
 
@@ -73,7 +74,10 @@ def main():
         for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=390,844"):
             options.add_argument(argument)
         driver = webdriver.Chrome(options=options)
-        wait = WebDriverWait(driver, 10, poll_frequency=0.002)
+        wait = WebDriverWait(driver, 30, poll_frequency=0.002,
+                             # The panel redraws a list when it changes: an element
+                             # found a moment ago may be gone; look again.
+                             ignored_exceptions=(StaleElementReferenceException,))
         css = lambda selector: driver.find_element(By.CSS_SELECTOR, selector)
         attribute = lambda selector, name: css(selector).get_attribute(name)
         url = f"http://127.0.0.1:{web}/"

@@ -6,42 +6,42 @@
     <message>
         <location filename="../src/config/ConfigDialogModel.cpp" line="+43"/>
         <source>%1必须在 1 到 256 之间。</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 must be between 1 and 256.</translation>
     </message>
     <message>
         <location line="+23"/>
         <source>型号名称不能为空。</source>
-        <translation type="unfinished"></translation>
+        <translation>The model name must not be empty.</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>型号名称不能包含“]”或换行。</source>
-        <translation type="unfinished"></translation>
+        <translation>The model name must not contain “]” or a line break.</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>型号名称的开头和结尾不能是空格。</source>
-        <translation type="unfinished"></translation>
+        <translation>The model name must not begin or end with a space.</translation>
     </message>
     <message>
         <location line="+11"/>
         <source>地址必须是 00 到 FF 之间的十六进制数。</source>
-        <translation type="unfinished"></translation>
+        <translation>The address must be a hexadecimal number from 00 to FF.</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>输入端口数</source>
-        <translation type="unfinished"></translation>
+        <translation>The number of inputs</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>输出端口数</source>
-        <translation type="unfinished"></translation>
+        <translation>The number of outputs</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>自定义地址必须是 00 到 FF 之间的十六进制数。</source>
-        <translation type="unfinished"></translation>
+        <translation>The custom address must be a hexadecimal number from 00 to FF.</translation>
     </message>
 </context>
 <context>
@@ -49,12 +49,12 @@
     <message>
         <location filename="../src/serial/DeviceAccess.cpp" line="+30"/>
         <source>该设备属于用户组 %1，当前用户不在此组中。请运行 sudo usermod -aG %1 %2，然后重新登录。</source>
-        <translation type="unfinished"></translation>
+        <translation>The device belongs to the group %1, and the current user is not a member of it. Run sudo usermod -aG %1 %2, then log in again.</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>当前用户无权读写该设备：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>The current user may not read and write the device: %1</translation>
     </message>
 </context>
 <context>
@@ -62,22 +62,22 @@
     <message>
         <location filename="../src/control/GridPage.cpp" line="+16"/>
         <source>输出%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Out %1</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>关闭或打开输出端口%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Turn output %1 off or on</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>关闭</source>
-        <translation type="unfinished"></translation>
+        <translation>Off</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>关闭 </source>
-        <translation type="unfinished"></translation>
+        <translation>Off </translation>
     </message>
 </context>
 <context>
@@ -85,33 +85,33 @@
     <message>
         <location filename="../src/config/IniFile.cpp" line="+48"/>
         <source>是一个文件夹</source>
-        <translation type="unfinished"></translation>
+        <translation>is a folder</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>是管道或套接字，不是普通文件</source>
-        <translation type="unfinished"></translation>
+        <translation>is a pipe or a socket, not a regular file</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>是设备，不是普通文件</source>
-        <translation type="unfinished"></translation>
+        <translation>is a device, not a regular file</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>不是普通文件</source>
-        <translation type="unfinished"></translation>
+        <translation>is not a regular file</translation>
     </message>
     <message>
         <location line="+2"/>
         <location line="+15"/>
         <source>超过 %1 的大小上限</source>
-        <translation type="unfinished"></translation>
+        <translation>exceeds the size limit of %1</translation>
     </message>
     <message>
         <location line="+77"/>
         <source>无法读取</source>
-        <translation type="unfinished"></translation>
+        <translation>cannot be read</translation>
     </message>
 </context>
 <context>
@@ -119,12 +119,169 @@
     <message>
         <location filename="../src/store/Journal.cpp" line="+289"/>
         <source>无法写入操作日志 %1：%2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot write the journal %1: %2%3</translation>
     </message>
     <message>
         <location line="+44"/>
         <source>改名为 MatrixJournal.1.jsonl 失败：</source>
-        <translation type="unfinished"></translation>
+        <translation>renaming it to MatrixJournal.1.jsonl failed: </translation>
+    </message>
+</context>
+<context>
+    <name>JournalText</name>
+    <message>
+        <location filename="../src/ui/JournalText.cpp" line="+39"/>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <location line="+10"/>
+        <source>输入%1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <location line="-9"/>
+        <source>关闭</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+67"/>
+        <location line="+18"/>
+        <location line="+34"/>
+        <source>输出%1</source>
+        <translation>Output %1</translation>
+    </message>
+    <message>
+        <location line="-116"/>
+        <source>%1 名称清除</source>
+        <translation>%1 name cleared</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 命名为“%2”</source>
+        <translation>%1 named “%2”</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>视频控制</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>音频控制</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>音视频控制</source>
+        <translation>Video &amp; Audio</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>本机操作台</source>
+        <translation>This console</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>切换</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>关闭输出</source>
+        <translation>Output off</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>执行预选</source>
+        <translation>Take</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>调用模式</source>
+        <translation>Recall preset</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>读入数据</source>
+        <translation>Open data</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>重新发送</source>
+        <translation>Resend</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>锁定</source>
+        <translation>Lock</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>解锁</source>
+        <translation>Unlock</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>强制解锁</source>
+        <translation>Force unlock</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>命名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>切换层</source>
+        <translation>Layer</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1：%2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>模式：%1</source>
+        <translation>Preset: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>文件：%1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>端口%1</source>
+        <translation>Port %1</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>无法读取操作记录：%1</source>
+        <translation>Cannot read the journal: %1</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>无法读取操作记录 %1：%2</source>
+        <translation>Cannot read the journal %1: %2</translation>
     </message>
 </context>
 <context>
@@ -132,62 +289,62 @@
     <message>
         <location filename="../src/config/Settings.cpp" line="+17"/>
         <source>%1 汇切台</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 Matrix Switcher</translation>
     </message>
     <message>
         <location filename="../src/control/MatrixSession.cpp" line="+28"/>
         <source>注意：矩阵型号的端口数超出 1～256 的范围，现按 %1 路输入、%2 路输出使用</source>
-        <translation type="unfinished"></translation>
+        <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
         <location line="+279"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
-        <translation type="unfinished"></translation>
+        <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
         <location filename="../src/control/MatrixSessionFiles.cpp" line="+20"/>
         <source>调用的文件与但前矩阵不匹配</source>
-        <translation type="unfinished"></translation>
+        <translation>The file does not match the current matrix</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>已跳过 %1 个超出当前矩阵或无法识别的切换节点</source>
-        <translation type="unfinished"></translation>
+        <translation>Skipped %1 crosspoint(s) outside the current matrix or not recognised</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>；</source>
-        <translation type="unfinished"></translation>
+        <translation>; </translation>
     </message>
     <message>
         <location line="+2"/>
         <source>%1 个切换节点所在的输出已被他人锁定，未执行</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 crosspoint(s) not switched: their outputs are locked by someone else</translation>
     </message>
     <message>
         <location filename="../src/control/MatrixSessionHistory.cpp" line="+68"/>
         <source>输出 %1 已被改动或被他人锁定，未撤销</source>
-        <translation type="unfinished"></translation>
+        <translation>Output %1 has changed or is locked by someone else; not undone</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>输出 %1 已被改动或被他人锁定，未重做</source>
-        <translation type="unfinished"></translation>
+        <translation>Output %1 has changed or is locked by someone else; not redone</translation>
     </message>
     <message>
         <location filename="../src/control/MatrixSessionSteps.cpp" line="+153"/>
         <source>串口已重新连接</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port reconnected</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>串口已重新连接，已重发 %1 项</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
         <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
-        <translation type="unfinished"></translation>
+        <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>
 </context>
 <context>
@@ -195,37 +352,37 @@
     <message>
         <location filename="../src/store/ModeName.cpp" line="+64"/>
         <source>空格</source>
-        <translation type="unfinished"></translation>
+        <translation>a space</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>全角空格</source>
-        <translation type="unfinished"></translation>
+        <translation>a full-width space</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>制表符</source>
-        <translation type="unfinished"></translation>
+        <translation>a tab</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>控制字符</source>
-        <translation type="unfinished"></translation>
+        <translation>a control character</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>“%1”</source>
-        <translation type="unfinished"></translation>
+        <translation>“%1”</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>效果名称含有无法识别的字符。</source>
-        <translation type="unfinished"></translation>
+        <translation>The preset name contains characters that cannot be read.</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>效果名称不能含有%1。名称只能由汉字、字母、数字和 - _ . 组成。</source>
-        <translation type="unfinished"></translation>
+        <translation>The preset name must not contain %1. A name may hold only Chinese characters, letters, digits and - _ .</translation>
     </message>
 </context>
 <context>
@@ -233,12 +390,12 @@
     <message>
         <location filename="../src/store/ModeStore.cpp" line="+20"/>
         <source>矩阵模式文件 %1 有误：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>The preset file %1 is not valid: %2</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>矩阵模式文件 %1 有误（第 %2 行，第 %3 列）：%4</source>
-        <translation type="unfinished"></translation>
+        <translation>The preset file %1 is not valid (line %2, column %3): %4</translation>
     </message>
 </context>
 <context>
@@ -246,38 +403,38 @@
     <message>
         <location filename="../src/store/ModeXml.cpp" line="+62"/>
         <source>XML 声明只能有一个，且须在文件开头</source>
-        <translation type="unfinished"></translation>
+        <translation>there may be only one XML declaration, at the start of the file</translation>
     </message>
     <message>
         <location line="+3"/>
         <location line="+3"/>
         <source>无法确定 XML 声明中的编码</source>
-        <translation type="unfinished"></translation>
+        <translation>the encoding in the XML declaration cannot be determined</translation>
     </message>
     <message>
         <location line="+15"/>
         <source>无法读取：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>cannot be read: %1</translation>
     </message>
     <message>
         <location line="+27"/>
         <source>没有根元素</source>
-        <translation type="unfinished"></translation>
+        <translation>no root element</translation>
     </message>
     <message>
         <location line="+22"/>
         <source>有字符无法以文件的编码 %1 保存</source>
-        <translation type="unfinished"></translation>
+        <translation>some characters cannot be saved in the file&apos;s encoding %1</translation>
     </message>
     <message>
         <location line="+8"/>
         <source>保存的内容读回后与要保存的模式不符，文件未改动</source>
-        <translation type="unfinished"></translation>
+        <translation>what was saved did not read back as the preset to be saved; the file is unchanged</translation>
     </message>
     <message>
         <location line="+9"/>
         <source>%1（%2）</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -285,22 +442,22 @@
     <message>
         <location filename="../src/serial/PortHolders.cpp" line="+118"/>
         <source>设备正被另一个程序使用</source>
-        <translation type="unfinished"></translation>
+        <translation>The device is in use by another program</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>：</source>
-        <translation type="unfinished"></translation>
+        <translation>: </translation>
     </message>
     <message>
         <location line="+0"/>
         <source>、</source>
-        <translation type="unfinished"></translation>
+        <translation>, </translation>
     </message>
     <message>
         <location line="+3"/>
         <source>%1（进程 %2）</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (process %2)</translation>
     </message>
 </context>
 <context>
@@ -309,12 +466,12 @@
         <location filename="../src/control/PortOpenDetail.cpp" line="+16"/>
         <location line="+2"/>
         <source>原因：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Reason: %1</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>设备：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Device: %1</translation>
     </message>
 </context>
 <context>
@@ -322,42 +479,55 @@
     <message>
         <location filename="../src/control/PortStatus.cpp" line="+15"/>
         <source>已打开</source>
-        <translation type="unfinished"></translation>
+        <translation>open</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>连接中断</source>
-        <translation type="unfinished"></translation>
+        <translation>disconnected</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>未打开</source>
-        <translation type="unfinished"></translation>
+        <translation>not open</translation>
     </message>
     <message>
         <location line="+8"/>
         <source>%1 秒</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 s</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>%1 分 %2 秒</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 min %2 s</translation>
     </message>
     <message>
         <location line="+12"/>
         <source>串口</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial port</translation>
     </message>
     <message>
         <location line="+4"/>
         <source> · 待发 %1 帧，约 %2</source>
-        <translation type="unfinished"></translation>
+        <translation> · %1 frame(s) waiting, about %2</translation>
     </message>
     <message>
         <location line="+4"/>
         <source> · %1 帧未能送出</source>
-        <translation type="unfinished"></translation>
+        <translation> · %1 frame(s) not sent</translation>
+    </message>
+</context>
+<context>
+    <name>QtDialogs</name>
+    <message>
+        <location filename="../src/ui/Dialogs.cpp" line="+33"/>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Ignore</source>
+        <translation>&amp;Ignore</translation>
     </message>
 </context>
 <context>
@@ -365,7 +535,7 @@
     <message>
         <location filename="../src/serial/SerialCommProperties.cpp" line="+40"/>
         <source>波特率 %1 无效，已使用 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Baud rate %1 is not valid; using %2</translation>
     </message>
 </context>
 <context>
@@ -373,12 +543,12 @@
     <message>
         <location filename="../src/serial/SerialDevices.cpp" line="+160"/>
         <source>USB 串口</source>
-        <translation type="unfinished"></translation>
+        <translation>USB serial port</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>内置串口</source>
-        <translation type="unfinished"></translation>
+        <translation>Built-in serial port</translation>
     </message>
 </context>
 <context>
@@ -386,7 +556,33 @@
     <message>
         <location filename="../src/store/StatusFile.cpp" line="+127"/>
         <source>无法读取状态文件 %1：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot read the status file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>WebPassword</name>
+    <message>
+        <location filename="../src/app/WebPassword.cpp" line="+54"/>
+        <source>网页控制密码：</source>
+        <translation>Web panel password: </translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>再输入一次：</source>
+        <translation>Again: </translation>
+    </message>
+</context>
+<context>
+    <name>WindowProgram</name>
+    <message>
+        <location filename="../src/app/WindowProgram.cpp" line="+47"/>
+        <source>网络控制未能启动：%1</source>
+        <translation>Network control did not start: %1</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>网页控制未能启动：%1</source>
+        <translation>Web panel did not start: %1</translation>
     </message>
 </context>
 <context>
@@ -394,27 +590,763 @@
     <message>
         <location filename="../src/store/XmlText.cpp" line="+125"/>
         <source>含有不属于 %1 编码的字节</source>
-        <translation type="unfinished"></translation>
+        <translation>contains bytes that are not valid %1</translation>
     </message>
     <message>
         <location line="+17"/>
         <source>不是普通文件</source>
-        <translation type="unfinished"></translation>
+        <translation>is not a regular file</translation>
     </message>
     <message>
         <location line="+41"/>
         <source>不支持的编码 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>unsupported encoding %1</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>声明为 %1 的文件须以字节顺序标记开头</source>
-        <translation type="unfinished"></translation>
+        <translation>a file declared as %1 must begin with a byte order mark</translation>
     </message>
     <message>
         <location line="+13"/>
         <source>含有不属于 UTF-8 编码的字节</source>
-        <translation type="unfinished"></translation>
+        <translation>contains bytes that are not valid UTF-8</translation>
+    </message>
+</context>
+<context>
+    <name>mc::JournalDialog</name>
+    <message>
+        <location filename="../src/ui/JournalDialog.cpp" line="+29"/>
+        <source>操作记录</source>
+        <translation>Journal</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>显示：</source>
+        <translation>Show:</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>只显示与所选输出有关的操作</source>
+        <translation>Show only the operations on the chosen output</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>来源</source>
+        <translation>Origin</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>切换</source>
+        <translation>Routes</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>内容</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>发送的帧</source>
+        <translation>Frames Sent</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>输出12（主屏）：输入10（摄像机） → 输入11</source>
+        <translation>Output 12 (Main): Input 10 (Camera) → Input 11</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输入12 命名为“摄像机”</source>
+        <translation>Input 12 named “Camera”</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>重新读取操作记录</source>
+        <translation>Read the journal again</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>全部输出</source>
+        <translation>All outputs</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>还没有操作记录：%1 尚不存在</source>
+        <translation>No journal yet: %1 does not exist</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>操作记录中没有可读的条目</source>
+        <translation>The journal has no readable entries</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>最近 %1 条操作，最新的在最上面</source>
+        <translation>The last %1 operations, newest first</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>最近 %1 条操作中有 %2 条与“%3”有关</source>
+        <translation>%2 of the last %1 operations concern “%3”</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>。“—”表示关闭、尚未切换或循环切换多个输入</source>
+        <translation>. “—” means off, not switched yet, or cycling through several inputs</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+</context>
+<context>
+    <name>mc::NetworkPage</name>
+    <message>
+        <location filename="../src/ui/NetworkPage.cpp" line="+40"/>
+        <source>网络控制</source>
+        <translation>Network Control</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>启用网络控制</source>
+        <translation>Enable network control</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>监听地址 </source>
+        <translation>Listen address </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>127.0.0.1：只有本机可以连接。0.0.0.0：所有网络接口，网络上的每台计算机都能切换矩阵。</source>
+        <translation>127.0.0.1: only this computer can connect. 0.0.0.0: all network interfaces; every computer on the network can switch the matrix.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>端口 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>设备名称 </source>
+        <translation>Device name </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
+        <translation>The listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
+    </message>
+</context>
+<context>
+    <name>mc::SerialDevicePicker</name>
+    <message>
+        <location filename="../src/ui/SerialDevicePicker.cpp" line="+34"/>
+        <source>本机现有的串口设备。选中一个设备，按“应用”后，“矩阵设置”页上的串口号就打开这个设备（写入 Serial Port Map）。</source>
+        <translation>The serial devices of this computer. Pick one and press “Apply”: the port number on the “Matrix Settings” page then opens this device (written to Serial Port Map).</translation>
+    </message>
+    <message>
+        <location line="+73"/>
+        <source>%1（当前）</source>
+        <translation>%1 (current)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>不能打开：%1</source>
+        <translation>Cannot open: %1</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>没有找到串口设备</source>
+        <translation>No serial devices found</translation>
+    </message>
+</context>
+<context>
+    <name>mc::TAboutBox</name>
+    <message>
+        <location filename="../src/ui/AboutBox.cpp" line="+67"/>
+        <source>关于汇切台</source>
+        <translation>About Matrix Switcher</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>程序文件夹：</source>
+        <translation>Program folder: </translation>
+    </message>
+</context>
+<context>
+    <name>mc::TConfigForm</name>
+    <message>
+        <location filename="../src/ui/MatrixConfigControls.cpp" line="+45"/>
+        <source>配置汇切台</source>
+        <translation>Matrix Switcher Setup</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>矩阵设置</source>
+        <translation>Matrix Settings</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>串口设备</source>
+        <translation>Serial Devices</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>网络控制</source>
+        <translation>Network Control</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>网页控制</source>
+        <translation>Web Panel</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>串口设置</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>串口 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>波特率  </source>
+        <translation>Baud rate  </translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>系统设置</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>循环时间间隔 (秒)      </source>
+        <translation>Cycle interval (s)      </translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>矩阵信息</source>
+        <translation>Matrix Model</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>型号 </source>
+        <translation>Model </translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>输入端口数    </source>
+        <translation>Inputs    </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>输出端口数    </source>
+        <translation>Outputs    </translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>地址(十六进制)    </source>
+        <translation>Address (hex)    </translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>自定义地址(十六进制)       </source>
+        <translation>Custom address (hex)       </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source> 自定义矩阵Logo     </source>
+        <translation> Custom logo     </translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>非QXR-V或QXR-AV系列矩阵</source>
+        <translation>Not a QXR-V or QXR-AV series matrix</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>添加为新矩阵</source>
+        <translation>Add Model</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除当前矩阵</source>
+        <translation>Delete Model</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+104"/>
+        <source>串口 %1 打开的设备：%2</source>
+        <translation>Port %1 opens the device: %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>；应用后：%1</source>
+        <translation>; after Apply: %1</translation>
+    </message>
+</context>
+<context>
+    <name>mc::TMatrixForm</name>
+    <message>
+        <location filename="../src/ui/MatrixFormGrid.cpp" line="+66"/>
+        <source>已被 %1 锁定</source>
+        <translation>locked by %1</translation>
+    </message>
+    <message>
+        <location line="+93"/>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <location line="+135"/>
+        <source>锁定输出 %1</source>
+        <translation>Lock Output %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>解锁输出 %1</source>
+        <translation>Unlock Output %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>强制解锁（%1）</source>
+        <translation>Force Unlock (%1)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>返回上一个输入</source>
+        <translation>Return to Previous Input</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+99"/>
+        <source>文件（&amp;F）</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>读入数据（&amp;O）</source>
+        <translation>&amp;Open Data...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>读入数据</source>
+        <translation>Open a matrix status file</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>保存数据（&amp;S）</source>
+        <translation>&amp;Save Data...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>保存数据</source>
+        <translation>Save the crosspoints to a matrix status file</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>重新发送当前状态</source>
+        <translation>Resend Current State</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>把当前状态重新发送给矩阵（矩阵断电或重新插接后使用）</source>
+        <translation>Send the current state to the matrix again (after the matrix lost power or was plugged in again)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>操作记录(&amp;J)</source>
+        <translation>&amp;Journal...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>查看切换操作记录</source>
+        <translation>Show the journal of switching operations</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>退出（&amp;X）</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>退出应用程序</source>
+        <translation>Quit the program</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>撤销(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>撤销上一次切换（模式、状态文件）</source>
+        <translation>Undo the last switch (preset, status file)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>重做(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>重做撤销的切换</source>
+        <translation>Redo the undone switch</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>配置（&amp;C）</source>
+        <translation>&amp;Configuration</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>系统配置（&amp;I）</source>
+        <translation>System Sett&amp;ings...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>系统配置</source>
+        <translation>System settings</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>矩阵模式（&amp;M）</source>
+        <translation>&amp;Presets</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>新建模式(&amp;N)</source>
+        <translation>&amp;New Preset...</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>保存模式(&amp;S)</source>
+        <translation>&amp;Save Preset</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>删除模式(&amp;D)</source>
+        <translation>&amp;Delete Preset</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>帮助（&amp;H）</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>关于（&amp;A）</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>关于本软件</source>
+        <translation>About this program</translation>
+    </message>
+    <message>
+        <location line="+46"/>
+        <source>视频控制</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>视频切换模式</source>
+        <translation>Switch video</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>音频控制</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>音频切换模式</source>
+        <translation>Switch audio</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>音视频控制</source>
+        <translation>Video &amp;&amp; Audio</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>音频视频切换模式</source>
+        <translation>Switch video and audio together</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>矩阵模式   </source>
+        <translation>Presets   </translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>预选</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>预选：点击只预选切换，按“执行”后才发送</source>
+        <translation>Preview: a click only stages a switch; “Take” sends it</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>执行</source>
+        <translation>Take</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>发送预选的切换</source>
+        <translation>Send the staged switches</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>清除预选的切换</source>
+        <translation>Drop the staged switches</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>输入通道</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormStore.cpp" line="+20"/>
+        <source>矩阵状态文件 (*.ms)</source>
+        <translation>Matrix status files (*.ms)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/QXRMainControl.cpp" line="+27"/>
+        <source>汇切台</source>
+        <translation>Matrix Switcher</translation>
+    </message>
+    <message>
+        <location line="+147"/>
+        <source>预选 %1 项</source>
+        <translation>%1 staged</translation>
+    </message>
+</context>
+<context>
+    <name>mc::TModeNameForm</name>
+    <message>
+        <location filename="../src/ui/ModeNameUnit.cpp" line="+26"/>
+        <location line="+30"/>
+        <source>输入效果名称</source>
+        <translation>Enter a preset name</translation>
+    </message>
+    <message>
+        <location line="-26"/>
+        <source>效果名称   </source>
+        <translation>Preset name   </translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>mc::WebPage</name>
+    <message>
+        <location filename="../src/ui/WebPage.cpp" line="+47"/>
+        <source>网页控制</source>
+        <translation>Web Panel</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>启用网页控制</source>
+        <translation>Enable the web panel</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>监听地址 </source>
+        <translation>Listen address </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>127.0.0.1：只有本机的浏览器可以打开。其他地址（如 0.0.0.0：所有网络接口）必须设置密码。</source>
+        <translation>127.0.0.1: only a browser on this computer can open it. Any other address (such as 0.0.0.0: all network interfaces) needs a password.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>端口 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>密码 </source>
+        <translation>Password </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>留空：保留已存的密码</source>
+        <translation>Leave empty to keep it</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>确认密码 </source>
+        <translation>Confirm </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>清除密码</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>网页控制的两次密码输入不一致，请重新输入。</source>
+        <translation>The two web panel passwords differ; enter them again.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>此程序不能在这里设置网页控制的密码。</source>
+        <translation>This program cannot set the web panel password here.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>网页控制的监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
+        <translation>The web panel&apos;s listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>网页控制在“%1”上监听需要密码：网络上的任何人都能打开这个地址并切换矩阵。请设置密码，或把监听地址改为 127.0.0.1（只有本机可以打开）。</source>
+        <translation>The web panel needs a password to listen on “%1”: anyone on the network could open this address and switch the matrix. Set a password, or change the listen address to 127.0.0.1 (only this computer can open it).</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>已设置密码</source>
+        <translation>Password set</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>未设置密码</source>
+        <translation>No password set</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>面板地址：http://%1:%2/</source>
+        <translation>Panel address: http://%1:%2/</translation>
+    </message>
+</context>
+<context>
+    <name>mc::remote::RemoteControl</name>
+    <message>
+        <location filename="../src/remote/RemoteControl.cpp" line="+91"/>
+        <source>网络控制：%1:%2，%3 个客户端</source>
+        <translation>Network control: %1:%2, clients: %3</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>网络控制：未能监听 %1</source>
+        <translation>Network control: cannot listen on %1</translation>
+    </message>
+</context>
+<context>
+    <name>mc::web::WebControl</name>
+    <message>
+        <location filename="../src/web/WebControl.cpp" line="+40"/>
+        <source>存储的密码无法识别，请重新设置密码</source>
+        <translation>The stored password is not recognised; set the password again</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>监听地址“%1”不是 IP 地址</source>
+        <translation>The listen address “%1” is not an IP address</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1 不是端口号</source>
+        <translation>%1 is not a port number</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>在 %1 上监听需要密码（请在配置的“网页控制”页设置）</source>
+        <translation>Listening on %1 needs a password (set one on the “Web Panel” page of the configuration)</translation>
+    </message>
+    <message>
+        <location line="+62"/>
+        <source>网页控制：http://%1:%2，%3 个页面</source>
+        <translation>Web panel: http://%1:%2, pages open: %3</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>网页控制：未能监听 %1</source>
+        <translation>Web panel: cannot listen on %1</translation>
     </message>
 </context>
 </TS>

@@ -25,11 +25,11 @@ namespace {
 
 // One line of standard input without its line end; nullopt at its end. On a
 // terminal `prompt` goes to standard error and the echo is off.
-std::optional<std::string> readSecret(const char* prompt) {
+std::optional<std::string> readSecret(const QString& prompt) {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     termios saved{};
     if (terminal) {
-        std::fputs(prompt, stderr);
+        std::fputs(prompt.toUtf8().constData(), stderr);
         std::fflush(stderr);
         ::tcgetattr(STDIN_FILENO, &saved);
         termios quiet = saved;
@@ -54,13 +54,15 @@ int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder,
     QCoreApplication app(argc, argv);
     if (!installLanguage(app, language))
         logLine(QStringLiteral("the English texts could not be loaded"));
-    const std::optional<std::string> password = readSecret("网页控制密码：");
+    const std::optional<std::string> password =
+        readSecret(QCoreApplication::translate("WebPassword", "网页控制密码："));
     if (!password) {
         logLine(QStringLiteral("no password on standard input; nothing changed"));
         return 1;
     }
     if (::isatty(STDIN_FILENO) == 1) {
-        const std::optional<std::string> again = readSecret("再输入一次：");
+        const std::optional<std::string> again =
+            readSecret(QCoreApplication::translate("WebPassword", "再输入一次："));
         if (again != password) {
             logLine(QStringLiteral("the two passwords differ; nothing changed"));
             return 1;

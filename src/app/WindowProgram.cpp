@@ -7,6 +7,7 @@
 // with the web server's hashing. Qt's own platform options still apply.
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include "app/Programs.h"
@@ -41,10 +42,11 @@ void showNetworkControl(remote::RemoteControl& remote, TMatrixForm& form) {
                          if (remote.server().isListening() || text.isEmpty())
                              form.setNetworkNote(QString());
                      });
-    QObject::connect(&remote, &remote::RemoteControl::bindFailed, &form,
-                     [&form](const QString& reason) {
-                         form.setNetworkNote(QStringLiteral("网络控制未能启动：") + reason);
-                     });
+    QObject::connect(
+        &remote, &remote::RemoteControl::bindFailed, &form, [&form](const QString& reason) {
+            form.setNetworkNote(
+                QCoreApplication::translate("WindowProgram", "网络控制未能启动：%1").arg(reason));
+        });
     remote.applySettings();
     form.showNetworkStatus(remote.statusText());
 }
@@ -59,7 +61,8 @@ void showWebControl(web::WebControl& web, TMatrixForm& form) {
                              form.setWebNote(QString());
                      });
     QObject::connect(&web, &web::WebControl::bindFailed, &form, [&form](const QString& reason) {
-        form.setWebNote(QStringLiteral("网页控制未能启动：") + reason);
+        form.setWebNote(
+            QCoreApplication::translate("WindowProgram", "网页控制未能启动：%1").arg(reason));
     });
     web.applySettings();
     form.showWebStatus(web.statusText());

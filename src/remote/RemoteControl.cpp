@@ -88,12 +88,12 @@ void RemoteControl::updateStatus() {
         const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
                                  ? QStringLiteral("[%1]").arg(address.toString())
                                  : address.toString();
-        text = QStringLiteral("网络控制：%1:%2，%3 个客户端")
+        text = tr("网络控制：%1:%2，%3 个客户端")
                    .arg(host)
                    .arg(m_server->listenPort())
                    .arg(m_server->clientCount());
     } else if (m_applied && m_applied->Enabled) {
-        text = QStringLiteral("网络控制：未能监听 %1").arg(endpoint(*m_applied));
+        text = tr("网络控制：未能监听 %1").arg(endpoint(*m_applied));
     }
     if (text == m_status) return;
     m_status = text;

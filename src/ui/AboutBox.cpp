@@ -64,7 +64,7 @@ QLabel* textLabel(const QString& text, const QString& name, QWidget* parent, QRe
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("关于汇切台"));
+    setWindowTitle(tr("关于汇切台"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -93,7 +93,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comments->setWordWrap(true);
     Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 178, 75, 25);
     OKButton->setDefault(true);
@@ -107,7 +107,7 @@ void TAboutBox::OKButtonClick() {
 
 void TAboutBox::setProgramFolder(const QString& folder) {
     const QFontMetrics metrics(Comments->font());
-    const QString label = QStringLiteral("程序文件夹：");
+    const QString label = tr("程序文件夹：");
     const int room = Comments->width() - metrics.horizontalAdvance(label);
     Comments->setWordWrap(false);  // one line, already fitted
     Comments->setText(label + metrics.elidedText(folder, Qt::ElideMiddle, room));

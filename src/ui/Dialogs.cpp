@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -29,9 +30,10 @@ bool QtDialogs::ignoreError(QWidget* parent, const QString& text, const QString&
         toStandardError(text, detail);
         return true;  // as its only button
     }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
-                    parent);
-    QPushButton* ignore = box.addButton(QStringLiteral("&Ignore"), QMessageBox::AcceptRole);
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("QtDialogs", "Error"), text,
+                    QMessageBox::NoButton, parent);
+    QPushButton* ignore =
+        box.addButton(QCoreApplication::translate("QtDialogs", "&Ignore"), QMessageBox::AcceptRole);
     box.setDefaultButton(ignore);
     box.setEscapeButton(ignore);
     if (!detail.isEmpty()) box.setInformativeText(detail);

@@ -26,21 +26,20 @@ constexpr int kAllOutputs = -1;
 JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     : QDialog(parent), m_session(session) {
     setObjectName(QStringLiteral("JournalDialog"));
-    setWindowTitle(QStringLiteral("操作记录"));
+    setWindowTitle(tr("操作记录"));
     setModal(true);
 
-    auto* filterLabel = new QLabel(QStringLiteral("显示："), this);
+    auto* filterLabel = new QLabel(tr("显示："), this);
     OutputFilter = new QComboBox(this);
     OutputFilter->setObjectName(QStringLiteral("OutputFilter"));
     OutputFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    OutputFilter->setToolTip(QStringLiteral("只显示与所选输出有关的操作"));
+    OutputFilter->setToolTip(tr("只显示与所选输出有关的操作"));
     filterLabel->setBuddy(OutputFilter);
 
     JournalTable = new QTableWidget(0, 6, this);
     JournalTable->setObjectName(QStringLiteral("JournalTable"));
-    JournalTable->setHorizontalHeaderLabels({QStringLiteral("时间"), QStringLiteral("来源"),
-                                             QStringLiteral("操作"), QStringLiteral("切换"),
-                                             QStringLiteral("内容"), QStringLiteral("发送的帧")});
+    JournalTable->setHorizontalHeaderLabels(
+        {tr("时间"), tr("来源"), tr("操作"), tr("切换"), tr("内容"), tr("发送的帧")});
     JournalTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     JournalTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     JournalTable->setAlternatingRowColors(true);
@@ -53,20 +52,20 @@ JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     auto width = [&](const QString& sample) { return metrics.horizontalAdvance(sample) + pad; };
     JournalTable->setColumnWidth(TimeColumn, width(QStringLiteral("2026-12-09 12:20:21.123")));
     JournalTable->setColumnWidth(OriginColumn, width(QStringLiteral("255.255.255.255")));
-    JournalTable->setColumnWidth(ActionColumn, width(QStringLiteral("强制解锁")));
-    JournalTable->setColumnWidth(
-        ChangesColumn, width(QStringLiteral("输出12（主屏）：输入10（摄像机） → 输入11")));
-    JournalTable->setColumnWidth(DetailsColumn, width(QStringLiteral("输入12 命名为“摄像机”")));
+    JournalTable->setColumnWidth(ActionColumn, width(journalActionText(journal::kForceUnlock)));
+    JournalTable->setColumnWidth(ChangesColumn,
+                                 width(tr("输出12（主屏）：输入10（摄像机） → 输入11")));
+    JournalTable->setColumnWidth(DetailsColumn, width(tr("输入12 命名为“摄像机”")));
 
     JournalStatus = new QLabel(this);
     JournalStatus->setObjectName(QStringLiteral("JournalStatus"));
     JournalStatus->setWordWrap(true);
 
-    RefreshButton = new QPushButton(QStringLiteral("刷新"), this);
+    RefreshButton = new QPushButton(tr("刷新"), this);
     RefreshButton->setObjectName(QStringLiteral("RefreshButton"));
-    RefreshButton->setToolTip(QStringLiteral("重新读取操作记录"));
+    RefreshButton->setToolTip(tr("重新读取操作记录"));
     RefreshButton->setAutoDefault(false);
-    CloseButton = new QPushButton(QStringLiteral("关闭"), this);
+    CloseButton = new QPushButton(tr("关闭"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     CloseButton->setDefault(true);
 
@@ -108,7 +107,7 @@ void JournalDialog::fillFilter() {
     const int outputs = m_session.hasState() ? m_session.state().MatrixOutputNum() : 0;
     const QSignalBlocker blocker(OutputFilter);
     OutputFilter->clear();
-    OutputFilter->addItem(QStringLiteral("全部输出"), kAllOutputs);
+    OutputFilter->addItem(tr("全部输出"), kAllOutputs);
     for (int o = 0; o < outputs; ++o)
         OutputFilter->addItem(journalOutputItem(o, m_names), o);
     OutputFilter->setCurrentIndex(std::max(0, OutputFilter->findData(chosen)));
@@ -126,7 +125,7 @@ void JournalDialog::OutputFilterChange() {
     for (int row = 0; row < static_cast<int>(shown.size()); ++row) {
         const JournalEntry& entry = *shown[static_cast<std::size_t>(row)];
         const QString texts[] = {
-            journalTimeText(entry.time),        toQ(entry.origin),
+            journalTimeText(entry.time),        ownerText(entry.origin),
             journalActionText(entry.action),    journalChangesText(entry, m_names),
             journalDetailsText(entry, m_names), journalFramesText(entry)};
         for (int column = TimeColumn; column <= FramesColumn; ++column) {
@@ -139,21 +138,20 @@ void JournalDialog::OutputFilterChange() {
 
     QString status;
     if (m_read.missing) {
-        status = QStringLiteral("还没有操作记录：%1 尚不存在")
+        status = tr("还没有操作记录：%1 尚不存在")
                      .arg(pathToQ(m_session.paths().configFile(Journal::kFileName)));
     } else if (m_read.entries.empty() && m_read.error.isEmpty()) {
-        status = QStringLiteral("操作记录中没有可读的条目");
+        status = tr("操作记录中没有可读的条目");
     } else if (!m_read.entries.empty()) {
-        status = output == kAllOutputs
-                     ? QStringLiteral("最近 %1 条操作，最新的在最上面").arg(shown.size())
-                     : QStringLiteral("最近 %1 条操作中有 %2 条与“%3”有关")
-                           .arg(m_read.entries.size())
-                           .arg(shown.size())
-                           .arg(OutputFilter->currentText());
-        status += QStringLiteral("。“—”表示关闭、尚未切换或循环切换多个输入");
+        status = output == kAllOutputs ? tr("最近 %1 条操作，最新的在最上面").arg(shown.size())
+                                       : tr("最近 %1 条操作中有 %2 条与“%3”有关")
+                                             .arg(m_read.entries.size())
+                                             .arg(shown.size())
+                                             .arg(OutputFilter->currentText());
+        status += tr("。“—”表示关闭、尚未切换或循环切换多个输入");
     }
     if (!m_read.error.isEmpty())
-        status = m_read.error + (status.isEmpty() ? QString() : QStringLiteral("；") + status);
+        status = status.isEmpty() ? m_read.error : tr("%1；%2").arg(m_read.error, status);
     JournalStatus->setText(status);
 }
 

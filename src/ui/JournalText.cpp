@@ -1,6 +1,7 @@
 #include "ui/JournalText.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <exception>
 #include <string_view>
 
+#include "control/MatrixSession.h"
 #include "control/SwitchingLayer.h"
 #include "ui/MatrixFormSupport.h"
 
@@ -24,41 +26,64 @@ bool isLockAction(const std::string& action) {
            action == journal::kForceUnlock;
 }
 
-// "输出3", or "输出3（主屏）" when the port has a name in `names`.
-QString portText(const QString& kind, std::int32_t port, const std::vector<std::string>& names) {
-    QString text = kind + QString::number(port + 1);
+QString text(const char* source) {
+    return QCoreApplication::translate("JournalText", source);
+}
+
+// "输出3", or "输出3（主屏）" when the port has a name in `names`; `kind` is
+// the text of the bare port ("输出%1").
+QString portText(const char* kind, std::int32_t port, const std::vector<std::string>& names) {
+    const QString bare = text(kind).arg(port + 1);
     if (port >= 0 && static_cast<std::size_t>(port) < names.size() &&
         !names[static_cast<std::size_t>(port)].empty())
-        text += QStringLiteral("（%1）").arg(toQ(names[static_cast<std::size_t>(port)]));
-    return text;
+        return text(QT_TRANSLATE_NOOP("JournalText", "%1（%2）"))
+            .arg(bare, toQ(names[static_cast<std::size_t>(port)]));
+    return bare;
 }
 
 QString inputText(std::int32_t input, bool closed, const JournalPortNames& names) {
-    if (input >= 0) return portText(QStringLiteral("输入"), input, names.inputs);
-    return closed ? QStringLiteral("关闭") : QStringLiteral("—");
+    if (input >= 0)
+        return portText(QT_TRANSLATE_NOOP("JournalText", "输入%1"), input, names.inputs);
+    return closed ? text(QT_TRANSLATE_NOOP("JournalText", "关闭")) : QStringLiteral("—");
 }
 
 // The text of a label step: "输入3 命名为“摄像机”"; empty for a text of
 // another shape.
-QString labelText(std::int32_t port, const std::string& text) {
-    const bool input = text.starts_with(kInputLabel);
-    if (!input && !text.starts_with(kOutputLabel)) return {};
-    const QString name = toQ(text.substr((input ? kInputLabel : kOutputLabel).size()));
-    const QString which =
-        (input ? QStringLiteral("输入") : QStringLiteral("输出")) + QString::number(port + 1);
-    return name.isEmpty() ? which + QStringLiteral(" 名称清除")
-                          : which + QStringLiteral(" 命名为“%1”").arg(name);
+QString labelText(std::int32_t port, const std::string& step) {
+    const bool input = step.starts_with(kInputLabel);
+    if (!input && !step.starts_with(kOutputLabel)) return {};
+    const QString name = toQ(step.substr((input ? kInputLabel : kOutputLabel).size()));
+    const QString which = (input ? text(QT_TRANSLATE_NOOP("JournalText", "输入%1"))
+                                 : text(QT_TRANSLATE_NOOP("JournalText", "输出%1")))
+                              .arg(port + 1);
+    return name.isEmpty()
+               ? text(QT_TRANSLATE_NOOP("JournalText", "%1 名称清除")).arg(which)
+               : text(QT_TRANSLATE_NOOP("JournalText", "%1 命名为“%2”")).arg(which, name);
 }
 
 // The caption of the layer's radio button, for a layer step's text.
-QString layerText(const std::string& text) {
-    if (text == std::to_string(kLayerVideo)) return QStringLiteral("视频控制");
-    if (text == std::to_string(kLayerAudio)) return QStringLiteral("音频控制");
-    if (text == std::to_string(kLayerVideoAndAudio)) return QStringLiteral("音视频控制");
+QString layerText(const std::string& step) {
+    if (step == std::to_string(kLayerVideo))
+        return text(QT_TRANSLATE_NOOP("JournalText", "视频控制"));
+    if (step == std::to_string(kLayerAudio))
+        return text(QT_TRANSLATE_NOOP("JournalText", "音频控制"));
+    if (step == std::to_string(kLayerVideoAndAudio))
+        return text(QT_TRANSLATE_NOOP("JournalText", "音视频控制"));
     return {};
 }
 
+// What joins the parts of a changes or details text.
+QString separator() {
+    return text(QT_TRANSLATE_NOOP("JournalText", "；"));
+}
+
 }  // namespace
+
+QString ownerText(const std::string& owner) {
+    if (owner == MatrixSession::kWindowOwner || owner == journal::kLocalOrigin)
+        return text(QT_TRANSLATE_NOOP("JournalText", "本机操作台"));
+    return toQ(owner);
+}
 
 QString journalTimeText(std::chrono::system_clock::time_point time) {
     const auto ms = std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch());
@@ -69,25 +94,25 @@ QString journalTimeText(std::chrono::system_clock::time_point time) {
 QString journalActionText(const std::string& action) {
     struct Word {
         const char* action;
-        const char16_t* text;
+        const char* text;
     };
     static constexpr Word kWords[] = {
-        {journal::kRoute, u"切换"},
-        {journal::kClose, u"关闭输出"},
-        {journal::kTake, u"执行预选"},
-        {journal::kMode, u"调用模式"},
-        {journal::kStatusFile, u"读入数据"},
-        {journal::kUndo, u"撤销"},
-        {journal::kRedo, u"重做"},
-        {journal::kResend, u"重新发送"},
-        {journal::kLock, u"锁定"},
-        {journal::kUnlock, u"解锁"},
-        {journal::kForceUnlock, u"强制解锁"},
-        {journal::kLabel, u"命名"},
-        {journal::kLayer, u"切换层"},
+        {journal::kRoute, QT_TRANSLATE_NOOP("JournalText", "切换")},
+        {journal::kClose, QT_TRANSLATE_NOOP("JournalText", "关闭输出")},
+        {journal::kTake, QT_TRANSLATE_NOOP("JournalText", "执行预选")},
+        {journal::kMode, QT_TRANSLATE_NOOP("JournalText", "调用模式")},
+        {journal::kStatusFile, QT_TRANSLATE_NOOP("JournalText", "读入数据")},
+        {journal::kUndo, QT_TRANSLATE_NOOP("JournalText", "撤销")},
+        {journal::kRedo, QT_TRANSLATE_NOOP("JournalText", "重做")},
+        {journal::kResend, QT_TRANSLATE_NOOP("JournalText", "重新发送")},
+        {journal::kLock, QT_TRANSLATE_NOOP("JournalText", "锁定")},
+        {journal::kUnlock, QT_TRANSLATE_NOOP("JournalText", "解锁")},
+        {journal::kForceUnlock, QT_TRANSLATE_NOOP("JournalText", "强制解锁")},
+        {journal::kLabel, QT_TRANSLATE_NOOP("JournalText", "命名")},
+        {journal::kLayer, QT_TRANSLATE_NOOP("JournalText", "切换层")},
     };
     for (const Word& word : kWords)
-        if (action == word.action) return QString::fromUtf16(word.text);
+        if (action == word.action) return text(word.text);
     return toQ(action);
 }
 
@@ -95,30 +120,34 @@ QString journalChangesText(const JournalEntry& entry, const JournalPortNames& na
     const bool close = entry.action == journal::kClose;
     QStringList parts;
     for (const JournalChange& change : entry.changes) {
-        parts << QStringLiteral("%1：%2 → %3")
-                     .arg(portText(QStringLiteral("输出"), change.output, names.outputs),
+        parts << text(QT_TRANSLATE_NOOP("JournalText", "%1：%2 → %3"))
+                     .arg(portText(QT_TRANSLATE_NOOP("JournalText", "输出%1"), change.output,
+                                   names.outputs),
                           inputText(change.from, false, names), inputText(change.to, close, names));
     }
-    return parts.join(QStringLiteral("；"));
+    return parts.join(separator());
 }
 
 QString journalDetailsText(const JournalEntry& entry, const JournalPortNames& names) {
     QStringList parts;
-    if (entry.mode) parts << QStringLiteral("模式：") + toQ(*entry.mode);
-    if (entry.file) parts << QStringLiteral("文件：") + toQ(*entry.file);
+    if (entry.mode)
+        parts << text(QT_TRANSLATE_NOOP("JournalText", "模式：%1")).arg(toQ(*entry.mode));
+    if (entry.file)
+        parts << text(QT_TRANSLATE_NOOP("JournalText", "文件：%1")).arg(toQ(*entry.file));
     const QString label = entry.action == journal::kLabel && entry.port && entry.text
                               ? labelText(*entry.port, *entry.text)
                               : QString();
     if (entry.port && label.isEmpty()) {
         parts << (isLockAction(entry.action)
-                      ? portText(QStringLiteral("输出"), *entry.port, names.outputs)
-                      : QStringLiteral("端口%1").arg(*entry.port + 1));
+                      ? portText(QT_TRANSLATE_NOOP("JournalText", "输出%1"), *entry.port,
+                                 names.outputs)
+                      : text(QT_TRANSLATE_NOOP("JournalText", "端口%1")).arg(*entry.port + 1));
     }
     if (entry.text) {
         const QString layer = entry.action == journal::kLayer ? layerText(*entry.text) : QString();
         parts << (!label.isEmpty() ? label : !layer.isEmpty() ? layer : toQ(*entry.text));
     }
-    return parts.join(QStringLiteral("；"));
+    return parts.join(separator());
 }
 
 QString journalFramesText(const JournalEntry& entry) {
@@ -144,7 +173,7 @@ QString journalOutputItem(std::int32_t output, const JournalPortNames& names) {
     if (output >= 0 && static_cast<std::size_t>(output) < names.outputs.size() &&
         !names.outputs[static_cast<std::size_t>(output)].empty())
         return number + QLatin1Char(' ') + toQ(names.outputs[static_cast<std::size_t>(output)]);
-    return QStringLiteral("输出") + number;
+    return text(QT_TRANSLATE_NOOP("JournalText", "输出%1")).arg(number);
 }
 
 JournalRead readJournal(const std::string& configDir, std::size_t count) {
@@ -153,8 +182,8 @@ JournalRead readJournal(const std::string& configDir, std::size_t count) {
         read.entries = Journal::readLatest(configDir, count);
     } catch (const std::exception& error) {
         // Out of memory on a file far larger than the journal ever grows.
-        read.error =
-            QStringLiteral("无法读取操作记录：%1").arg(QString::fromLocal8Bit(error.what()));
+        read.error = text(QT_TRANSLATE_NOOP("JournalText", "无法读取操作记录：%1"))
+                         .arg(QString::fromLocal8Bit(error.what()));
         return read;
     }
     // readLatest skips a file it cannot read: say which, and why. The older
@@ -168,7 +197,8 @@ JournalRead readJournal(const std::string& configDir, std::size_t count) {
         const bool needed =
             std::string_view(name) == Journal::kFileName || read.entries.size() < count;
         if (needed && !file.open(QIODevice::ReadOnly)) {
-            read.error = QStringLiteral("无法读取操作记录 %1：%2").arg(path, file.errorString());
+            read.error = text(QT_TRANSLATE_NOOP("JournalText", "无法读取操作记录 %1：%2"))
+                             .arg(path, file.errorString());
             break;
         }
     }

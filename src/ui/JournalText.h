@@ -24,10 +24,15 @@ struct JournalPortNames {
     std::vector<std::string> outputs;
 };
 
+// Who did a step or holds a lock, as the window shows it: the window's own
+// id (MatrixSession::kWindowOwner, journal::kLocalOrigin) in the program's
+// language, anyone else (an address) as it is.
+QString ownerText(const std::string& owner);
+
 // "2026-12-09 12:20:21.123", in the local time zone.
 QString journalTimeText(std::chrono::system_clock::time_point time);
 
-// The action in Chinese ("route": "切换"); a word not known is shown as it is.
+// The action in words ("route": "切换"); a word not known is shown as it is.
 QString journalActionText(const std::string& action);
 
 // Each change as "输出3：输入2 → 输入5", joined by "；". An output left with

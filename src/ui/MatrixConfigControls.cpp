@@ -42,7 +42,7 @@ QPushButton* button(const QString& caption, int left, int top, QWidget* parent) 
 }  // namespace
 
 void TConfigForm::createControls() {
-    setWindowTitle(QStringLiteral("配置汇切台"));
+    setWindowTitle(tr("配置汇切台"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(581, 454);
@@ -53,27 +53,27 @@ void TConfigForm::createControls() {
     PageControl1->setGeometry(0, 0, 581, 453);
     MatrixSetTabSheet = new QWidget;
     MatrixSetTabSheet->setObjectName(QStringLiteral("MatrixSetTabSheet"));
-    PageControl1->addTab(MatrixSetTabSheet, QStringLiteral("矩阵设置"));
+    PageControl1->addTab(MatrixSetTabSheet, tr("矩阵设置"));
 
     createPortGroup();
     createSystemGroup();
     createModelGroup();
     DevicePicker = new SerialDevicePicker(m_session.deviceRoots());
-    PageControl1->addTab(DevicePicker, QStringLiteral("串口设备"));
+    PageControl1->addTab(DevicePicker, tr("串口设备"));
 
-    UpDataButton = button(QStringLiteral("应用"), 324, 392, MatrixSetTabSheet);
-    CancleButton = button(QStringLiteral("取消"), 445, 392, MatrixSetTabSheet);
+    UpDataButton = button(tr("应用"), 324, 392, MatrixSetTabSheet);
+    CancleButton = button(tr("取消"), 445, 392, MatrixSetTabSheet);
 
     NetworkTabSheet = new NetworkPage;
-    PageControl1->addTab(NetworkTabSheet, QStringLiteral("网络控制"));
+    PageControl1->addTab(NetworkTabSheet, tr("网络控制"));
     WebTabSheet = new WebPage;
-    PageControl1->addTab(WebTabSheet, QStringLiteral("网页控制"));
+    PageControl1->addTab(WebTabSheet, tr("网页控制"));
 }
 
 void TConfigForm::createPortGroup() {
-    GroupBox1 = new QGroupBox(QStringLiteral("串口设置"), MatrixSetTabSheet);
+    GroupBox1 = new QGroupBox(tr("串口设置"), MatrixSetTabSheet);
     GroupBox1->setGeometry(2, 4, 571, 87);
-    Label1 = label(QStringLiteral("串口 "), 17, 38, GroupBox1);
+    Label1 = label(tr("串口 "), 17, 38, GroupBox1);
 
     ComSelSpinEdit = new SpinField(GroupBox1);
     ComSelSpinEdit->setGeometry(149, 35, 44, 22);
@@ -84,7 +84,7 @@ void TConfigForm::createPortGroup() {
     ComDeviceLabel->setObjectName(QStringLiteral("ComDeviceLabel"));
     ComDeviceLabel->setGeometry(17, 62, 545, 18);
 
-    Label2 = label(QStringLiteral("波特率  "), 295, 38, GroupBox1);
+    Label2 = label(tr("波特率  "), 295, 38, GroupBox1);
     BandComboBox = new QComboBox(GroupBox1);
     BandComboBox->setGeometry(396, 35, 120, 21);
     for (std::int32_t rate : kBaudRates)
@@ -93,9 +93,9 @@ void TConfigForm::createPortGroup() {
 }
 
 void TConfigForm::createSystemGroup() {
-    GroupBox2 = new QGroupBox(QStringLiteral("系统设置"), MatrixSetTabSheet);
+    GroupBox2 = new QGroupBox(tr("系统设置"), MatrixSetTabSheet);
     GroupBox2->setGeometry(1, 96, 571, 62);
-    CircleTimeLabel = label(QStringLiteral("循环时间间隔 (秒)      "), 17, 28, GroupBox2);
+    CircleTimeLabel = label(tr("循环时间间隔 (秒)      "), 17, 28, GroupBox2);
 
     CircleTimeSpinEdit = new SpinField(GroupBox2);
     CircleTimeSpinEdit->setGeometry(149, 22, 120, 22);
@@ -104,11 +104,11 @@ void TConfigForm::createSystemGroup() {
 }
 
 void TConfigForm::createModelGroup() {
-    MatrixMessageGroupBox = new QGroupBox(QStringLiteral("矩阵信息"), MatrixSetTabSheet);
+    MatrixMessageGroupBox = new QGroupBox(tr("矩阵信息"), MatrixSetTabSheet);
     MatrixMessageGroupBox->setGeometry(1, 171, 571, 205);
     QGroupBox* group = MatrixMessageGroupBox;
 
-    Label3 = label(QStringLiteral("型号 "), 17, 40, group);
+    Label3 = label(tr("型号 "), 17, 40, group);
     MatrixModelComboBox = new QComboBox(group);
     MatrixModelComboBox->setEditable(true);
     // The text is the model worked on: no completion, and Enter adds no item.
@@ -116,31 +116,31 @@ void TConfigForm::createModelGroup() {
     MatrixModelComboBox->setInsertPolicy(QComboBox::NoInsert);
     MatrixModelComboBox->setGeometry(149, 34, 120, 21);
 
-    MatrixInputLabeledEdit = new LabeledEdit(QStringLiteral("输入端口数    "), 30, group);
+    MatrixInputLabeledEdit = new LabeledEdit(tr("输入端口数    "), 30, group);
     MatrixInputLabeledEdit->setGeometry(399, 34, 120, 21);
-    MatrixOutputLabeledEdit = new LabeledEdit(QStringLiteral("输出端口数    "), 30, group);
+    MatrixOutputLabeledEdit = new LabeledEdit(tr("输出端口数    "), 30, group);
     MatrixOutputLabeledEdit->setGeometry(399, 82, 120, 21);
 
-    Label4 = label(QStringLiteral("地址(十六进制)    "), 17, 86, group);
+    Label4 = label(tr("地址(十六进制)    "), 17, 86, group);
     MatrixAddressHexEdit = new THexEdit(group);
     MatrixAddressHexEdit->setGeometry(149, 82, 120, 21);
-    Label5 = label(QStringLiteral("自定义地址(十六进制)       "), 16, 131, group);
+    Label5 = label(tr("自定义地址(十六进制)       "), 16, 131, group);
     MatrixCustomAddressHexEdit = new THexEdit(group);
     MatrixCustomAddressHexEdit->setGeometry(149, 126, 120, 21);
 
-    MatrixLogoLabeledEdit = new LabeledEdit(QStringLiteral(" 自定义矩阵Logo     "), 5, group);
+    MatrixLogoLabeledEdit = new LabeledEdit(tr(" 自定义矩阵Logo     "), 5, group);
     MatrixLogoLabeledEdit->setGeometry(399, 126, 120, 21);
     for (LabeledEdit* edit :
          {MatrixInputLabeledEdit, MatrixOutputLabeledEdit, MatrixLogoLabeledEdit})
         edit->placeLabel();
 
-    MatrixPatternCheckBox = new QCheckBox(QStringLiteral("非QXR-V或QXR-AV系列矩阵"), group);
+    MatrixPatternCheckBox = new QCheckBox(tr("非QXR-V或QXR-AV系列矩阵"), group);
     // Wide enough for its caption in the font in use.
     MatrixPatternCheckBox->setGeometry(
         16, 165, std::max(171, MatrixPatternCheckBox->sizeHint().width()), 17);
 
-    AddMatrixModel = button(QStringLiteral("添加为新矩阵"), 324, 168, group);
-    Button3 = button(QStringLiteral("删除当前矩阵"), 445, 168, group);
+    AddMatrixModel = button(tr("添加为新矩阵"), 324, 168, group);
+    Button3 = button(tr("删除当前矩阵"), 445, 168, group);
 }
 
 void TConfigForm::applyTabOrder() {

@@ -101,9 +101,9 @@ std::string TConfigForm::comDevicePath(std::int32_t n) const {
 
 void TConfigForm::showComDevice() {
     const std::int32_t n = ComSelSpinEdit->Value();
-    QString text = QStringLiteral("串口 %1 打开的设备：%2").arg(n).arg(qs(comDevicePath(n)));
+    QString text = tr("串口 %1 打开的设备：%2").arg(n).arg(qs(comDevicePath(n)));
     const std::string picked = DevicePicker->pickedPath();
-    if (!picked.empty()) text += QStringLiteral("；应用后：%1").arg(qs(picked));
+    if (!picked.empty()) text += tr("；应用后：%1").arg(qs(picked));
     ComDeviceLabel->setText(text);
     ComDeviceLabel->setToolTip(text);
 }

@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "ui/JournalText.h"
 #include "ui/MatrixFormSupport.h"
 #include "ui/QXRMainControl.h"
 
@@ -62,7 +63,7 @@ QIcon lockIcon() {
 }
 
 QString lockHint(const std::string& owner) {
-    return QStringLiteral("已被 %1 锁定").arg(toQ(owner));
+    return TMatrixForm::tr("已被 %1 锁定").arg(ownerText(owner));
 }
 
 }  // namespace
@@ -154,9 +155,8 @@ void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
     const BoxView view = m_page->box(r, c);
     const std::optional<GridCell> cell = m_page->cellAt(r, c);
     const std::string& owner = cell ? m_session.lockOwner(cell->output) : std::string();
-    const QString hint = owner.empty() ? toQ(view.hint)
-                                       : toQ(view.hint) + QStringLiteral("（") + lockHint(owner) +
-                                             QStringLiteral("）");
+    const QString hint =
+        owner.empty() ? toQ(view.hint) : tr("%1（%2）").arg(toQ(view.hint), lockHint(owner));
     // A staged box shows partially checked; the output's current box stays ticked.
     const auto staged = cell ? m_session.staged().find(cell->output) : m_session.staged().end();
     const Qt::CheckState shown = staged != m_session.staged().end() && staged->second == cell->cell
@@ -291,14 +291,14 @@ void TMatrixForm::OutputLockMenu(std::int32_t row, const QPoint& globalPosition)
     const std::string self = MatrixSession::kWindowOwner;
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("OutputLockMenu"));
-    QAction* lock = menu.addAction(QStringLiteral("锁定输出 %1").arg(output + 1));
+    QAction* lock = menu.addAction(tr("锁定输出 %1").arg(output + 1));
     lock->setEnabled(owner.empty());
-    QAction* unlock = menu.addAction(QStringLiteral("解锁输出 %1").arg(output + 1));
+    QAction* unlock = menu.addAction(tr("解锁输出 %1").arg(output + 1));
     unlock->setEnabled(owner == self);
-    QAction* force = menu.addAction(QStringLiteral("强制解锁（%1）").arg(lockHint(owner)));
+    QAction* force = menu.addAction(tr("强制解锁（%1）").arg(lockHint(owner)));
     force->setVisible(!owner.empty() && owner != self);
     menu.addSeparator();
-    QAction* previous = menu.addAction(QStringLiteral("返回上一个输入"));
+    QAction* previous = menu.addAction(tr("返回上一个输入"));
     previous->setObjectName(QStringLiteral("ReturnToPreviousInputItem"));
     previous->setEnabled(m_session.hasPreviousInput(output) && (owner.empty() || owner == self));
     QAction* chosen = menu.exec(globalPosition);

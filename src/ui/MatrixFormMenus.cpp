@@ -96,52 +96,48 @@ void TMatrixForm::createMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MatrixMainMenu"));
 
-    FileSubMenu = bar->addMenu(QStringLiteral("文件（&F）"));
+    FileSubMenu = bar->addMenu(tr("文件（&F）"));
     FileSubMenu->setObjectName(QStringLiteral("FileSubMenu"));
-    ReadItem = addItem(FileSubMenu, QStringLiteral("读入数据（&O）"), QStringLiteral("读入数据"),
-                       QStringLiteral("ReadItem"));
-    SaveMatrixStatusItem =
-        addItem(FileSubMenu, QStringLiteral("保存数据（&S）"), QStringLiteral("保存数据"),
-                QStringLiteral("SaveMatrixStatusItem"));
-    ResendStateItem =
-        addItem(FileSubMenu, QStringLiteral("重新发送当前状态"),
-                QStringLiteral("把当前状态重新发送给矩阵（矩阵断电或重新插接后使用）"),
-                QStringLiteral("ResendStateItem"));
-    JournalItem = addItem(FileSubMenu, QStringLiteral("操作记录(&J)"),
-                          QStringLiteral("查看切换操作记录"), QStringLiteral("JournalItem"));
+    ReadItem =
+        addItem(FileSubMenu, tr("读入数据（&O）"), tr("读入数据"), QStringLiteral("ReadItem"));
+    SaveMatrixStatusItem = addItem(FileSubMenu, tr("保存数据（&S）"), tr("保存数据"),
+                                   QStringLiteral("SaveMatrixStatusItem"));
+    ResendStateItem = addItem(FileSubMenu, tr("重新发送当前状态"),
+                              tr("把当前状态重新发送给矩阵（矩阵断电或重新插接后使用）"),
+                              QStringLiteral("ResendStateItem"));
+    JournalItem = addItem(FileSubMenu, tr("操作记录(&J)"), tr("查看切换操作记录"),
+                          QStringLiteral("JournalItem"));
     FileSubMenu->addSeparator();
-    ExitItem = addItem(FileSubMenu, QStringLiteral("退出（&X）"), QStringLiteral("退出应用程序"),
-                       QStringLiteral("ExitItem"));
+    ExitItem =
+        addItem(FileSubMenu, tr("退出（&X）"), tr("退出应用程序"), QStringLiteral("ExitItem"));
 
-    EditMenu = bar->addMenu(QStringLiteral("编辑(&E)"));
+    EditMenu = bar->addMenu(tr("编辑(&E)"));
     EditMenu->setObjectName(QStringLiteral("EditMenu"));
-    UndoItem =
-        addItem(EditMenu, QStringLiteral("撤销(&U)"),
-                QStringLiteral("撤销上一次切换（模式、状态文件）"), QStringLiteral("UndoItem"));
+    UndoItem = addItem(EditMenu, tr("撤销(&U)"), tr("撤销上一次切换（模式、状态文件）"),
+                       QStringLiteral("UndoItem"));
     UndoItem->setShortcut(QKeySequence(QKeySequence::Undo));
-    RedoItem = addItem(EditMenu, QStringLiteral("重做(&R)"), QStringLiteral("重做撤销的切换"),
-                       QStringLiteral("RedoItem"));
+    RedoItem = addItem(EditMenu, tr("重做(&R)"), tr("重做撤销的切换"), QStringLiteral("RedoItem"));
     RedoItem->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
-    ConfigMenu = bar->addMenu(QStringLiteral("配置（&C）"));
+    ConfigMenu = bar->addMenu(tr("配置（&C）"));
     ConfigMenu->setObjectName(QStringLiteral("ConfigMenu"));
-    ConfigMenuItem = addItem(ConfigMenu, QStringLiteral("系统配置（&I）"),
-                             QStringLiteral("系统配置"), QStringLiteral("ConfigMenuItem"));
+    ConfigMenuItem =
+        addItem(ConfigMenu, tr("系统配置（&I）"), tr("系统配置"), QStringLiteral("ConfigMenuItem"));
 
-    MatrixModeN = bar->addMenu(QStringLiteral("矩阵模式（&M）"));
+    MatrixModeN = bar->addMenu(tr("矩阵模式（&M）"));
     MatrixModeN->setObjectName(QStringLiteral("MatrixModeN"));
-    NewMatrixModeN = addItem(MatrixModeN, QStringLiteral("新建模式(&N)"), QString(),
-                             QStringLiteral("NewMatrixModeN"));
-    SaveMatrixModeN = addItem(MatrixModeN, QStringLiteral("保存模式(&S)"), QString(),
-                              QStringLiteral("SaveMatrixModeN"));
-    DeleteMatrixModeN = addItem(MatrixModeN, QStringLiteral("删除模式(&D)"), QString(),
-                                QStringLiteral("DeleteMatrixModeN"));
+    NewMatrixModeN =
+        addItem(MatrixModeN, tr("新建模式(&N)"), QString(), QStringLiteral("NewMatrixModeN"));
+    SaveMatrixModeN =
+        addItem(MatrixModeN, tr("保存模式(&S)"), QString(), QStringLiteral("SaveMatrixModeN"));
+    DeleteMatrixModeN =
+        addItem(MatrixModeN, tr("删除模式(&D)"), QString(), QStringLiteral("DeleteMatrixModeN"));
 
-    HelpMenu = bar->addMenu(QStringLiteral("帮助（&H）"));
+    HelpMenu = bar->addMenu(tr("帮助（&H）"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
-    AboutMenuItem = addItem(HelpMenu, QStringLiteral("关于（&A）"), QStringLiteral("关于本软件"),
-                            QStringLiteral("AboutMenuItem"));
+    AboutMenuItem =
+        addItem(HelpMenu, tr("关于（&A）"), tr("关于本软件"), QStringLiteral("AboutMenuItem"));
 
     connect(ReadItem, &QAction::triggered, this, [this] { ReadItemClick(); });
     connect(SaveMatrixStatusItem, &QAction::triggered, this,
@@ -182,22 +178,22 @@ void TMatrixForm::createToolBar() {
     struct Layer {
         QRadioButton** button;
         const char16_t* name;
-        const char16_t* caption;
-        const char16_t* hint;
+        QString caption;
+        QString hint;
         int left;
     };
     const Layer layers[] = {
-        {&VideoRadioButton, u"VideoRadioButton", u"视频控制", u"视频切换模式", 0},
-        {&AudioRadioButton, u"AudioRadioButton", u"音频控制", u"音频切换模式", 86},
-        {&VideoAndAudioRadioButton, u"VideoAndAudioRadioButton", u"音视频控制", u"音频视频切换模式",
-         172},
+        {&VideoRadioButton, u"VideoRadioButton", tr("视频控制"), tr("视频切换模式"), 0},
+        {&AudioRadioButton, u"AudioRadioButton", tr("音频控制"), tr("音频切换模式"), 86},
+        {&VideoAndAudioRadioButton, u"VideoAndAudioRadioButton", tr("音视频控制"),
+         tr("音频视频切换模式"), 172},
     };
     auto* group = new QButtonGroup(panel);
     group->setExclusive(true);
     for (const Layer& layer : layers) {
-        auto* button = new QRadioButton(QString::fromUtf16(layer.caption), panel);
+        auto* button = new QRadioButton(layer.caption, panel);
         button->setObjectName(QString::fromUtf16(layer.name));
-        setHint(button, QString::fromUtf16(layer.hint));
+        setHint(button, layer.hint);
         centred(button, layer.left, std::max(86, button->sizeHint().width()));
         group->addButton(button);
         *layer.button = button;
@@ -214,7 +210,7 @@ void TMatrixForm::createToolBar() {
     const int separator1Left = std::max(afterLayers + 4, 270);
     separator1->setGeometry(separator1Left, 4, 2, panelHeight - 8);
 
-    Label1 = new QLabel(QStringLiteral("矩阵模式   "), panel);
+    Label1 = new QLabel(tr("矩阵模式   "), panel);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int labelLeft = std::max(283, separator1Left + 13);
@@ -241,17 +237,18 @@ void TMatrixForm::createToolBar() {
     // bar items of their own, so that a narrow window shows them in the tool
     // bar's extension menu instead of growing.
     m_takeItems = {MatrixToolBar->addSeparator()};
-    auto button = [this](QPushButton*& field, const char16_t* caption, const char* name,
-                         const char16_t* hint) {
-        field = new QPushButton(QString::fromUtf16(caption), MatrixToolBar);
+    auto button = [this](QPushButton*& field, const QString& caption, const char* name,
+                         const QString& hint) {
+        field = new QPushButton(caption, MatrixToolBar);
         field->setObjectName(QString::fromLatin1(name));
-        setHint(field, QString::fromUtf16(hint));
+        setHint(field, hint);
         m_takeItems.push_back(MatrixToolBar->addWidget(field));
     };
-    button(TakeModeButton, u"预选", "TakeModeButton", u"预选：点击只预选切换，按“执行”后才发送");
+    button(TakeModeButton, tr("预选"), "TakeModeButton",
+           tr("预选：点击只预选切换，按“执行”后才发送"));
     TakeModeButton->setCheckable(true);
-    button(TakeButton, u"执行", "TakeButton", u"发送预选的切换");
-    button(ClearButton, u"清除", "ClearButton", u"清除预选的切换");
+    button(TakeButton, tr("执行"), "TakeButton", tr("发送预选的切换"));
+    button(ClearButton, tr("清除"), "ClearButton", tr("清除预选的切换"));
     connect(TakeModeButton, &QPushButton::clicked, this, [this] { TakeModeButtonClick(); });
     connect(TakeButton, &QPushButton::clicked, this, [this] { TakeButtonClick(); });
     connect(ClearButton, &QPushButton::clicked, this, [this] { ClearButtonClick(); });
@@ -273,7 +270,7 @@ void TMatrixForm::createFrame() {
     InputGroupBox->setObjectName(QStringLiteral("InputGroupBox"));
     InputGroupBox->setFont(bold);
 
-    InputStaticText = new QLabel(QStringLiteral("输入通道"), InputGroupBox);
+    InputStaticText = new QLabel(tr("输入通道"), InputGroupBox);
     InputStaticText->setObjectName(QStringLiteral("InputStaticText"));
     QFont large = bold;
     large.setPixelSize(16);

@@ -16,8 +16,9 @@ namespace mc {
 
 namespace {
 
-const QString kStatusFilter = QStringLiteral("矩阵状态文件 (*.ms)");
-const QString kAllFilesFilter = QStringLiteral("所有文件 (*)");
+// The file dialogs' filters, translated where they are used.
+const char* const kStatusFilter = QT_TRANSLATE_NOOP("mc::TMatrixForm", "矩阵状态文件 (*.ms)");
+const char* const kAllFilesFilter = QT_TRANSLATE_NOOP("mc::TMatrixForm", "所有文件 (*)");
 
 }  // namespace
 
@@ -57,7 +58,7 @@ void TMatrixForm::SaveMatrixStatusItemClick() {
     if (!m_session.hasState()) return;
     const AppPaths& paths = m_session.paths();
     paths.ensureStatusDir();
-    const auto file = m_dialogs.saveFileName(this, pathToQ(paths.statusDir()), kStatusFilter,
+    const auto file = m_dialogs.saveFileName(this, pathToQ(paths.statusDir()), tr(kStatusFilter),
                                              QStringLiteral("ms"));
     paths.restoreCurrentDirectory();
     if (file) m_session.saveStatusFile(pathFromQ(*file));
@@ -66,8 +67,9 @@ void TMatrixForm::SaveMatrixStatusItemClick() {
 void TMatrixForm::ReadItemClick() {
     if (!m_session.hasState()) return;
     const AppPaths& paths = m_session.paths();
-    const auto file = m_dialogs.openFileName(
-        this, pathToQ(paths.statusDir()), kStatusFilter + QStringLiteral(";;") + kAllFilesFilter);
+    const auto file =
+        m_dialogs.openFileName(this, pathToQ(paths.statusDir()),
+                               tr(kStatusFilter) + QStringLiteral(";;") + tr(kAllFilesFilter));
     paths.restoreCurrentDirectory();
     if (file) m_session.loadStatusFile(pathFromQ(*file));
 }

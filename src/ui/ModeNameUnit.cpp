@@ -23,11 +23,11 @@ constexpr int kClientHeight = 163 - 23 - 4;
 TModeNameForm::TModeNameForm(IDialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("ModeNameForm"));
-    setWindowTitle(QStringLiteral("输入效果名称"));
+    setWindowTitle(tr("输入效果名称"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
 
-    Label1 = new QLabel(QStringLiteral("效果名称   "), this);
+    Label1 = new QLabel(tr("效果名称   "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(19, 40, 57, 13);
 
@@ -35,12 +35,12 @@ TModeNameForm::TModeNameForm(IDialogs& dialogs, QWidget* parent)
     ModeNameEdit->setObjectName(QStringLiteral("ModeNameEdit"));
     ModeNameEdit->setGeometry(120, 36, 93, 21);
 
-    ModeNameOKButton = new QPushButton(QStringLiteral("确定"), this);
+    ModeNameOKButton = new QPushButton(tr("确定"), this);
     ModeNameOKButton->setObjectName(QStringLiteral("ModeNameOKButton"));
     ModeNameOKButton->setGeometry(32, 88, 65, 25);
     ModeNameOKButton->setAutoDefault(false);
 
-    ModeNameCancleButton = new QPushButton(QStringLiteral("取消"), this);
+    ModeNameCancleButton = new QPushButton(tr("取消"), this);
     ModeNameCancleButton->setObjectName(QStringLiteral("ModeNameCancleButton"));
     ModeNameCancleButton->setGeometry(144, 88, 65, 25);
     ModeNameCancleButton->setAutoDefault(false);
@@ -53,7 +53,7 @@ TModeNameForm::TModeNameForm(IDialogs& dialogs, QWidget* parent)
 void TModeNameForm::ModeNameOKButtonClick() {
     const QString text = ModeNameEdit->text();
     if (text.isEmpty()) {
-        m_dialogs.showMessage(this, QStringLiteral("输入效果名称"));
+        m_dialogs.showMessage(this, tr("输入效果名称"));
         return;
     }
     const std::string name = text.toStdString();

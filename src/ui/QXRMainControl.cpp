@@ -24,7 +24,7 @@ namespace mc {
 TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_session(session), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("MatrixForm"));
-    setWindowTitle(QStringLiteral("汇切台"));
+    setWindowTitle(tr("汇切台"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -171,7 +171,7 @@ QString TMatrixForm::webStatusText() const {
 void TMatrixForm::showNotes() {
     QString note = toQ(m_session.note());
     if (!m_session.staged().empty()) {
-        const QString staged = QStringLiteral("预选 %1 项").arg(m_session.staged().size());
+        const QString staged = tr("预选 %1 项").arg(m_session.staged().size());
         note = note.isEmpty() ? staged : staged + QStringLiteral("　") + note;
     }
     for (const QString* extra : {&m_networkNote, &m_webNote}) {

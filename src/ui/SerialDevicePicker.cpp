@@ -31,10 +31,9 @@ SerialDevicePicker::SerialDevicePicker(DeviceRoots roots, QWidget* parent)
     : QWidget(parent), m_roots(std::move(roots)) {
     setObjectName(QStringLiteral("SerialDevicePicker"));
     auto* layout = new QVBoxLayout(this);
-    DeviceHintLabel =
-        new QLabel(QStringLiteral("本机现有的串口设备。选中一个设备，按“应用”后，“矩阵设置”页上的"
-                                  "串口号就打开这个设备（写入 Serial Port Map）。"),
-                   this);
+    DeviceHintLabel = new QLabel(tr("本机现有的串口设备。选中一个设备，按“应用”后，“矩阵设置”页上的"
+                                    "串口号就打开这个设备（写入 Serial Port Map）。"),
+                                 this);
     DeviceHintLabel->setObjectName(QStringLiteral("DeviceHintLabel"));
     DeviceHintLabel->setWordWrap(true);
     DeviceList = new QListWidget(this);
@@ -105,16 +104,16 @@ void SerialDevicePicker::fill() {
     const QBrush dim = palette().brush(QPalette::Disabled, QPalette::Text);
     for (const SerialDevice& device : m_devices) {
         QString text = qs(device.description) + QStringLiteral("\n    ") + qs(device.path);
-        if (sameDevice(device.path, m_currentPath)) text += QStringLiteral("（当前）");
+        if (sameDevice(device.path, m_currentPath)) text = tr("%1（当前）").arg(text);
         if (!device.accessProblem.empty())
-            text += QStringLiteral("\n    不能打开：") + qs(device.accessProblem);
+            text += QStringLiteral("\n    ") + tr("不能打开：%1").arg(qs(device.accessProblem));
         auto* item = new QListWidgetItem(text, DeviceList);
         item->setToolTip(qs(device.path));
         if (!device.accessProblem.empty()) item->setForeground(dim);
         if (device.path == m_pickedPath) DeviceList->setCurrentItem(item);
     }
     if (m_devices.empty()) {
-        auto* item = new QListWidgetItem(QStringLiteral("没有找到串口设备"), DeviceList);
+        auto* item = new QListWidgetItem(tr("没有找到串口设备"), DeviceList);
         item->setFlags(Qt::NoItemFlags);
     }
 }

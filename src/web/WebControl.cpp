@@ -1,6 +1,7 @@
 #include "web/WebControl.h"
 
 #include <QHostAddress>
+#include <QString>
 
 #include "config/StartupSettings.h"
 
@@ -36,20 +37,20 @@ std::optional<WebRefusal> webSettingsRefusal(const WebSettings& settings) {
     if (!hash.isEmpty() && !isPasswordHash(hash))
         return WebRefusal{
             QStringLiteral("\"PasswordHash\" is not a password hash; set the password again"),
-            QStringLiteral("存储的密码无法识别，请重新设置密码")};
+            WebControl::tr("存储的密码无法识别，请重新设置密码")};
     if (!isListenAddress(settings.Address))
         return WebRefusal{QStringLiteral("%1 is not an IP address").arg(address),
-                          QStringLiteral("监听地址“%1”不是 IP 地址").arg(address)};
+                          WebControl::tr("监听地址“%1”不是 IP 地址").arg(address)};
     if (settings.Port < kMinNetworkPort || settings.Port > kMaxNetworkPort)
         return WebRefusal{QStringLiteral("%1 is not a port number").arg(settings.Port),
-                          QStringLiteral("%1 不是端口号").arg(settings.Port)};
+                          WebControl::tr("%1 不是端口号").arg(settings.Port)};
     if (!isLoopbackAddress(settings.Address) && hash.isEmpty())
         return WebRefusal{
             QStringLiteral("listening on %1 needs a password (only a loopback address such as "
                            "127.0.0.1 goes without); set one with matrix-control "
                            "--set-web-password or on the configuration dialog's page 网页控制")
                 .arg(address),
-            QStringLiteral("在 %1 上监听需要密码（请在配置的“网页控制”页设置）").arg(address)};
+            WebControl::tr("在 %1 上监听需要密码（请在配置的“网页控制”页设置）").arg(address)};
     return std::nullopt;
 }
 
@@ -111,12 +112,12 @@ QString WebControl::url() const {
 void WebControl::updateStatus() {
     QString text;
     if (m_server->isListening()) {
-        text = QStringLiteral("网页控制：http://%1:%2，%3 个页面")
+        text = tr("网页控制：http://%1:%2，%3 个页面")
                    .arg(hostText(m_server->listenAddress()))
                    .arg(m_server->listenPort())
                    .arg(m_server->pageCount());
     } else if (m_applied && m_applied->Enabled) {
-        text = QStringLiteral("网页控制：未能监听 %1").arg(endpoint(*m_applied));
+        text = tr("网页控制：未能监听 %1").arg(endpoint(*m_applied));
     }
     if (text == m_status) return;
     m_status = text;

@@ -22,6 +22,7 @@ import urllib.request
 try:
     from selenium import webdriver
     from selenium.webdriver.common.by import By
+    from selenium.common.exceptions import StaleElementReferenceException
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     print("skipped: python3-selenium is not installed")
@@ -82,22 +83,27 @@ def main():
         for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=390,844"):
             options.add_argument(argument)
         driver = webdriver.Chrome(options=options)
-        wait = WebDriverWait(driver, 10, poll_frequency=0.02)
+        wait = WebDriverWait(driver, 30, poll_frequency=0.02,
+                             # The panel redraws a list when it changes: an element
+                             # found a moment ago may be gone; look again.
+                             ignored_exceptions=(StaleElementReferenceException,))
         driver.get(f"http://127.0.0.1:{web}/")
         css = lambda selector: driver.find_element(By.CSS_SELECTOR, selector)
         attribute = lambda selector, name: css(selector).get_attribute(name)
+        # A click that finds its element redrawn under it tries again.
+        tap = lambda selector: wait.until(lambda d: css(selector).click() is None)
         wait.until(lambda d: attribute("#connection", "data-state") == "live")
         assert attribute("#device", "data-present") == "true"
 
         # Tap output 2, then input 4.
         started = time.monotonic()
-        css('[data-output="1"]').click()
-        css('[data-input="3"]').click()
+        tap('[data-output="1"]')
+        tap('[data-input="3"]')
         wait.until(lambda d: attribute('[data-output="1"]', "data-routed") == "3")
         print(f"tap to data-routed: {(time.monotonic() - started) * 1000:.0f} ms")
 
         # A preset.
-        css('[data-mode="Show"]').click()
+        tap('[data-mode="Show"]')
         wait.until(lambda d: attribute('[data-mode="Show"]', "data-current") == "true")
         wait.until(lambda d: attribute('[data-output="0"]', "data-routed") == "6")
 
