@@ -900,7 +900,7 @@
     <message>
         <location line="+3"/>
         <source>自定义地址(十六进制)       </source>
-        <translation>Custom address (hex)       </translation>
+        <translation>Custom addr. (hex)</translation>
     </message>
     <message>
         <location line="+4"/>

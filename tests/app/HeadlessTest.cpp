@@ -44,7 +44,9 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
             {QStringLiteral("--program-folder"), QStringLiteral("/srv/a"), QStringLiteral("-h")}));
     EXPECT_TRUE(process.readAllStandardOutput().contains(
         "Program folder now: /srv/a (--program-folder)\n"));
-    for (const char* bad : {"--nonsense", "stray"}) {
+    ASSERT_TRUE(run(process, kProgram, {QStringLiteral("--language=en"), QStringLiteral("-h")}));
+    EXPECT_EQ(process.exitCode(), 0);
+    for (const char* bad : {"--nonsense", "stray", "--language=fr"}) {
         ASSERT_TRUE(
             run(process, kProgram, {QStringLiteral("--headless"), QString::fromLatin1(bad)}));
         EXPECT_EQ(process.exitCode(), 2) << bad;
