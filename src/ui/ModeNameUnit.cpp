@@ -4,10 +4,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "store/ModeName.h"
 #include "store/ModeStore.h"
 #include "ui/Dialogs.h"
+#include "ui/Translation.h"
 
 namespace mc {
 
@@ -30,6 +32,9 @@ TModeNameForm::TModeNameForm(IDialogs& dialogs, QWidget* parent)
     Label1 = new QLabel(tr("效果名称   "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(19, 40, 57, 13);
+    // The English caption is wider than the Chinese one it replaces; the
+    // field starts at 120.
+    if (speaksEnglish()) Label1->resize(std::min(Label1->sizeHint().width(), 120 - 19 - 4), 13);
 
     ModeNameEdit = new QLineEdit(this);
     ModeNameEdit->setObjectName(QStringLiteral("ModeNameEdit"));

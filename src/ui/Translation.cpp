@@ -33,6 +33,10 @@ bool installLanguage(QCoreApplication& app, Language language) {
     return true;
 }
 
+bool speaksEnglish() {
+    return installed() != nullptr;
+}
+
 void removeLanguage(QCoreApplication& app) {
     (void)app;
     setTranslator({});

@@ -23,4 +23,9 @@ bool installLanguage(QCoreApplication& app, Language language);
 // Takes the English texts out again (for tests that try both languages).
 void removeLanguage(QCoreApplication& app);
 
+// True while the English texts are installed: the windows' fixed geometry was
+// made for the Chinese captions, and a control too narrow for its English
+// caption is widened then (never in Chinese).
+bool speaksEnglish();
+
 }  // namespace mc

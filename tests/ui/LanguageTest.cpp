@@ -3,9 +3,11 @@
 // follow through the core's translator.
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenuBar>
 
 #include "ui/MatrixFormTestUtil.h"
+#include "ui/ModeNameUnit.h"
 #include "ui/Translation.h"
 
 namespace mc::test {
@@ -42,6 +44,11 @@ TEST_F(Language, MenuCaptionsAndNotesInChineseAndInEnglish) {
     click(box(1, 0));
     EXPECT_EQ(window.statusNote(),
               QStringLiteral("Output 2 is locked by 127.0.0.2; the switch was not made"));
+
+    // A caption wider in English than the fixed geometry made room for.
+    TModeNameForm nameForm(dialogs);
+    QLabel* caption = child<QLabel>(nameForm, QStringLiteral("Label1"));
+    EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
 }
 
 }  // namespace
