@@ -8,30 +8,15 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "ui/PageControls.h"
+
 namespace mc {
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
-QLabel* label(const QString& caption, int left, int top, QWidget* parent, const QString& name) {
-    auto* l = named(new QLabel(caption, parent), name);
-    l->adjustSize();
-    l->move(left, top);
-    return l;
-}
-
-QPushButton* button(const QString& caption, int left, int top, QWidget* parent,
-                    const QString& name) {
-    auto* b = named(new QPushButton(caption, parent), name);
-    b->setGeometry(left, top, 85, 25);
-    b->setAutoDefault(false);
-    return b;
-}
+using pagecontrols::button;
+using pagecontrols::label;
+using pagecontrols::named;
 
 }  // namespace
 
