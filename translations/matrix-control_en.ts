@@ -297,12 +297,17 @@
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
-        <location line="+279"/>
+        <location line="+107"/>
+        <source>%1 的请求未完成：%2</source>
+        <translation>The request of %1 was not carried out: %2</translation>
+    </message>
+    <message>
+        <location line="+210"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionFiles.cpp" line="+20"/>
+        <location filename="../src/control/MatrixSessionFiles.cpp" line="+21"/>
         <source>调用的文件与但前矩阵不匹配</source>
         <translation>The file does not match the current matrix</translation>
     </message>
@@ -332,7 +337,7 @@
         <translation>Output %1 has changed or is locked by someone else; not redone</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+153"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+185"/>
         <source>串口已重新连接</source>
         <translation>Serial port reconnected</translation>
     </message>
@@ -342,7 +347,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+77"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>
@@ -562,7 +567,7 @@
 <context>
     <name>WebPassword</name>
     <message>
-        <location filename="../src/app/WebPassword.cpp" line="+54"/>
+        <location filename="../src/app/WebPassword.cpp" line="+58"/>
         <source>网页控制密码：</source>
         <translation>Web panel password: </translation>
     </message>
@@ -575,7 +580,7 @@
 <context>
     <name>WindowProgram</name>
     <message>
-        <location filename="../src/app/WindowProgram.cpp" line="+47"/>
+        <location filename="../src/app/WindowProgram.cpp" line="+48"/>
         <source>网络控制未能启动：%1</source>
         <translation>Network control did not start: %1</translation>
     </message>
@@ -724,7 +729,7 @@
 <context>
     <name>mc::NetworkPage</name>
     <message>
-        <location filename="../src/ui/NetworkPage.cpp" line="+40"/>
+        <location filename="../src/ui/NetworkPage.cpp" line="+25"/>
         <source>网络控制</source>
         <translation>Network Control</translation>
     </message>
@@ -1189,18 +1194,18 @@
 <context>
     <name>mc::TModeNameForm</name>
     <message>
-        <location filename="../src/ui/ModeNameUnit.cpp" line="+26"/>
-        <location line="+30"/>
+        <location filename="../src/ui/ModeNameUnit.cpp" line="+28"/>
+        <location line="+33"/>
         <source>输入效果名称</source>
         <translation>Enter a preset name</translation>
     </message>
     <message>
-        <location line="-26"/>
+        <location line="-29"/>
         <source>效果名称   </source>
         <translation>Preset name   </translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+11"/>
         <source>确定</source>
         <translation>OK</translation>
     </message>
@@ -1213,7 +1218,7 @@
 <context>
     <name>mc::WebPage</name>
     <message>
-        <location filename="../src/ui/WebPage.cpp" line="+47"/>
+        <location filename="../src/ui/WebPage.cpp" line="+32"/>
         <source>网页控制</source>
         <translation>Web Panel</translation>
     </message>
