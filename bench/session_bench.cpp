@@ -124,7 +124,7 @@ void BM_JournalAppend(benchmark::State& bench) {
     entry.time = std::chrono::system_clock::now();
     entry.origin = "127.0.0.2";
     entry.action = journal::kRoute;
-    entry.changes = {{17, 3, 4}};
+    entry.changes = {{17, 3, 4, "video"}};
     entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
     for (auto _ : bench)
         benchmark::DoNotOptimize(journal.append(entry));
@@ -141,7 +141,7 @@ void BM_JournalReadLatest(benchmark::State& bench) {
     entry.time = std::chrono::system_clock::now();
     entry.origin = "127.0.0.2";
     entry.action = journal::kRoute;
-    entry.changes = {{17, 3, 4}};
+    entry.changes = {{17, 3, 4, "video"}};
     entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
     const std::string line = journalLine(entry) + "\n";
     std::string full;

@@ -117,7 +117,7 @@
 <context>
     <name>Journal</name>
     <message>
-        <location filename="../src/store/Journal.cpp" line="+289"/>
+        <location filename="../src/store/Journal.cpp" line="+294"/>
         <source>无法写入操作日志 %1：%2%3</source>
         <translation>Cannot write the journal %1: %2%3</translation>
     </message>
@@ -292,7 +292,7 @@
         <translation>%1 Matrix Switcher</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSession.cpp" line="+28"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+29"/>
         <source>注意：矩阵型号的端口数超出 1～256 的范围，现按 %1 路输入、%2 路输出使用</source>
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
@@ -302,7 +302,7 @@
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
     <message>
-        <location line="+210"/>
+        <location line="+236"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
@@ -327,7 +327,7 @@
         <translation>%1 crosspoint(s) not switched: their outputs are locked by someone else</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionHistory.cpp" line="+68"/>
+        <location filename="../src/control/MatrixSessionHistory.cpp" line="+82"/>
         <source>输出 %1 已被改动或被他人锁定，未撤销</source>
         <translation>Output %1 has changed or is locked by someone else; not undone</translation>
     </message>
@@ -337,7 +337,7 @@
         <translation>Output %1 has changed or is locked by someone else; not redone</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+185"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+192"/>
         <source>串口已重新连接</source>
         <translation>Serial port reconnected</translation>
     </message>
@@ -347,7 +347,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+77"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "config/StartupSettings.h"
+#include "control/Line.h"
 #include "protocol/QXRClass.h"
 #include "store/SwitchNode.h"
 
@@ -137,6 +138,10 @@ public:
     bool queueOutput(std::int32_t o);
     // queueOutput for every output, output 0 first.
     void queueSelection();
+    // Queues the frame that makes output o carry `carried`: a switch, close or
+    // cycle frame (the cycle output 0 only), or nothing for an unknown route.
+    // Changes no cell. REQUIRES: 0 <= o < MatrixOutputNum.
+    void queueCarried(std::int32_t o, const Carried& carried);
 
     // Output o's cells (MatrixInputNum + 1 flags, the close cell last), as
     // they are now or, from `cells`, as a copy of cells() held them.

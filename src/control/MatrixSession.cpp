@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -202,12 +203,24 @@ void MatrixSession::build() {
     CommandQueue->setAppendListener([this](const TMatrixCommDataType& record) {
         if (m_step.depth > 0) m_step.entry.frames.push_back(record.Data);
         if (m_portStatus.state == PortState::Lost) rememberAway(record.Tag);
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        m_line.frameQueued(record.Data, record.Tag.output, now.count());
     });
     m_awayOutputs.clear();
     m_awayLayer = false;
     startSender();
 
     m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
+    // The line stays what it was across a rebuild for the same model (the
+    // configuration dialog's Apply); otherwise it starts from the stored one.
+    const std::string lineKey =
+        m_settings.MatrixNowUse + '\n' + std::to_string(m_state->ActiveAddress) + '\n' +
+        std::to_string(m_state->MatrixInputNum()) + '\n' +
+        std::to_string(m_state->MatrixOutputNum()) + '\n' + (m_state->MatrixPattern ? "1" : "0");
+    const bool lineKept = lineKey == m_lineKey;
+    if (!lineKept) m_line.reset(m_state->MatrixOutputNum(), m_state->MatrixPattern);
+    m_lineKey = lineKey;
     m_locks.reset(m_state->MatrixOutputNum());
     m_undo.clear();
     m_redo.clear();
@@ -231,6 +244,7 @@ void MatrixSession::build() {
         }
     });
     m_state->queueStartupFrames();
+    if (!lineKept) restoreLine();
     preselectLayer();
 
     m_paths.restoreCurrentDirectory();
@@ -248,6 +262,7 @@ void MatrixSession::close() {
         if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
         if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
         guarded({}, [&] { savePortNameFile(m_paths, names); });
+        writeLine();
     }
     stopSender();
     closePort();
@@ -319,6 +334,18 @@ void MatrixSession::refreshQueueFigures() {
     m_portStatus.refused = refused;
 }
 
+// The line is stored about a second after it changes (MatrixSessionLine.cpp).
+void MatrixSession::scheduleLineWrite() {
+    if (m_lineWriteScheduled) return;
+    m_lineWriteScheduled = true;
+    m_poster.postLater(
+        [feed = m_feed] {
+            if (feed->session != nullptr && feed->session->m_lineWriteScheduled)
+                feed->session->writeLine();
+        },
+        std::chrono::seconds(1));
+}
+
 void MatrixSession::setNote(std::string note) {
     if (note == m_note) return;
     StepScope step(*this, std::string());
@@ -352,25 +379,35 @@ Outcome MatrixSession::clickBox(std::int32_t output, std::int32_t cell, bool tic
 }
 
 Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output,
-                                   std::int32_t input) {
+                                   std::int32_t input, RouteLayer layer) {
     if (auto refused = refuseOutput(owner, output)) return *refused;
     if (input < -1 || input >= m_state->MatrixInputNum())
         return Outcome::refused(Refusal::OutOfRange);
+    std::int32_t code = 0;  // the operator's layer
+    switch (layer) {
+        case RouteLayer::Operator:
+            break;
+        case RouteLayer::VideoSide:
+            if (m_layer.checked == kLayerAudio) code = kLayerVideo;
+            break;
+        case RouteLayer::Video:
+            code = kLayerVideo;
+            break;
+        case RouteLayer::Audio:
+            code = kLayerAudio;
+            break;
+        case RouteLayer::Both:
+            code = kLayerVideoAndAudio;
+            break;
+    }
+    const bool aside = code != 0 && code != m_layer.checked && !m_line.pattern();
     StepScope step(*this, owner);
     m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
+    if (aside) moveDeviceTo(code);
     m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
-                         QueueMode::Replace);
+                         aside ? QueueMode::Append : QueueMode::Replace);
+    if (aside) moveDeviceTo(m_layer.checked);
     return {};
-}
-
-bool MatrixSession::resendCurrentState() {
-    if (!m_state || m_closed) return false;
-    StepScope step(*this, kWindowOwner);
-    m_step.entry.action = journal::kResend;
-    m_state->queueStartupFrames();
-    queueCheckedLayer();
-    m_state->queueSelection();
-    return true;
 }
 
 bool MatrixSession::queueCheckedLayer() {

@@ -56,6 +56,7 @@
 #include "config/AppPaths.h"
 #include "config/StartupSettings.h"
 #include "control/CrosspointState.h"
+#include "control/Line.h"
 #include "control/OutputLocks.h"
 #include "control/PortStatus.h"
 #include "control/SessionObserver.h"
@@ -111,6 +112,16 @@ struct ConfigChoice {
 // read (FileError).
 struct ModeList : Outcome {
     std::vector<std::string> names;
+};
+
+// Which layer a route request acts on.
+enum class RouteLayer {
+    Operator,   // the layer the operator checked (the window's clicks)
+    VideoSide,  // video: the operator's layer when it includes video, else video
+                // alone (the router protocol's one routing table)
+    Video,
+    Audio,
+    Both,
 };
 
 class MatrixSession {
@@ -177,17 +188,32 @@ public:
     // where the order allows it (CommandQueue::appendReplacing), so a burst of
     // requests leaves about one frame per output waiting.
     // Refused (OutOfRange, Locked, Busy) for a port that does not exist or an
-    // output locked by another owner; nothing is queued then.
-    Outcome routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
+    // output locked by another owner; nothing is queued then. On a layer
+    // other than the operator's (`layer`), the layer frame for it comes
+    // before the switch and the operator's layer frame after it, in the same
+    // step; a model in pattern mode has one table and no layer frames.
+    Outcome routeOutput(const std::string& owner, std::int32_t output, std::int32_t input,
+                        RouteLayer layer = RouteLayer::Operator);
 
     // For a switcher that was power-cycled: queues the start-up frames
-    // (on/off, set-address, as start() sends them), the layer frame of the
-    // checked layer button (not in pattern mode) and the frames of the
-    // selection, output by output in node order, as clicks would send them
-    // (output 0 in cycle mode as one cycle frame). Nothing changes in the
-    // state or the files. False (nothing queued) before start() or after
-    // close().
+    // (on/off, set-address, as start() sends them), then makes the device
+    // carry both tables of the line with the fewest frames: outputs equal in
+    // both under layer 3, the rest under 1 and 2, each group after its layer
+    // frame, then the operator's layer frame (not in pattern mode, whose one
+    // table needs none). Only known routes are sent (a closed output is
+    // known). Nothing changes in the state or the files. False (nothing
+    // queued) before start() or after close().
     bool resendCurrentState();
+
+    // --- The line ----------------------------------------------------------------
+    // What the device carries, per layer (see Line). Stored in
+    // MatrixLine.json about a second after a change and at close; a start
+    // whose model, address, counts and pattern match the stored line takes
+    // its tables as last known.
+    const Line& line() const { return m_line; }
+    // The table the operator's layer shows: video (also for both), audio, or
+    // all in pattern mode.
+    LineLayer operatorTable() const;
 
     // --- Take mode ---------------------------------------------------------------
     // In take mode a click on a grid box (clickBox) stages that route
@@ -317,6 +343,18 @@ private:
     void portReconnected();
     // Remembers what a frame queued for a dead port sets.
     void rememberAway(const FrameTag& tag);
+    // Queues the known routes of `outputs` (all when empty) as resendCurrentState
+    // describes; returns how many route frames it queued.
+    int queueLine(const std::set<std::int32_t>& outputs);
+    // Queues the frame that puts `carried` on output o (none for unknown).
+    void queueCarried(std::int32_t o, const Carried& carried);
+    // The layer frame for `code` when the device is not on it already.
+    void moveDeviceTo(std::int32_t code);
+    // MatrixLine.json: read at a build (restoreLine), written about a second
+    // after a change (scheduleLineWrite) and at close (writeLine).
+    void restoreLine();
+    void scheduleLineWrite();
+    void writeLine();
     // The layer frame of the checked layer button, when the layer is in use
     // (not pattern mode, the buttons enabled, a layer checked); true when queued.
     bool queueCheckedLayer();
@@ -392,12 +430,21 @@ private:
         std::int32_t output = 0;
         CrosspointState::Row now;
         CrosspointState::Row then;
+        // What the line carried on each of its tables after the step: the
+        // output is left alone when this no longer holds (someone changed it).
+        std::vector<Carried> carried;
+        std::int32_t layerCode = 0;  // the device's layer the step acted on
     };
     using HistoryStep = std::vector<RowChange>;
     // The one-based numbers of `outputs` for a note: "3、5" for outputs 2 and 4.
     static std::string outputNumbers(const std::vector<std::int32_t>& outputs);
     // Stages cell k of output o, or unstages o (see takeMode()).
     void stage(std::int32_t o, std::int32_t k);
+    // True when the line carries cell k of output o (an input, or closed for
+    // the close cell) on every table of the operator's layer.
+    bool carries(std::int32_t o, std::int32_t k) const;
+    // What the line carries on output o, one value per table.
+    std::vector<Carried> carriedAt(std::int32_t o) const;
     // Take mode's part of a mode or a status file: stages each output whose
     // nodes name one cell it does not show alone now.
     LoadOutcome stageLoaded(const std::vector<Node>& nodes, int unreadable,
@@ -452,7 +499,10 @@ private:
     std::deque<HistoryStep> m_redo;
     // Per output, its cells before its last change; empty: none since the build.
     std::vector<CrosspointState::Row> m_previousRows;
-    bool m_journalFailed = false;           // the failure has been noted
+    bool m_journalFailed = false;  // the failure has been noted
+    Line m_line;
+    std::string m_lineKey;  // the model, address, counts and pattern the line is of
+    bool m_lineWriteScheduled = false;
     std::vector<std::string> m_heldErrors;  // the window's, until its step has ended
     // Remembered while the device is away; see the top of this file.
     std::set<std::int32_t> m_awayOutputs;

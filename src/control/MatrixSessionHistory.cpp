@@ -18,12 +18,20 @@ bool isUndoable(const std::string& action) {
 
 }  // namespace
 
+std::vector<Carried> MatrixSession::carriedAt(std::int32_t o) const {
+    std::vector<Carried> carried;
+    for (const LineLayer table : m_line.layers())
+        carried.push_back(m_line.carried(table, o));
+    return carried;
+}
+
 void MatrixSession::recordHistory(const SessionChange& change) {
     HistoryStep step;
-    for (const RouteChange& route : change.routes) {
-        CrosspointState::Row before = m_state->row(route.output, m_step.cells);
-        step.push_back({route.output, m_state->row(route.output), before});
-        m_previousRows[static_cast<std::size_t>(route.output)] = std::move(before);
+    for (const std::int32_t output : change.selection) {
+        CrosspointState::Row before = m_state->row(output, m_step.cells);
+        step.push_back(
+            {output, m_state->row(output), before, carriedAt(output), m_line.deviceLayer()});
+        m_previousRows[static_cast<std::size_t>(output)] = std::move(before);
     }
     if (m_step.replaying || change.origin != kWindowOwner || !isUndoable(m_step.entry.action))
         return;
@@ -50,14 +58,20 @@ bool MatrixSession::replay(std::deque<HistoryStep>& from, std::deque<HistoryStep
     m_step.entry.action = action;
     HistoryStep done;
     std::vector<std::int32_t> left;
+    // An output someone switched since (what the line carries differs) is
+    // left alone; one whose ticks only were cleared (a new mode) is not.
     for (const RowChange& change : step) {
-        if (m_state->row(change.output) != change.now || heldByOther(change.output, kWindowOwner)) {
+        if (carriedAt(change.output) != change.carried ||
+            heldByOther(change.output, kWindowOwner)) {
             left.push_back(change.output);
             continue;
         }
+        moveDeviceTo(change.layerCode);  // the layer the step acted on
         m_state->restoreRow(change.output, change.then);
-        done.push_back({change.output, m_state->row(change.output), change.now});
+        done.push_back({change.output, m_state->row(change.output), change.now,
+                        carriedAt(change.output), change.layerCode});
     }
+    if (!done.empty()) moveDeviceTo(m_layer.checked);
     if (!done.empty()) {
         to.push_back(std::move(done));
         if (to.size() > kUndoSteps) to.pop_front();

@@ -74,8 +74,10 @@ void MatrixSession::endStep() {
         change.origin = origin;
         change.rebuilt = true;
     } else if (m_state && !m_step.cells.empty()) {
-        for (const std::int32_t o : m_state->changedOutputs(m_step.cells))
-            change.routes.push_back({o, m_state->routeOf(o, m_step.cells), m_state->routeOf(o)});
+        change.selection = m_state->changedOutputs(m_step.cells);
+        for (LineChange& route : m_line.takeChanges())
+            change.routes.push_back(
+                {route.layer, route.output, std::move(route.from), std::move(route.to)});
         const CrosspointState& state = *m_state;
         change.inputNames = changedNames(m_step.inputNames, state.InputNames(),
                                          [&](std::int32_t i) { return state.inputText(i); });
@@ -92,7 +94,11 @@ void MatrixSession::endStep() {
         if (m_portStatus.state != m_step.port.state) change.presence = m_portStatus.state;
         if (m_portStatus != m_step.port) change.port = m_portStatus;
     }
-    if (!change.rebuilt && !change.routes.empty()) recordHistory(change);
+    if (change.rebuilt) m_line.takeChanges();  // views are made anew
+    if (!change.routes.empty()) {
+        if (!change.selection.empty()) recordHistory(change);
+        scheduleLineWrite();
+    }
     m_step.cells.clear();
     if (!m_step.entry.action.empty() && !change.rebuilt) journalStep(change);
     if (m_note != m_step.note && !change.rebuilt) change.note = m_note;
@@ -124,7 +130,8 @@ void MatrixSession::journalStep(const SessionChange& change) {
     entry.time = std::chrono::system_clock::now();
     entry.origin = change.origin.empty() ? std::string(kWindowOwner) : change.origin;
     for (const RouteChange& route : change.routes)
-        entry.changes.push_back({route.output, route.from, route.to});
+        entry.changes.push_back({route.output, route.from.clientInput(), route.to.clientInput(),
+                                 layerName(route.layer)});
     if (m_journal.append(entry)) {
         m_journalFailed = false;
     } else if (!m_journalFailed) {

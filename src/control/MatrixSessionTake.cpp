@@ -19,20 +19,17 @@ Outcome MatrixSession::setTakeMode(const std::string& owner, bool on) {
     return guarded(owner, [&] { writeTakeModeSetting(m_paths, on); });
 }
 
-namespace {
-
-// True when output o shows cell k and nothing else.
-bool showsAlone(const CrosspointState& state, std::int32_t o, std::int32_t k) {
-    CrosspointState::Row alone(static_cast<std::size_t>(state.MatrixInputNum()) + 1, 0);
-    alone[static_cast<std::size_t>(k)] = 1;
-    return state.row(o) == alone;
+bool MatrixSession::carries(std::int32_t o, std::int32_t k) const {
+    const Carried wanted = k == m_state->MatrixInputNum() ? Carried::closed() : Carried::routed(k);
+    for (const LineLayer table : m_line.tablesOf(m_layer.checked)) {
+        if (m_line.carried(table, o) != wanted) return false;
+    }
+    return true;
 }
-
-}  // namespace
 
 void MatrixSession::stage(std::int32_t o, std::int32_t k) {
     const auto staged = m_staged.find(o);
-    if ((staged != m_staged.end() && staged->second == k) || showsAlone(*m_state, o, k)) {
+    if ((staged != m_staged.end() && staged->second == k) || carries(o, k)) {
         if (staged == m_staged.end()) return;
         m_staged.erase(staged);
     } else {
@@ -70,7 +67,8 @@ Outcome MatrixSession::take(const std::string& owner) {
             locked.push_back(output);
             continue;
         }
-        m_state->clickCell(output, cell, true);
+        // A route, also on the cycle output: never added to a cycle.
+        m_state->routeOutput(output, cell);
     }
     m_staged.clear();
     if (!locked.empty()) {
@@ -98,7 +96,7 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
     for (const auto& [output, wanted] : cells) {
         // Several cells (the cycle output's inputs) cannot be staged as one.
         if (wanted.size() != 1) continue;
-        if (showsAlone(*m_state, output, *wanted.begin())) {
+        if (carries(output, *wanted.begin())) {
             m_staged.erase(output);
             continue;
         }

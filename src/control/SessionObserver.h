@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "control/Line.h"
 #include "control/PortStatus.h"
 
 namespace mc {
@@ -58,13 +59,13 @@ struct LayerView {
     bool operator==(const LayerView&) const = default;
 };
 
-// An output whose cells changed in one step, with the input it carried
-// before and after: the one selected input, or -1 (closed, never switched,
-// or output 0 cycling through several inputs).
+// What the device carries on one output and layer changed in one step (see
+// Line): the value before the step and after it.
 struct RouteChange {
+    LineLayer layer = LineLayer::Video;
     std::int32_t output = 0;
-    std::int32_t from = -1;
-    std::int32_t to = -1;
+    Carried from;
+    Carried to;
     bool operator==(const RouteChange&) const = default;
 };
 
@@ -91,9 +92,10 @@ struct SessionChange {
     // Who asked: MatrixSession::kWindowOwner, a network client's address, or
     // "" for what the session does by itself (the port, the queue figures).
     std::string origin;
-    // Outputs whose cells changed, in node order. An output may be listed
-    // with from == to (output 0's cycle inputs changed; a cell rewritten).
+    // What the line carries that changed, in the order of the frames.
     std::vector<RouteChange> routes;
+    // Outputs whose tick marks (the operator's selection) changed, in node order.
+    std::vector<std::int32_t> selection;
     // Ports whose names changed, in order.
     std::vector<NameChange> inputNames;
     std::vector<NameChange> outputNames;
@@ -120,9 +122,9 @@ struct SessionChange {
     bool rebuilt = false;
 
     bool empty() const {
-        return routes.empty() && inputNames.empty() && outputNames.empty() && locks.empty() &&
-               !loaded && !nameLists && !layer && !presence && !port && !note && !currentMode &&
-               !modeList && !takeMode && !staged && !rebuilt;
+        return routes.empty() && selection.empty() && inputNames.empty() && outputNames.empty() &&
+               locks.empty() && !loaded && !nameLists && !layer && !presence && !port && !note &&
+               !currentMode && !modeList && !takeMode && !staged && !rebuilt;
     }
 };
 

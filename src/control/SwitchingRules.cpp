@@ -127,4 +127,24 @@ void CrosspointState::CloseEmptyOutput(std::int32_t o) {
     closeBoxTicked(o);
 }
 
+void CrosspointState::queueCarried(std::int32_t o, const Carried& carried) {
+    checkCell(o, 0);
+    switch (carried.kind) {
+        case Carried::Kind::Input:
+            m_scratch.SendSwitch(m_queue, ActiveAddress, carried.input, o);
+            break;
+        case Carried::Kind::Closed:
+            m_scratch.SendCloseOutput(m_queue, ActiveAddress, o);
+            break;
+        case Carried::Kind::Cycle:
+            if (o == 0)
+                m_scratch.SendCycle(m_queue, ActiveAddress, carried.inputs,
+                                    static_cast<std::int32_t>(carried.inputs.size()),
+                                    carried.seconds);
+            break;
+        case Carried::Kind::Unknown:
+            break;
+    }
+}
+
 }  // namespace mc

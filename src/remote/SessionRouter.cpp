@@ -74,7 +74,8 @@ std::string SessionRouter::outputLabel(int output) const {
 
 std::optional<int> SessionRouter::routedInput(int output) const {
     if (output < 0 || output >= outputCount()) return std::nullopt;
-    const std::int32_t input = m_session.state().routeOf(output);
+    const Line& line = m_session.line();
+    const std::int32_t input = line.carried(line.videoTable(), output).clientInput();
     return input < 0 ? std::nullopt : std::optional<int>(input);
 }
 
@@ -83,7 +84,7 @@ std::string SessionRouter::lockOwner(int output) const {
 }
 
 Outcome SessionRouter::routeOutput(const std::string& owner, int output, int input) {
-    return m_session.routeOutput(owner, output, input);
+    return m_session.routeOutput(owner, output, input, RouteLayer::VideoSide);
 }
 
 Outcome SessionRouter::setInputLabel(const std::string& owner, int input,
@@ -125,9 +126,11 @@ std::vector<std::pair<int, std::string>> labels(const std::vector<NameChange>& n
 void SessionRouter::sessionChanged(const SessionChange& change) {
     if (m_server == nullptr) return;
     if (change.rebuilt) return m_server->rebuilt();
+    // The protocol's one routing table is video (all in pattern mode).
     std::vector<std::pair<int, int>> routes;
     for (const RouteChange& route : change.routes) {
-        if (route.from != route.to) routes.emplace_back(route.output, route.to);
+        if (route.layer != LineLayer::Audio && route.from.clientInput() != route.to.clientInput())
+            routes.emplace_back(route.output, route.to.clientInput());
     }
     if (!routes.empty()) m_server->routesChanged(routes);
     if (!change.inputNames.empty()) m_server->inputLabelsChanged(labels(change.inputNames));

@@ -1,10 +1,10 @@
 #pragma once
 
 // SessionRouter: a MatrixSession as the protocol server sees it. Requests of
-// network clients become session calls exactly as the window's actions do (a
-// route is the tick of that input's box, a label is typing into that port's
-// name field); every change the session reports, whoever made it, reaches the
-// server as the items that changed.
+// network clients become session calls as the window's actions do (a route
+// acts on video, switching the device's layer around it while the operator
+// is on audio; a label is typing into that port's name field); every change the session reports,
+// whoever made it, reaches the server as the items that changed.
 //
 // Device present: the session's serial port is open (a failed open and a
 // hang-up are "not present"). Friendly name: the "FriendlyName" setting, else
@@ -12,7 +12,8 @@
 // folder, so one installation keeps its identity across restarts.
 //
 // The session's change events carry the values that changed; the router
-// passes on the routes whose input (or -1) differs, the labels of the names
+// passes on the routes of the line's video table (all in pattern mode) whose
+// input (or -1) differs, the labels of the names
 // that changed, the locks with their owners, the take mode and the device's
 // presence, so cycle changes that the protocol cannot show reach the clients
 // not at all.

@@ -175,7 +175,9 @@ bool readChanges(const Json* value, std::vector<JournalChange>& changes) {
         const auto from = int32Of(member(item, "from"));
         const auto to = int32Of(member(item, "to"));
         if (!output || !from || !to) return false;
-        changes.push_back({*output, *from, *to});
+        const Json* layer = member(item, "layer");
+        if (layer != nullptr && !layer->is_string()) return false;
+        changes.push_back({*output, *from, *to, layer ? layer->get<std::string>() : ""});
     }
     return true;
 }
@@ -232,7 +234,10 @@ void collectNewest(std::string_view bytes, std::size_t count, std::vector<Journa
 std::string journalLine(const JournalEntry& entry) {
     Json changes = Json::array();
     for (const JournalChange& change : entry.changes)
-        changes.push_back({{"output", change.output}, {"from", change.from}, {"to", change.to}});
+        changes.push_back({{"layer", change.layer},
+                           {"output", change.output},
+                           {"from", change.from},
+                           {"to", change.to}});
     Json frames = Json::array();
     for (const auto& frame : entry.frames)
         frames.push_back(frameText(frame));

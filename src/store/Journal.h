@@ -42,12 +42,15 @@ inline constexpr const char* kLayer = "layer";
 
 }  // namespace journal
 
-// One output whose input a step changed; ports are zero-based, -1 for a
-// closed output or an input not known.
+// One output whose input a step changed on one layer of the device
+// ("video", "audio", or "all" for a model in pattern mode; "" in lines of
+// older versions); ports are zero-based, -1 for a closed output, one cycling
+// or an input not known.
 struct JournalChange {
     std::int32_t output = -1;
     std::int32_t from = -1;
     std::int32_t to = -1;
+    std::string layer;
 
     bool operator==(const JournalChange&) const = default;
 };

@@ -193,8 +193,8 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.loaded && change.origin == MatrixSession::kWindowOwner) {
         firstPageShown();
     } else {
-        for (const RouteChange& route : change.routes)
-            outputChanged(route.output);
+        for (const std::int32_t output : change.selection)
+            outputChanged(output);
         for (const NameChange& name : change.inputNames)
             inputNameChanged(name.port, name.text);
         for (const NameChange& name : change.outputNames)

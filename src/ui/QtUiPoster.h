@@ -14,6 +14,7 @@ class QtUiPoster final : public QObject, public IUiPoster {
 public:
     using QObject::QObject;
     void post(std::function<void()> task) override;
+    void postLater(std::function<void()> task, std::chrono::milliseconds delay) override;
 };
 
 }  // namespace mc

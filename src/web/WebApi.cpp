@@ -167,41 +167,48 @@ std::string WebApi::lockView(const std::string& holder, const std::string& owner
 json WebApi::state(const std::string& owner) {
     if (!m_session.hasState()) return json{{"inputs", 0}, {"outputs", 0}};
     const CrosspointState& state = m_session.state();
+    const Line& line = m_session.line();
     json inputs = json::array(), outputs = json::array(), routes = json::array(),
-         locks = json::array();
+         audioRoutes = json::array(), locks = json::array();
     for (std::int32_t i = 0; i < state.MatrixInputNum(); ++i)
         inputs.push_back(state.inputText(i));
     for (std::int32_t o = 0; o < state.MatrixOutputNum(); ++o) {
         outputs.push_back(state.outputText(o));
-        routes.push_back(state.routeOf(o));
+        routes.push_back(line.carried(line.videoTable(), o).clientInput());
+        if (!line.pattern()) audioRoutes.push_back(line.carried(LineLayer::Audio, o).clientInput());
         locks.push_back(lockView(o, owner));
     }
     std::map<std::int32_t, std::int32_t> staged;
     for (const auto& [output, cell] : m_session.staged())
         staged.emplace(output, cell == state.MatrixInputNum() ? -1 : cell);
-    return {{"model", m_session.settings().MatrixNowUse},
-            {"inputs", state.MatrixInputNum()},
-            {"outputs", state.MatrixOutputNum()},
-            {"inputNames", std::move(inputs)},
-            {"outputNames", std::move(outputs)},
-            {"routes", std::move(routes)},
-            {"locks", std::move(locks)},
-            {"layer", layerJson(m_session.layer())},
-            {"takeMode", m_session.takeMode()},
-            {"pending", stagedJson(staged)},
-            {"modes", m_session.readModes().names},
-            {"currentMode", modeName(m_session.currentModeName())},
-            {"device", deviceJson(m_session.portStatus())},
-            {"note", m_session.note()}};
+    json out = {{"model", m_session.settings().MatrixNowUse},
+                {"inputs", state.MatrixInputNum()},
+                {"outputs", state.MatrixOutputNum()},
+                {"inputNames", std::move(inputs)},
+                {"outputNames", std::move(outputs)},
+                {"routes", std::move(routes)},
+                {"locks", std::move(locks)},
+                {"layer", layerJson(m_session.layer())},
+                {"takeMode", m_session.takeMode()},
+                {"pending", stagedJson(staged)},
+                {"modes", m_session.readModes().names},
+                {"currentMode", modeName(m_session.currentModeName())},
+                {"device", deviceJson(m_session.portStatus())},
+                {"note", m_session.note()}};
+    if (!line.pattern()) out["audioRoutes"] = std::move(audioRoutes);
+    return out;
 }
 
 json WebApi::change(const SessionChange& change) const {
     json out = json::object();
-    json routes = json::array();
-    for (const RouteChange& route : change.routes)
-        if (route.from != route.to)
-            routes.push_back({{"output", route.output}, {"input", route.to}});
+    json routes = json::array(), audioRoutes = json::array();
+    for (const RouteChange& route : change.routes) {
+        if (route.from.clientInput() == route.to.clientInput()) continue;
+        json item = {{"output", route.output}, {"input", route.to.clientInput()}};
+        (route.layer == LineLayer::Audio ? audioRoutes : routes).push_back(std::move(item));
+    }
     if (!routes.empty()) out["routes"] = std::move(routes);
+    if (!audioRoutes.empty()) out["audioRoutes"] = std::move(audioRoutes);
     const auto names = [](const std::vector<NameChange>& changes) {
         json list = json::array();
         for (const NameChange& name : changes)
@@ -260,7 +267,18 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
         if (!output.present) return error(400, "\"output\" must be an integer");
         const IntegerField input = integer(in, "input");
         if (!input.present) return error(400, "\"input\" must be an integer");
-        if (path == "route") return answer(m_session.routeOutput(owner, output.value, input.value));
+        if (path == "route") {
+            RouteLayer layer = RouteLayer::Operator;
+            if (const auto it = in.find("layer"); it != in.end()) {
+                const std::string name = it->is_string() ? it->get<std::string>() : "";
+                if (name != "video" && name != "audio" && name != "both")
+                    return error(400, "\"layer\" must be \"video\", \"audio\" or \"both\"");
+                layer = name == "video"   ? RouteLayer::Video
+                        : name == "audio" ? RouteLayer::Audio
+                                          : RouteLayer::Both;
+            }
+            return answer(m_session.routeOutput(owner, output.value, input.value, layer));
+        }
         return answer(m_session.stageRoute(owner, output.value, input.value));
     }
     if (path == "label") {

@@ -29,12 +29,12 @@ TEST_F(SessionJournal, EveryStepIsALineWithItsOriginChangesAndFrames) {
     const JournalEntry& click = latest[3];
     EXPECT_EQ(click.origin, MatrixSession::kWindowOwner);
     EXPECT_EQ(click.action, "route");
-    EXPECT_EQ(click.changes, (std::vector<JournalChange>{{1, -1, 2}}));
+    EXPECT_EQ(click.changes, (std::vector<JournalChange>{{1, -1, 2, "all"}}));
     EXPECT_EQ(click.frames, clicked);
     const JournalEntry& close = latest[2];
     EXPECT_EQ(close.origin, "127.0.0.2");
     EXPECT_EQ(close.action, "close");
-    EXPECT_EQ(close.changes, (std::vector<JournalChange>{{1, 2, -1}}));
+    EXPECT_EQ(close.changes, (std::vector<JournalChange>{{1, 2, -1, "all"}}));
     EXPECT_EQ(close.frames, std::vector<Bytes>{closeFrame(0x52, 1)});
     EXPECT_EQ(latest[1].action, "lock");
     EXPECT_EQ(latest[1].port, 3);

@@ -80,6 +80,9 @@ public:
         lines.push_back(Journal::readLatest(m_dir, 100).size());
         m_queued.post(std::move(task));
     }
+    void postLater(std::function<void()> task, std::chrono::milliseconds delay) override {
+        m_queued.postLater(std::move(task), delay);
+    }
     void run() { m_queued.runPending(); }
     std::vector<std::size_t> lines;
 

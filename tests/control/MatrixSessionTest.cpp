@@ -73,11 +73,17 @@ TEST_F(Session, RouteRequestsSwitchAsATickDoesAndRefuseWhatDoesNotExist) {
     EXPECT_EQ(selectedOf(session.state(), 0), std::vector<std::int32_t>{5})
         << "the cycle output becomes exactly that one input";
     // The repeated route changes nothing; output 2 was never switched before.
-    EXPECT_EQ(recorder.routes, (std::vector<RouteChange>{{0, -1, 3}, {0, 3, 5}, {2, -1, -1}}));
+    const auto video = [](std::int32_t output, Carried from, Carried to) {
+        return RouteChange{LineLayer::Video, output, std::move(from), std::move(to)};
+    };
+    EXPECT_EQ(recorder.routes,
+              (std::vector<RouteChange>{video(0, {}, Carried::routed(3)),
+                                        video(0, Carried::routed(3), Carried::routed(5)),
+                                        video(2, {}, Carried::closed())}));
 
     // A second input on the cycle output: it carries no one input any more.
     ASSERT_TRUE(session.clickBox(0, 2, true));
-    EXPECT_EQ(recorder.routes.back(), (RouteChange{0, 5, -1}));
+    EXPECT_EQ(recorder.routes.back(), video(0, Carried::routed(5), Carried::cycling({2, 5}, 1)));
     frames();
 
     EXPECT_FALSE(session.routeOutput("127.0.0.2", 4, 0));

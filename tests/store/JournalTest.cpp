@@ -30,7 +30,7 @@ JournalEntry fullEntry() {
     return {kTime,
             "127.0.0.2",
             journal::kRoute,
-            {{1, -1, 2}, {0, 3, 3}},
+            {{1, -1, 2, "video"}, {0, 3, 3, "audio"}},
             {{0xEB, 0x52, 0x02, 0x02, 0x01, 0x02, 0x59}, {0x0A}},
             "会议",
             "/p/状态.ms",
@@ -54,8 +54,9 @@ struct TimeZone {
 
 TEST(JournalLine, IsExactlyTheFormatInEitherOffsetDirection) {
     const std::string rest =
-        R"(","origin":"127.0.0.2","action":"route","changes":[{"output":1,"from":-1,"to":2},)"
-        R"({"output":0,"from":3,"to":3}],"frames":["EB 52 02 02 01 02 59","0A"],"mode":"会议",)"
+        R"(","origin":"127.0.0.2","action":"route","changes":[{"layer":"video","output":1,)"
+        R"("from":-1,"to":2},{"layer":"audio","output":0,"from":3,"to":3}],)"
+        R"("frames":["EB 52 02 02 01 02 59","0A"],"mode":"会议",)"
         R"("file":"/p/状态.ms","port":9990,"text":"摄像机"})";
     for (const auto& [zone, time] : {std::pair{"UTC-8", "2026-12-09T12:20:21.123+08:00"},
                                      std::pair{"UTC+3:30", "2026-12-09T00:50:21.123-03:30"}}) {

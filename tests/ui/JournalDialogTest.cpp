@@ -90,7 +90,7 @@ TEST(JournalText, ShowsEveryPartOneBasedWithNamesAndFiltersByOutput) {
     const JournalPortNames names{{"", "摄像机"}, {"", "", "主屏"}};
     JournalEntry entry;
     entry.action = "take";
-    entry.changes = {{2, 1, -1}, {0, -1, 4}};
+    entry.changes = {{2, 1, -1, "video"}, {0, -1, 4, "video"}};
     entry.frames = {{0xEB, 0x52, 0x02, 0x0A}, {0x5B}};
     EXPECT_EQ(journalChangesText(entry, names),
               QStringLiteral("输出3（主屏）：输入2（摄像机） → —；输出1：— → 输入5"));
