@@ -118,55 +118,6 @@ void MatrixSession::setPrompts(ISessionPrompts* prompts) {
     m_prompts = prompts != nullptr ? prompts : m_silentPrompts.get();
 }
 
-std::optional<std::string> MatrixSession::attempt(const std::function<void()>& operation) {
-    try {
-        operation();
-        return std::nullopt;
-    } catch (const std::exception& error) {
-        m_paths.restoreCurrentDirectory();
-        return std::string(error.what());
-    }
-}
-
-Outcome MatrixSession::reportError(const std::string& origin, const std::string& text) {
-    if (origin.empty() || origin == kWindowOwner) {
-        m_heldErrors.push_back(text);
-        if (m_step.depth == 0) showHeldErrors();
-    } else {
-        setNote(formatText(translated("MatrixSession", "%1 的请求未完成：%2"), {origin, text}));
-    }
-    return Outcome::refused(Refusal::FileError, text);
-}
-
-Outcome MatrixSession::guarded(const std::string& origin, const std::function<void()>& operation) {
-    if (const std::optional<std::string> error = attempt(operation))
-        return reportError(origin, *error);
-    return {};
-}
-
-void MatrixSession::showHeldErrors() {
-    // Taken first: a dialog's event loop may bring requests that add more.
-    while (!m_heldErrors.empty() && m_step.depth == 0) {
-        const std::string text = std::move(m_heldErrors.front());
-        m_heldErrors.erase(m_heldErrors.begin());
-        m_prompts->showError(text);
-    }
-}
-
-std::optional<Outcome> MatrixSession::busy() const {
-    if (!m_state || m_closed || m_step.depth > 0) return Outcome::refused(Refusal::Busy);
-    return std::nullopt;
-}
-
-std::optional<Outcome> MatrixSession::refuseOutput(const std::string& owner,
-                                                   std::int32_t output) const {
-    if (auto refused = busy()) return refused;
-    if (output < 0 || output >= m_state->MatrixOutputNum())
-        return Outcome::refused(Refusal::OutOfRange);
-    if (heldByOther(output, owner)) return Outcome::refused(Refusal::Locked, m_locks.owner(output));
-    return std::nullopt;
-}
-
 // --- Life cycle -------------------------------------------------------------------
 
 void MatrixSession::start() {

@@ -1,0 +1,73 @@
+#pragma once
+
+// The small types of MatrixSession's interface: the options tests set, what
+// the configuration dialog's Apply carries, the mode list and the layer a
+// route request acts on.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/StartupSettings.h"
+#include "control/SessionObserver.h"
+#include "protocol/BytePort.h"
+#include "protocol/SenderClock.h"
+#include "serial/SerialDevices.h"
+
+namespace mc {
+
+// What tests change about the session's own objects. The program uses the
+// defaults.
+struct SessionOptions {
+    // The port the sender writes to. Null: Comm1. Must outlive the session.
+    IBytePort* senderPort = nullptr;
+    // The sender's clock. Null: the steady clock. Must outlive the session.
+    ISenderClock* senderClock = nullptr;
+    // False: the sender thread is created but never started, so the frames
+    // the session queues stay in the command queue for inspection.
+    bool startSender = true;
+    // Where the configuration dialog lists serial devices from; tests point
+    // it at a fake folder tree.
+    DeviceRoots deviceRoots;
+    // Where the port's one-line reports (open failures, hang-ups,
+    // reconnects) go, on the user-interface thread. Empty: standard error.
+    std::function<void(const std::string& line)> portLog;
+
+    // Options whose sender never starts: what the session queues stays in
+    // the command queue.
+    static SessionOptions queueOnly() {
+        SessionOptions options;
+        options.startSender = false;
+        return options;
+    }
+};
+
+// What the operator chose in the configuration dialog, for Apply.
+struct ConfigChoice {
+    std::int32_t comPort = 1;  // 1..20
+    std::int32_t baudRate = 9600;
+    // The device chosen for comPort (its stable path), written to the "Serial
+    // Port Map" as "COMn" before the port is opened; empty: the map stays.
+    std::string devicePath;
+    std::string model;        // the model shown, to become the model in use
+    NetworkSettings network;  // the "Network Control" section
+    WebSettings web;          // the "Web Control" section
+};
+
+// The mode names of MatrixMode.xml, in file order, or why they could not be
+// read (FileError).
+struct ModeList : Outcome {
+    std::vector<std::string> names;
+};
+
+// Which layer a route request acts on.
+enum class RouteLayer {
+    Operator,   // the layer the operator checked (the window's clicks)
+    VideoSide,  // video: the operator's layer when it includes video, else video
+                // alone (the router protocol's one routing table)
+    Video,
+    Audio,
+    Both,
+};
+
+}  // namespace mc
