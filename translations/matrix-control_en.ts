@@ -562,7 +562,7 @@
 <context>
     <name>WebPassword</name>
     <message>
-        <location filename="../src/app/WebPassword.cpp" line="+54"/>
+        <location filename="../src/app/WebPassword.cpp" line="+58"/>
         <source>网页控制密码：</source>
         <translation>Web panel password: </translation>
     </message>
@@ -575,7 +575,7 @@
 <context>
     <name>WindowProgram</name>
     <message>
-        <location filename="../src/app/WindowProgram.cpp" line="+47"/>
+        <location filename="../src/app/WindowProgram.cpp" line="+48"/>
         <source>网络控制未能启动：%1</source>
         <translation>Network control did not start: %1</translation>
     </message>
@@ -724,7 +724,7 @@
 <context>
     <name>mc::NetworkPage</name>
     <message>
-        <location filename="../src/ui/NetworkPage.cpp" line="+40"/>
+        <location filename="../src/ui/NetworkPage.cpp" line="+25"/>
         <source>网络控制</source>
         <translation>Network Control</translation>
     </message>
@@ -767,6 +767,39 @@
         <location line="+27"/>
         <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
         <translation>The listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
+    </message>
+</context>
+<context>
+    <name>mc::PortFinder</name>
+    <message>
+        <location filename="../src/ui/PortFinder.cpp" line="+26"/>
+        <source>输出 %1</source>
+        <translation>Output %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输入 %1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输出 %1：%2</source>
+        <translation>Output %1: %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输入 %1：%2</source>
+        <translation>Input %1: %2</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>端口号或名称</source>
+        <translation>Port number or name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>查找端口</source>
+        <translation>Find a port</translation>
     </message>
 </context>
 <context>
@@ -941,12 +974,13 @@
         <translation>locked by %1</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+112"/>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+105"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
     </message>
     <message>
-        <location line="+135"/>
+        <location line="+137"/>
         <source>锁定输出 %1</source>
         <translation>Lock Output %1</translation>
     </message>
@@ -966,7 +1000,7 @@
         <translation>Return to Previous Input</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixFormMenus.cpp" line="+99"/>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+9"/>
         <source>文件（&amp;F）</source>
         <translation>&amp;File</translation>
     </message>
@@ -1047,6 +1081,31 @@
     </message>
     <message>
         <location line="+4"/>
+        <source>查找端口(&amp;F)</source>
+        <translation>&amp;Find Port</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>按端口号或名称查找输入和输出</source>
+        <translation>Find an input or output by its number or name</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>预选(&amp;P)</source>
+        <translation>&amp;Preview</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>执行(&amp;T)</source>
+        <translation>&amp;Take</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>清除(&amp;L)</source>
+        <translation>C&amp;lear</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>配置（&amp;C）</source>
         <translation>&amp;Configuration</translation>
     </message>
@@ -1096,7 +1155,7 @@
         <translation>About this program</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+53"/>
         <source>视频控制</source>
         <translation>Video</translation>
     </message>
@@ -1131,37 +1190,53 @@
         <translation>Presets   </translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+29"/>
+        <location line="+1"/>
+        <source>快速切换</source>
+        <translation>Quick switch</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>输出号、空格或点、输入号，回车切换（如 40 50 或 40.50）；Esc 清空</source>
+        <translation>Output number, a space or a dot, input number, then Enter (such as 40 50 or 40.50); Esc empties the field</translation>
+    </message>
+    <message>
+        <location line="+23"/>
         <source>预选</source>
         <translation>Preview</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-166"/>
         <source>预选：点击只预选切换，按“执行”后才发送</source>
         <translation>Preview: a click only stages a switch; “Take” sends it</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-38"/>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <location line="+206"/>
         <source>执行</source>
         <translation>Take</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-164"/>
         <source>发送预选的切换</source>
         <translation>Send the staged switches</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+165"/>
         <source>清除</source>
         <translation>Clear</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-162"/>
         <source>清除预选的切换</source>
         <translation>Drop the staged switches</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+184"/>
         <source>输入通道</source>
         <translation>Inputs</translation>
     </message>
@@ -1176,36 +1251,76 @@
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="../src/ui/QXRMainControl.cpp" line="+27"/>
+        <location filename="../src/ui/QXRMainControl.cpp" line="+29"/>
         <source>汇切台</source>
         <translation>Matrix Switcher</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+161"/>
         <source>预选 %1 项</source>
         <translation>%1 staged</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormFind.cpp" line="+96"/>
+        <source>输入 %1–%2 / %3</source>
+        <translation>Inputs %1–%2 / %3</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>输出 %1–%2 / %3</source>
+        <translation>Outputs %1–%2 / %3</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormKeys.cpp" line="+33"/>
+        <source>格式：输出号 输入号</source>
+        <translation>Type: output input</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>没有输出 %1</source>
+        <translation>No output %1</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>没有输入 %1</source>
+        <translation>No input %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 ← %2</source>
+        <translation>%1 ← %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>未执行</source>
+        <translation>Not done</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>未执行：输出 %1 已被 %2 锁定</source>
+        <translation>Not done: output %1 is locked by %2</translation>
     </message>
 </context>
 <context>
     <name>mc::TModeNameForm</name>
     <message>
-        <location filename="../src/ui/ModeNameUnit.cpp" line="+26"/>
-        <location line="+30"/>
+        <location filename="../src/ui/ModeNameUnit.cpp" line="+28"/>
+        <location line="+35"/>
         <source>输入效果名称</source>
         <translation>Enter a preset name</translation>
     </message>
     <message>
-        <location line="-26"/>
+        <location line="-31"/>
         <source>效果名称   </source>
         <translation>Preset name   </translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+11"/>
         <source>确定</source>
         <translation>OK</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
@@ -1213,7 +1328,7 @@
 <context>
     <name>mc::WebPage</name>
     <message>
-        <location filename="../src/ui/WebPage.cpp" line="+47"/>
+        <location filename="../src/ui/WebPage.cpp" line="+32"/>
         <source>网页控制</source>
         <translation>Web Panel</translation>
     </message>

@@ -68,7 +68,10 @@ void TMatrixForm::layoutGrid() {
         for (std::size_t c = 0; c <= columns; ++c)
             GridBoxes[r][c]->move(ColumnLabels[c]->x(), top);
         QCheckBox* closeBox = GridBoxes[r][columns];
-        OutputNameEdits[r]->move(closeBox->x() + closeBox->width(), top);
+        QLineEdit* field = OutputNameEdits[r];
+        field->move(closeBox->x() + closeBox->width(), top);
+        OutputLockMarks[r]->move(field->x() + field->width() + 3,
+                                 top + (field->height() - OutputLockMarks[r]->height()) / 2);
     }
 
     // The paging buttons.
