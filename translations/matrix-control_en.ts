@@ -4,7 +4,7 @@
 <context>
     <name>ConfigDialogModel</name>
     <message>
-        <location filename="../src/config/ConfigDialogModel.cpp" line="+43"/>
+        <location filename="../src/config/ConfigDialogModel.cpp" line="+45"/>
         <source>%1必须在 1 到 256 之间。</source>
         <translation>%1 must be between 1 and 256.</translation>
     </message>
@@ -805,12 +805,22 @@
 <context>
     <name>mc::SerialDevicePicker</name>
     <message>
-        <location filename="../src/ui/SerialDevicePicker.cpp" line="+34"/>
+        <location filename="../src/ui/SerialDevicePicker.cpp" line="+36"/>
         <source>本机现有的串口设备。选中一个设备，按“应用”后，“矩阵设置”页上的串口号就打开这个设备（写入 Serial Port Map）。</source>
         <translation>The serial devices of this computer. Pick one and press “Apply”: the port number on the “Matrix Settings” page then opens this device (written to Serial Port Map).</translation>
     </message>
     <message>
-        <location line="+73"/>
+        <location line="+15"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+70"/>
         <source>%1（当前）</source>
         <translation>%1 (current)</translation>
     </message>
@@ -956,7 +966,7 @@
         <translation>Delete Model</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+104"/>
+        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+110"/>
         <source>串口 %1 打开的设备：%2</source>
         <translation>Port %1 opens the device: %2</translation>
     </message>
@@ -964,6 +974,11 @@
         <location line="+2"/>
         <source>；应用后：%1</source>
         <translation>; after Apply: %1</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>型号参数已修改，保存到型号表？</source>
+        <translation>The model's settings have changed. Save them to the model table?</translation>
     </message>
 </context>
 <context>
