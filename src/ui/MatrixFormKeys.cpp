@@ -70,21 +70,20 @@ void TMatrixForm::QuickSwitchEditReturn() {
     const std::int32_t output = *ports.entry.output - 1;
     const std::int32_t input = *ports.entry.input - 1;
     const std::string self = MatrixSession::kWindowOwner;
-    bool done = true;
+    Outcome outcome;
     if (m_session.takeMode()) {
         // Staging the route already staged would take it back.
         const auto staged = m_session.staged().find(output);
         if (staged == m_session.staged().end() || staged->second != input)
-            done = m_session.stageRoute(self, output, input);
+            outcome = m_session.stageRoute(self, output, input);
     } else {
-        done = m_session.routeOutput(self, output, input);
+        outcome = m_session.routeOutput(self, output, input);
     }
-    if (!done) {
-        const std::string& owner = m_session.lockOwner(output);
+    if (!outcome) {
         QuickSwitchNames->setWholeText(
-            owner.empty()
-                ? tr("未执行")
-                : tr("未执行：输出 %1 已被 %2 锁定").arg(output + 1).arg(ownerText(owner)));
+            outcome.refusal == Refusal::Locked
+                ? tr("未执行：输出 %1 已被 %2 锁定").arg(output + 1).arg(ownerText(outcome.detail))
+                : tr("未执行"));
         return;
     }
     // The crosspoint comes into view; the field is ready for the next one.
