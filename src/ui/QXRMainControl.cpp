@@ -125,7 +125,9 @@ void TMatrixForm::ResendStateItemClick() {
 
 void TMatrixForm::JournalItemClick() {
     JournalDialog dialog(m_session, this);
+    m_journalDialog = &dialog;
     m_dialogs.exec(dialog);
+    m_journalDialog = nullptr;
 }
 
 void TMatrixForm::UndoItemClick() {
@@ -202,6 +204,8 @@ void TMatrixForm::showNotes() {
 // --- Session observer ------------------------------------------------------------
 
 void TMatrixForm::sessionChanged(const SessionChange& change) {
+    // An open journal follows the steps; the port's own figures are none.
+    if (m_journalDialog != nullptr && !change.origin.empty()) m_journalDialog->followSession();
     if (change.rebuilt) return rebuilt();
     // A load of the window's own shows the first page again; a client's
     // leaves the page the operator is on.

@@ -57,6 +57,7 @@ namespace mc {
 
 class ElidedLabel;
 class IDialogs;
+class JournalDialog;
 class PortStatusField;
 class TModeNameForm;
 
@@ -256,6 +257,8 @@ private:
     IDialogs& m_dialogs;
     QDialog* m_configForm = nullptr;
     QDialog* m_aboutBox = nullptr;
+    // The journal dialog while JournalItemClick shows it.
+    JournalDialog* m_journalDialog = nullptr;
     TModeNameForm* m_modeNameForm = nullptr;
     PortStatusField* m_portField = nullptr;
     ElidedLabel* m_hintField = nullptr;
