@@ -46,7 +46,9 @@ SerialDevicePicker::SerialDevicePicker(DeviceRoots roots, QWidget* parent)
     layout->addWidget(DeviceList, 1);
     // The dialog's Apply and Cancel, as on the other pages: the hint names
     // the first.
+    // Placed as the other pages place theirs (85 × 25, 36 apart).
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(36);
     buttons->addStretch(1);
     DeviceApplyButton = new QPushButton(tr("应用"), this);
     DeviceApplyButton->setObjectName(QStringLiteral("DeviceApplyButton"));
@@ -57,6 +59,7 @@ SerialDevicePicker::SerialDevicePicker(DeviceRoots roots, QWidget* parent)
         button->setAutoDefault(false);
         buttons->addWidget(button);
     }
+    buttons->addSpacing(34);
     layout->addLayout(buttons);
 
     // The operator's pick only: fill() blocks the list's signals.
