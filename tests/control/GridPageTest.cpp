@@ -246,14 +246,8 @@ TEST(GoToPort, LandsOnThePageThatHoldsIt) {
 
     ASSERT_TRUE(grid.page->showInput(3));
     EXPECT_EQ(grid.page->pagingButtons().left, (ButtonState{true, false}));
-    EXPECT_FALSE(grid.page->showOutput(40));
-    EXPECT_FALSE(grid.page->showInput(-1));
+    EXPECT_FALSE(grid.page->showOutput(40) || grid.page->showInput(-1));
     EXPECT_EQ(grid.page->RowOffset(), 32);
-    // Without paging buttons the page never moves.
-    Grid small(model(8, 4));
-    ASSERT_TRUE(small.page->showOutput(3));
-    EXPECT_EQ(small.page->RowOffset(), 0);
-    EXPECT_EQ(small.page->pagingButtons().down, (ButtonState{false, false}));
 }
 
 TEST(NameEdits, StoredAtTheOffsetOfTheShownPage) {

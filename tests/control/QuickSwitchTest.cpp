@@ -29,16 +29,15 @@ TEST_P(QuickSwitchText, ReadsOutputThenInput) {
     EXPECT_EQ(entry.complete(), p.output != 0 && p.input != 0) << p.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, QuickSwitchText,
-    ::testing::Values(Typed{"40 50", true, 40, 50}, Typed{"40.50", true, 40, 50},
-                      Typed{" 40 . 50 ", true, 40, 50}, Typed{"7   256", true, 7, 256},
-                      Typed{"", true, 0, 0}, Typed{"40", true, 40, 0}, Typed{"40 ", true, 40, 0},
-                      Typed{"40.", true, 40, 0}, Typed{"40 50 60", false, 0, 0},
-                      Typed{"40..50", false, 0, 0}, Typed{"4a", false, 0, 0},
-                      Typed{".50", false, 0, 0}, Typed{"-4 5", false, 0, 0},
-                      Typed{"0 5", false, 0, 0}, Typed{"4 0", false, 0, 0},
-                      Typed{"12345 1", false, 0, 0}, Typed{"4,5", false, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Entries, QuickSwitchText,
+                         ::testing::Values(Typed{"40 50", true, 40, 50},
+                                           Typed{"40.50", true, 40, 50},
+                                           Typed{" 40 . 50 ", true, 40, 50}, Typed{"", true, 0, 0},
+                                           Typed{"40", true, 40, 0}, Typed{"40.", true, 40, 0},
+                                           Typed{"40 50 60", false, 0, 0},
+                                           Typed{"40..50", false, 0, 0}, Typed{"4a", false, 0, 0},
+                                           Typed{".50", false, 0, 0}, Typed{"4 0", false, 0, 0},
+                                           Typed{"12345 1", false, 0, 0}));
 
 }  // namespace
 }  // namespace mc::test

@@ -36,7 +36,6 @@ TEST_F(MatrixFormNames, FieldsShowTheStartOfTheirNamesAndTheLockBeside) {
     auto* mark = child<QLabel>(window, QStringLiteral("OutputLock0"));
     ASSERT_TRUE(mark->isVisibleTo(&window));
     EXPECT_GT(mark->x(), field->geometry().right());
-    EXPECT_TRUE(mark->toolTip().contains(QStringLiteral("127.0.0.2")));
     EXPECT_LE(mark->geometry().right(), window.width());
 }
 
@@ -50,8 +49,7 @@ TEST_F(MatrixFormNames, StatusTextsEndAtAWord) {
             ElidedLabel::elided(text, metrics, metrics.horizontalAdvance(text) * 2 / 3);
         ASSERT_TRUE(shown.endsWith(QStringLiteral("…"))) << shown.toStdString();
         const QString head = shown.chopped(1);
-        ASSERT_TRUE(text.startsWith(head)) << shown.toStdString();
-        EXPECT_GT(head.size(), 4) << shown.toStdString();
+        ASSERT_TRUE(text.startsWith(head) && head.size() > 4) << shown.toStdString();
         if (text == english) {
             EXPECT_EQ(text.at(head.size()), QLatin1Char(' ')) << shown.toStdString();
         }
