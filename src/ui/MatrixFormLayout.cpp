@@ -93,8 +93,8 @@ void TMatrixForm::layoutGrid() {
 
     // The window takes the group's width (wider only when the tool bar or the
     // status bar's fields need it) and the real heights of the menu, tool bar
-    // and status bar. The take items do not count: where they do not fit, the
-    // tool bar's extension menu shows them.
+    // and status bar. The X-Y field and the take items do not count: where
+    // they do not fit, the tool bar's extension menu shows them.
     for (QAction* item : m_takeItems)
         item->setVisible(false);
     layout()->invalidate();

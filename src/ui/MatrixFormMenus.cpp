@@ -1,6 +1,7 @@
-// TMatrixForm: the controls that live as long as the window: the main menu,
-// the tool bar with the layer buttons and the mode list, the two group boxes
-// of the grid and the four paging buttons.
+// TMatrixForm: the controls that live as long as the window: the main menu
+// (with the keys of the finder and of take mode), the tool bar with the layer
+// buttons, the mode list, the X-Y field and the take buttons, the two group
+// boxes of the grid, the four paging buttons and their page labels.
 
 #include <QAction>
 #include <QButtonGroup>

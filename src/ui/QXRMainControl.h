@@ -1,9 +1,10 @@
 #pragma once
 
 // TMatrixForm, the control window: the crosspoint grid with its paging
-// buttons, the switching-layer radio buttons and the matrix-mode combo box on
-// the tool bar, the menus and the status bar. It shows a MatrixSession and
-// hands it the operator's actions.
+// buttons and page labels, the switching-layer radio buttons, the matrix-mode
+// combo box, the X-Y field and the take buttons on the tool bar, the finder
+// of ports, the menus and the status bar. It shows a MatrixSession and hands
+// it the operator's actions.
 //
 // The window is a translator. Every handler turns one widget event into one
 // call of the session; the change event each session step ends with brings
@@ -281,7 +282,8 @@ private:
     QPushButton* TakeModeButton = nullptr;
     QPushButton* TakeButton = nullptr;
     QPushButton* ClearButton = nullptr;
-    // The tool bar's take items; they never make the window wider.
+    // The tool bar's X-Y field and take items; they never make the window
+    // wider.
     std::vector<QAction*> m_takeItems;
     QGroupBox* GroupBox = nullptr;
     QGroupBox* InputGroupBox = nullptr;
