@@ -49,6 +49,7 @@ public:
     bool ignoreError(QWidget*, const QString&, const QString&) override { return true; }
     void showMessage(QWidget*, const QString&) override {}
     void showError(QWidget*, const QString&) override {}
+    Answer ask(QWidget*, const QString&) override { return Answer::Cancel; }
     std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }

@@ -91,9 +91,13 @@ over the serial line, paced so the device keeps up. Port names, matrix
 modes, saved crosspoint states, take mode, undo and a journal of every
 switch complete it.
 
-It also serves the open router control protocol over TCP and runs without
-a window as a service per switcher (matrix-control@NAME.service). The
-simulated switcher matrix-sim is included for trying it without a device.")
+Network control: it serves the open router control protocol over TCP, so
+button panels, show-control software and scripts route and name ports. Web
+panel: phones and tablets switch the matrix in a browser, and programs use
+its HTTP API, with a password on any address but a loopback one. It runs
+without a window as a service per switcher (matrix-control@NAME.service).
+The simulated switcher matrix-sim is included for trying it without a
+device.")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst
     ${CMAKE_SOURCE_DIR}/packaging/prerm ${CMAKE_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -4,7 +4,7 @@
 <context>
     <name>ConfigDialogModel</name>
     <message>
-        <location filename="../src/config/ConfigDialogModel.cpp" line="+43"/>
+        <location filename="../src/config/ConfigDialogModel.cpp" line="+45"/>
         <source>%1必须在 1 到 256 之间。</source>
         <translation>%1 must be between 1 and 256.</translation>
     </message>
@@ -775,14 +775,57 @@
     </message>
 </context>
 <context>
+    <name>mc::PortFinder</name>
+    <message>
+        <location filename="../src/ui/PortFinder.cpp" line="+26"/>
+        <source>输出 %1</source>
+        <translation>Output %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输入 %1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输出 %1：%2</source>
+        <translation>Output %1: %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>输入 %1：%2</source>
+        <translation>Input %1: %2</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>端口号或名称</source>
+        <translation>Port number or name</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>查找端口</source>
+        <translation>Find a port</translation>
+    </message>
+</context>
+<context>
     <name>mc::SerialDevicePicker</name>
     <message>
-        <location filename="../src/ui/SerialDevicePicker.cpp" line="+34"/>
+        <location filename="../src/ui/SerialDevicePicker.cpp" line="+36"/>
         <source>本机现有的串口设备。选中一个设备，按“应用”后，“矩阵设置”页上的串口号就打开这个设备（写入 Serial Port Map）。</source>
         <translation>The serial devices of this computer. Pick one and press “Apply”: the port number on the “Matrix Settings” page then opens this device (written to Serial Port Map).</translation>
     </message>
     <message>
-        <location line="+73"/>
+        <location line="+15"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+70"/>
         <source>%1（当前）</source>
         <translation>%1 (current)</translation>
     </message>
@@ -928,7 +971,7 @@
         <translation>Delete Model</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+104"/>
+        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+110"/>
         <source>串口 %1 打开的设备：%2</source>
         <translation>Port %1 opens the device: %2</translation>
     </message>
@@ -936,6 +979,11 @@
         <location line="+2"/>
         <source>；应用后：%1</source>
         <translation>; after Apply: %1</translation>
+    </message>
+    <message>
+        <location line="+85"/>
+        <source>型号参数已修改，保存到型号表？</source>
+        <translation>The model's settings have changed. Save them to the model table?</translation>
     </message>
 </context>
 <context>
@@ -946,12 +994,13 @@
         <translation>locked by %1</translation>
     </message>
     <message>
-        <location line="+93"/>
+        <location line="+112"/>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+105"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
     </message>
     <message>
-        <location line="+135"/>
+        <location line="+137"/>
         <source>锁定输出 %1</source>
         <translation>Lock Output %1</translation>
     </message>
@@ -971,7 +1020,7 @@
         <translation>Return to Previous Input</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixFormMenus.cpp" line="+99"/>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+9"/>
         <source>文件（&amp;F）</source>
         <translation>&amp;File</translation>
     </message>
@@ -1052,6 +1101,31 @@
     </message>
     <message>
         <location line="+4"/>
+        <source>查找端口(&amp;F)</source>
+        <translation>&amp;Find Port</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>按端口号或名称查找输入和输出</source>
+        <translation>Find an input or output by its number or name</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>预选(&amp;P)</source>
+        <translation>&amp;Preview</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>执行(&amp;T)</source>
+        <translation>&amp;Take</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>清除(&amp;L)</source>
+        <translation>C&amp;lear</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>配置（&amp;C）</source>
         <translation>&amp;Configuration</translation>
     </message>
@@ -1101,7 +1175,7 @@
         <translation>About this program</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+53"/>
         <source>视频控制</source>
         <translation>Video</translation>
     </message>
@@ -1136,37 +1210,53 @@
         <translation>Presets   </translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+29"/>
+        <location line="+1"/>
+        <source>快速切换</source>
+        <translation>Quick switch</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>输出号、空格或点、输入号，回车切换（如 40 50 或 40.50）；Esc 清空</source>
+        <translation>Output number, a space or a dot, input number, then Enter (such as 40 50 or 40.50); Esc empties the field</translation>
+    </message>
+    <message>
+        <location line="+23"/>
         <source>预选</source>
         <translation>Preview</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-166"/>
         <source>预选：点击只预选切换，按“执行”后才发送</source>
         <translation>Preview: a click only stages a switch; “Take” sends it</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-38"/>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <location line="+206"/>
         <source>执行</source>
         <translation>Take</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-164"/>
         <source>发送预选的切换</source>
         <translation>Send the staged switches</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+165"/>
         <source>清除</source>
         <translation>Clear</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-162"/>
         <source>清除预选的切换</source>
         <translation>Drop the staged switches</translation>
     </message>
     <message>
-        <location line="+22"/>
+        <location line="+184"/>
         <source>输入通道</source>
         <translation>Inputs</translation>
     </message>
@@ -1181,26 +1271,66 @@
         <translation>All files (*)</translation>
     </message>
     <message>
-        <location filename="../src/ui/QXRMainControl.cpp" line="+27"/>
+        <location filename="../src/ui/QXRMainControl.cpp" line="+29"/>
         <source>汇切台</source>
         <translation>Matrix Switcher</translation>
     </message>
     <message>
-        <location line="+147"/>
+        <location line="+161"/>
         <source>预选 %1 项</source>
         <translation>%1 staged</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormFind.cpp" line="+96"/>
+        <source>输入 %1–%2 / %3</source>
+        <translation>Inputs %1–%2 / %3</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>输出 %1–%2 / %3</source>
+        <translation>Outputs %1–%2 / %3</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormKeys.cpp" line="+33"/>
+        <source>格式：输出号 输入号</source>
+        <translation>Type: output input</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>没有输出 %1</source>
+        <translation>No output %1</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>没有输入 %1</source>
+        <translation>No input %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 ← %2</source>
+        <translation>%1 ← %2</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>未执行</source>
+        <translation>Not done</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>未执行：输出 %1 已被 %2 锁定</source>
+        <translation>Not done: output %1 is locked by %2</translation>
     </message>
 </context>
 <context>
     <name>mc::TModeNameForm</name>
     <message>
         <location filename="../src/ui/ModeNameUnit.cpp" line="+28"/>
-        <location line="+33"/>
+        <location line="+35"/>
         <source>输入效果名称</source>
         <translation>Enter a preset name</translation>
     </message>
     <message>
-        <location line="-29"/>
+        <location line="-31"/>
         <source>效果名称   </source>
         <translation>Preset name   </translation>
     </message>
@@ -1210,7 +1340,7 @@
         <translation>OK</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>

@@ -5,6 +5,8 @@
 
 #include "config/HexToInt.h"
 #include "config/IniFile.h"
+#include "config/IniParse.h"
+#include "config/SettingsDefaults.h"
 #include "config/SettingsKeys.h"
 #include "text/Text.h"
 
@@ -99,6 +101,30 @@ AddResult addModel(const AppPaths& paths, const NewModel& model) {
     AddResult result;
     result.models = writeModel(paths, model.name, fields);
     return result;
+}
+
+bool hasModel(const std::vector<std::string>& models, std::string_view name) {
+    const std::string folded = foldAsciiCase(name);
+    return std::any_of(models.begin(), models.end(),
+                       [&](const std::string& model) { return foldAsciiCase(model) == folded; });
+}
+
+bool modelFieldsChanged(const AppPaths& paths, const NewModel& shown) {
+    const IniFile models(paths.modelConfigFile());
+    auto read = [&](std::string_view key, std::int32_t fallback) {
+        return models.readInteger(shown.name, key, fallback);
+    };
+    auto sameAddress = [](std::string_view text, std::int32_t value) {
+        return usableAddress(text) && HexToInt(text) == value;
+    };
+    auto sameCount = [](std::string_view text, std::int32_t value) {
+        return parseIniInteger(text) == value;
+    };
+    return !sameAddress(shown.addressText, read(kMatrixAddress, startupDefaults::MatrixAddress)) ||
+           !sameAddress(shown.customAddressText,
+                        read(kMatrixCustomAddress, startupDefaults::MatrixCustomAddress)) ||
+           !sameCount(shown.inputsText, read(kMatrixInputNum, startupDefaults::MatrixInputNum)) ||
+           !sameCount(shown.outputsText, read(kMatrixOutputNum, startupDefaults::MatrixOutputNum));
 }
 
 DeleteResult deleteModel(const AppPaths& paths, const std::string& name) {

@@ -88,6 +88,17 @@ struct DeleteResult {
     std::string shown;                // its first entry, or "" when it is empty
 };
 
+// Whether `models` (the model table's names) holds `name`, in any letter
+// case, as the model table finds its sections.
+bool hasModel(const std::vector<std::string>& models, std::string_view name);
+
+// Whether the address, custom address or port counts shown for the model
+// `shown.name` differ from what Apply would build it with: its section of
+// MatrixModelConfig.con, each missing key (and a name without a section)
+// read as the build reads it (32 × 32 at address 52). A field that is not a
+// number differs. Reads only.
+bool modelFieldsChanged(const AppPaths& paths, const NewModel& shown);
+
 // Erases the section `name` of MatrixModelConfig.con (a name without a section
 // erases nothing), lists the sections and writes "MatrixModelNumber". Leaves
 // "MatrixNowUse" as it is.

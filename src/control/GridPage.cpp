@@ -94,6 +94,37 @@ void GridPage::returnToFirstPage() {
     m_labelStyle = LabelStyle::FirstPage;
 }
 
+bool GridPage::showOutput(std::int32_t output) {
+    if (output < 0 || output >= m_state.MatrixOutputNum()) return false;
+    const std::int32_t rows = visibleRows();
+    m_rowOffset = output / rows * rows;
+    m_buttons.up.enabled = m_buttons.up.visible && m_rowOffset > 0;
+    m_buttons.down.enabled =
+        m_buttons.down.visible && m_rowOffset < m_state.MatrixOutputNum() - rows;
+    return true;
+}
+
+bool GridPage::showInput(std::int32_t input) {
+    if (input < 0 || input >= m_state.MatrixInputNum()) return false;
+    const std::int32_t columns = visibleColumns();
+    m_columnOffset = input / columns * columns;
+    m_buttons.left.enabled = m_buttons.left.visible && m_columnOffset > 0;
+    m_buttons.right.enabled =
+        m_buttons.right.visible && m_columnOffset < m_state.MatrixInputNum() - columns;
+    m_labelStyle = LabelStyle::Paged;
+    return true;
+}
+
+GridPage::Span GridPage::outputSpan() const {
+    const std::int32_t count = m_state.MatrixOutputNum();
+    return Span{m_rowOffset, std::min(m_rowOffset + visibleRows(), count) - 1, count};
+}
+
+GridPage::Span GridPage::inputSpan() const {
+    const std::int32_t count = m_state.MatrixInputNum();
+    return Span{m_columnOffset, std::min(m_columnOffset + visibleColumns(), count) - 1, count};
+}
+
 bool GridPage::UpBitBtnClick() {
     if (!m_buttons.up.visible || !m_buttons.up.enabled) return false;
     m_rowOffset -= visibleRows();

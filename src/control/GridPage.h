@@ -117,6 +117,22 @@ public:
     void resetPagingButtons();
     // Offsets 0, buttons reset, column labels "1".."N" and "关闭".
     void returnToFirstPage();
+    // Pages straight to the page that holds output o (rows) / input i
+    // (columns), the page the buttons would reach it on, with the buttons as
+    // those clicks would leave them. False (nothing moves) for a port that
+    // does not exist.
+    bool showOutput(std::int32_t output);
+    bool showInput(std::int32_t input);
+
+    // The ports the page shows, for "输入 17–32 / 64": the first and last
+    // (zero-based) and how many the matrix has.
+    struct Span {
+        std::int32_t first = 0;
+        std::int32_t last = -1;
+        std::int32_t count = 0;
+    };
+    Span outputSpan() const;
+    Span inputSpan() const;
 
     // --- Views ---------------------------------------------------------------
     // REQUIRES for every view: 0 <= r < visibleRows(), 0 <= c <= visibleColumns()

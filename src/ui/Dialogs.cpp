@@ -55,6 +55,21 @@ void QtDialogs::showError(QWidget* parent, const QString& text) {
     box.exec();
 }
 
+IDialogs::Answer QtDialogs::ask(QWidget* parent, const QString& question) {
+    if (TerminationWatch::ending()) return Answer::Cancel;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
 std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& directory,
                                                const QString& filter) {
     if (TerminationWatch::ending()) return std::nullopt;

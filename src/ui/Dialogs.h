@@ -24,6 +24,9 @@ public:
     virtual void showMessage(QWidget* parent, const QString& text) = 0;
     // The application's error box for an error that ended an operation.
     virtual void showError(QWidget* parent, const QString& text) = 0;
+    // A question with the buttons Yes, No and Cancel.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer ask(QWidget* parent, const QString& question) = 0;
 
     // Standard file dialogs. filter is in Qt's form ("Name (*.ms);;All (*)").
     // Return the chosen path, or nothing when cancelled.
@@ -39,13 +42,14 @@ public:
 
 // The real dialogs. Once the program is ending (TerminationWatch::ending())
 // none is shown: messages and errors go to standard error, the error box
-// answers as its only button ("&Ignore"), the file dialogs and exec() as
-// cancelled.
+// answers as its only button ("&Ignore"), questions, the file dialogs and
+// exec() as cancelled.
 class QtDialogs final : public IDialogs {
 public:
     bool ignoreError(QWidget* parent, const QString& text, const QString& detail) override;
     void showMessage(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
+    Answer ask(QWidget* parent, const QString& question) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& directory,
                                         const QString& filter) override;
     std::optional<QString> saveFileName(QWidget* parent, const QString& directory,

@@ -6,7 +6,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -86,6 +88,10 @@ JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     connect(OutputFilter, &QComboBox::currentIndexChanged, this, [this] { OutputFilterChange(); });
     connect(RefreshButton, &QPushButton::clicked, this, [this] { RefreshButtonClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_followTimer = new QTimer(this);
+    m_followTimer->setSingleShot(true);
+    m_followTimer->setInterval(kFollowDelay);
+    connect(m_followTimer, &QTimer::timeout, this, [this] { followJournal(); });
 
     RefreshButtonClick();
 }
@@ -99,6 +105,22 @@ void JournalDialog::RefreshButtonClick() {
     m_read = readJournal(m_session.paths().configDir(), kEntries);
     fillFilter();
     OutputFilterChange();
+}
+
+void JournalDialog::followSession() {
+    if (!m_followTimer->isActive()) m_followTimer->start();
+}
+
+void JournalDialog::followJournal() {
+    // The newest steps come first: rows added above the ones in view move
+    // them down, so the view moves with them unless it is at the top.
+    QScrollBar* scroll = JournalTable->verticalScrollBar();
+    const int position = scroll->value();
+    const int rowsBefore = JournalTable->rowCount();
+    RefreshButtonClick();
+    if (position == 0) return;
+    JournalTable->doItemsLayout();  // the scroll range of the new rows
+    scroll->setValue(position + JournalTable->rowCount() - rowsBefore);
 }
 
 void JournalDialog::fillFilter() {

@@ -7,11 +7,14 @@
 // one output. The control window runs it modally through IDialogs::exec from
 // the File menu's "操作记录(&J)".
 //
-// The journal is read when the dialog is made and on "刷新", never while the
-// filter changes; port names and the output count are the session's at that
-// moment. A journal not written yet shows an empty table and a line saying
-// so; a file that cannot be read is named in that line with the reason.
-// UI thread only.
+// The journal is read when the dialog is made, on "刷新", and, while the
+// dialog is open, a moment after each step of the session (followSession;
+// a burst of steps costs one reading), never while the filter changes; port
+// names and the output count are the session's at that moment. Following
+// keeps the filter and the rows in view: at the top the newest steps come
+// into view, further down the view stays on the steps it showed. A journal not written yet shows an
+// empty table and a line saying so; a file that cannot be read is named in that line with the
+// reason. UI thread only.
 
 #include <QDialog>
 #include <cstddef>
@@ -22,6 +25,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 
 namespace mc {
 
@@ -51,6 +55,9 @@ public:
     void RefreshButtonClick();
     // Shows the entries of the filter's current item.
     void OutputFilterChange();
+    // The session made a step: the journal is read again kFollowDelay later.
+    void followSession();
+    static constexpr int kFollowDelay = 250;  // milliseconds
 
     QComboBox* OutputFilter = nullptr;  // "全部输出", then one item per output
     QTableWidget* JournalTable = nullptr;
@@ -60,6 +67,8 @@ public:
 
 private:
     void fillFilter();
+    void followJournal();
+    QTimer* m_followTimer = nullptr;
 
     const MatrixSession& m_session;
     JournalRead m_read;

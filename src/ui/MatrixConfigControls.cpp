@@ -179,12 +179,16 @@ void TConfigForm::connectHandlers() {
     connect(Button3, &QPushButton::clicked, this, &TConfigForm::Button3Click);
     connect(UpDataButton, &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
     connect(CancleButton, &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
-    // The network and web pages: their buttons are the first page's. On the
+    // The device, network and web pages: their buttons are the first page's. On the
     // network page an empty name stands for the model shown, whoever sets the
     // model's text.
     connect(NetworkTabSheet->NetworkApplyButton, &QPushButton::clicked, this,
             &TConfigForm::UpDataButtonClick);
     connect(NetworkTabSheet->NetworkCancelButton, &QPushButton::clicked, this,
+            &TConfigForm::CancleButtonClick);
+    connect(DevicePicker->DeviceApplyButton, &QPushButton::clicked, this,
+            &TConfigForm::UpDataButtonClick);
+    connect(DevicePicker->DeviceCancelButton, &QPushButton::clicked, this,
             &TConfigForm::CancleButtonClick);
     connect(WebTabSheet->WebApplyButton, &QPushButton::clicked, this,
             &TConfigForm::UpDataButtonClick);

@@ -11,6 +11,7 @@
 
 #include "config/ConfigDialogModel.h"
 #include "config/Settings.h"
+#include "control/CrosspointState.h"
 #include "control/MatrixSession.h"
 #include "serial/DeviceName.h"
 #include "ui/Dialogs.h"
@@ -80,7 +81,12 @@ void TConfigForm::FormShow() {
         CircleTimeSpinEdit->setValue(v.CircleTime);
         fillModelList(v.models);
         setModelText(qs(v.MatrixNowUse));
-        showModelFields(v.fields);
+        // The model in use without a section of its own runs with the
+        // build's defaults: the dialog shows those, not the table's zeros.
+        const bool running =
+            m_session.hasState() && v.MatrixNowUse == m_session.settings().MatrixNowUse;
+        showModelFields(running && !hasModel(v.models, v.MatrixNowUse) ? runningFields()
+                                                                       : v.fields);
     });
     NetworkTabSheet->showSettings(m_session.settings().Network);
     WebTabSheet->showSettings(m_session.settings().Web);
@@ -120,8 +126,11 @@ void TConfigForm::CircleTimeSpinEditChange() {
 void TConfigForm::MatrixModelComboBoxChange() {
     const AppPaths& paths = m_session.paths();
     guarded([&] {
-        showModelFields(
-            readModelFields(paths, utf8(modelName()), dialogDefaults::LogoOnNameChange));
+        // A name the table knows shows its model; a new name keeps what is
+        // shown as the start of the new model.
+        const std::string name = utf8(modelName());
+        if (hasModel(modelNames(paths), name))
+            showModelFields(readModelFields(paths, name, dialogDefaults::LogoOnNameChange));
     });
     paths.restoreCurrentDirectory();
 }
@@ -140,38 +149,76 @@ void TConfigForm::MatrixPatternCheckBoxClick() {
     paths.restoreCurrentDirectory();
 }
 
+NewModel TConfigForm::shownModel() const {
+    NewModel model;
+    model.name = utf8(modelName());
+    model.addressText = utf8(MatrixAddressHexEdit->text());
+    model.customAddressText = utf8(MatrixCustomAddressHexEdit->text());
+    model.inputsText = utf8(MatrixInputLabeledEdit->text());
+    model.outputsText = utf8(MatrixOutputLabeledEdit->text());
+    model.pattern = MatrixPatternCheckBox->isChecked();
+    model.logo = utf8(MatrixLogoLabeledEdit->text());
+    return model;
+}
+
+ModelFields TConfigForm::runningFields() const {
+    const CrosspointState& state = m_session.state();
+    ModelFields fields;
+    fields.MatrixAddress = state.MatrixAddress;
+    fields.MatrixInputNum = state.MatrixInputNum();
+    fields.MatrixOutputNum = state.MatrixOutputNum();
+    fields.MatrixPattern = state.MatrixPattern;
+    fields.MatrixCustomAddress = state.MatrixCustomAddress;
+    fields.MatrixCustomLogo = state.MatrixCustomLogo;
+    return fields;
+}
+
 void TConfigForm::AddMatrixModelClick() {
     const AppPaths& paths = m_session.paths();
+    guarded([&] { storeShownModel(); });
+    paths.restoreCurrentDirectory();
+}
+
+bool TConfigForm::storeShownModel() {
+    const AddResult result = addModel(m_session.paths(), shownModel());
+    if (result.refusal) {
+        m_dialogs.showMessage(this, qs(*result.refusal));
+        return false;
+    }
+    fillModelList(result.models);
+    return true;
+}
+
+bool TConfigForm::keepChangedModel() {
+    const AppPaths& paths = m_session.paths();
+    bool go = true;
     guarded([&] {
-        NewModel model;
-        model.name = utf8(modelName());
-        model.addressText = utf8(MatrixAddressHexEdit->text());
-        model.customAddressText = utf8(MatrixCustomAddressHexEdit->text());
-        model.inputsText = utf8(MatrixInputLabeledEdit->text());
-        model.outputsText = utf8(MatrixOutputLabeledEdit->text());
-        model.pattern = MatrixPatternCheckBox->isChecked();
-        model.logo = utf8(MatrixLogoLabeledEdit->text());
-        const AddResult result = addModel(paths, model);
-        if (result.refusal) {
-            m_dialogs.showMessage(this, qs(*result.refusal));
-            return;
+        if (!modelFieldsChanged(paths, shownModel())) return;
+        switch (m_dialogs.ask(this, tr("型号参数已修改，保存到型号表？"))) {
+            case IDialogs::Answer::Yes:
+                go = storeShownModel();
+                break;
+            case IDialogs::Answer::No:
+                break;
+            case IDialogs::Answer::Cancel:
+                go = false;
+                break;
         }
-        fillModelList(result.models);
     });
     paths.restoreCurrentDirectory();
+    return go;
 }
 
 void TConfigForm::Button3Click() {
     const AppPaths& paths = m_session.paths();
-    bool deleted = false;
     guarded([&] {
         const DeleteResult result = deleteModel(paths, utf8(modelName()));
         fillModelList(result.models);
         setModelText(qs(result.shown));
-        deleted = true;
+        // The model now shown (none when the table is empty: the defaults).
+        showModelFields(readModelFields(paths, result.shown, dialogDefaults::LogoOnNameChange));
     });
     paths.restoreCurrentDirectory();
-    if (deleted) MatrixModelComboBoxChange();
 }
 
 void TConfigForm::UpDataButtonClick() {
@@ -181,6 +228,9 @@ void TConfigForm::UpDataButtonClick() {
             return;
         }
     }
+    // Changed address or counts of the model shown go into the model table
+    // first, or are dropped knowingly.
+    if (!keepChangedModel()) return;
     ConfigChoice choice;
     choice.comPort = ComSelSpinEdit->Value();
     choice.baudRate = baudRateAt(BandComboBox->currentIndex());

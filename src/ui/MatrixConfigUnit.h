@@ -25,7 +25,15 @@
 // dialog sets its text; the pattern box's handler runs for the operator's
 // click only, never when the dialog loads a model.
 //
-// Apply (UpDataButtonClick) runs its steps in order: close the port twice,
+// The model in use shows the values it runs with, also when the model table
+// has no section for it. Typing a name the table knows shows that model;
+// typing a new name keeps the values shown as the start of the new model.
+//
+// Apply (UpDataButtonClick) first asks, when the address or the port counts
+// shown differ from what the model table holds for the model shown, whether
+// to save them there ("型号参数已修改，保存到型号表？": Yes saves them as
+// "添加为新矩阵" does, No drops them, Cancel stops Apply). Then it runs its
+// steps in order: close the port twice,
 // store port and rate, map the port number to the picked device (when one is
 // picked) in "Serial Port Map", try to open the port (error box with "&Ignore": fall
 // back to COM1 / 1 / 9600), MatrixFree, store the rate again, the model in use
@@ -71,6 +79,7 @@ class MatrixSession;
 class SerialDevicePicker;
 class THexEdit;
 struct ModelFields;
+struct NewModel;
 
 class TConfigForm : public QDialog {
     Q_OBJECT
@@ -151,6 +160,18 @@ private:
     // Refills the model box's list with its handler suspended; the text stays.
     void fillModelList(const std::vector<std::string>& models);
     void setModelText(const QString& text);
+    // What the model fields show, as typed.
+    NewModel shownModel() const;
+    // What the model in use runs with. REQUIRES: the session has a state.
+    ModelFields runningFields() const;
+    // Adds or overwrites the model shown; false (the refusal shown) when a
+    // field is not usable.
+    bool storeShownModel();
+    // Apply's first step: when the address or the counts shown differ from
+    // what the model table holds for the model shown, asks whether to save
+    // them there ("型号参数已修改，保存到型号表？"). False when Apply stops:
+    // cancelled, or the model could not be saved.
+    bool keepChangedModel();
     // The device port number n opens with the port map in use.
     std::string comDevicePath(std::int32_t n) const;
     void showComDevice();

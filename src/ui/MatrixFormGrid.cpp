@@ -90,10 +90,23 @@ void TMatrixForm::createGrid() {
         field->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(field, &QLineEdit::customContextMenuRequested, this,
                 [this, r, field](const QPoint& at) { OutputLockMenu(r, field->mapToGlobal(at)); });
-        auto* lock = field->addAction(lockIcon(), QLineEdit::TrailingPosition);
-        lock->setObjectName(QStringLiteral("OutputLock%1").arg(r));
-        lock->setVisible(false);
         OutputNameEdits[static_cast<std::size_t>(r)] = field;
+    }
+    // The lock mark stands beside the output's name field, never over its
+    // text.
+    OutputLockMarks.resize(static_cast<std::size_t>(rows));
+    for (std::int32_t r = 0; r < rows; ++r) {
+        auto* mark = new QLabel(GroupBox);
+        mark->setObjectName(QStringLiteral("OutputLock%1").arg(r));
+        mark->setPixmap(lockIcon().pixmap(16, 16));
+        mark->resize(16, 16);
+        mark->hide();
+        OutputLockMarks[static_cast<std::size_t>(r)] = mark;
+    }
+    // A name field without the focus shows the start of its name.
+    for (auto* fields : {&InputNameEdits, &OutputNameEdits}) {
+        for (QLineEdit* field : *fields)
+            field->installEventFilter(this);
     }
 
     ColumnLabels.resize(static_cast<std::size_t>(columns) + 1);
@@ -138,7 +151,12 @@ void TMatrixForm::freeGrid() {
     for (QLineEdit* field : OutputNameEdits)
         delete field;
     OutputNameEdits.clear();
+    for (QLabel* mark : OutputLockMarks)
+        delete mark;
+    OutputLockMarks.clear();
     m_page.reset();
+    m_markedOutput = -1;
+    m_markedInput = -1;
 }
 
 void TMatrixForm::refreshGrid() {
@@ -148,6 +166,7 @@ void TMatrixForm::refreshGrid() {
         applyRow(static_cast<std::int32_t>(r));
     applyNameFields();
     applyPagingButtons();
+    applyMarks();
 }
 
 void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
@@ -199,7 +218,10 @@ void TMatrixForm::applyNameFields() {
         {
             const QSignalBlocker blocker(field);
             const QString text = toQ(view.text);
-            if (field->text() != text) field->setText(text);
+            if (field->text() != text) {
+                field->setText(text);
+                if (!field->hasFocus()) field->setCursorPosition(0);
+            }
         }
         setHint(field, toQ(view.hint));
         field->setVisible(view.visible);
@@ -211,11 +233,9 @@ void TMatrixForm::applyNameFields() {
         apply(OutputNameEdits[r], m_page->outputField(row));
         const std::optional<std::int32_t> output = m_page->outputAt(row);
         const std::string& owner = output ? m_session.lockOwner(*output) : std::string();
-        QAction* lock = OutputNameEdits[r]->actions().value(0);
-        if (lock != nullptr) {
-            lock->setVisible(!owner.empty());
-            lock->setToolTip(owner.empty() ? QString() : lockHint(owner));
-        }
+        QLabel* lock = OutputLockMarks[r];
+        lock->setVisible(!owner.empty());
+        lock->setToolTip(owner.empty() ? QString() : lockHint(owner));
     }
 }
 
@@ -229,6 +249,7 @@ void TMatrixForm::applyPagingButtons() {
     apply(DownBitBtn, buttons.down);
     apply(LeftBitBtn, buttons.left);
     apply(RightBitBtn, buttons.right);
+    applyPageLabels();
 }
 
 std::int32_t TMatrixForm::screenRowOf(std::int32_t output) const {

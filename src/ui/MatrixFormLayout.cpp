@@ -68,7 +68,10 @@ void TMatrixForm::layoutGrid() {
         for (std::size_t c = 0; c <= columns; ++c)
             GridBoxes[r][c]->move(ColumnLabels[c]->x(), top);
         QCheckBox* closeBox = GridBoxes[r][columns];
-        OutputNameEdits[r]->move(closeBox->x() + closeBox->width(), top);
+        QLineEdit* field = OutputNameEdits[r];
+        field->move(closeBox->x() + closeBox->width(), top);
+        OutputLockMarks[r]->move(field->x() + field->width() + 3,
+                                 top + (field->height() - OutputLockMarks[r]->height()) / 2);
     }
 
     // The paging buttons.
@@ -90,8 +93,8 @@ void TMatrixForm::layoutGrid() {
 
     // The window takes the group's width (wider only when the tool bar or the
     // status bar's fields need it) and the real heights of the menu, tool bar
-    // and status bar. The take items do not count: where they do not fit, the
-    // tool bar's extension menu shows them.
+    // and status bar. The X-Y field and the take items do not count: where
+    // they do not fit, the tool bar's extension menu shows them.
     for (QAction* item : m_takeItems)
         item->setVisible(false);
     layout()->invalidate();

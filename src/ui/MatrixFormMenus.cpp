@@ -1,6 +1,7 @@
-// TMatrixForm: the controls that live as long as the window: the main menu,
-// the tool bar with the layer buttons and the mode list, the two group boxes
-// of the grid and the four paging buttons.
+// TMatrixForm: the controls that live as long as the window: the main menu
+// (with the keys of the finder and of take mode), the tool bar with the layer
+// buttons, the mode list, the X-Y field and the take buttons, the two group
+// boxes of the grid, the four paging buttons and their page labels.
 
 #include <QAction>
 #include <QButtonGroup>
@@ -11,6 +12,7 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -23,6 +25,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/ElidedLabel.h"
 #include "ui/QXRMainControl.h"
 
 namespace mc {
@@ -90,6 +93,19 @@ void setHint(QWidget* widget, const QString& hint) {
     widget->setStatusTip(hint);
 }
 
+QKeySequence keypadEnter() {
+    return QKeySequence(Qt::Key_Enter);
+}
+
+// "hint（Ctrl+Return、Enter）": a hint with the keys that do the same.
+QString withKeys(const QString& hint, const QKeySequence& key,
+                 const QKeySequence& other = QKeySequence()) {
+    QString keys = key.toString(QKeySequence::NativeText);
+    if (!other.isEmpty())
+        keys = TMatrixForm::tr("%1、%2").arg(keys, other.toString(QKeySequence::NativeText));
+    return TMatrixForm::tr("%1（%2）").arg(hint, keys);
+}
+
 }  // namespace
 
 void TMatrixForm::createMenus() {
@@ -119,6 +135,24 @@ void TMatrixForm::createMenus() {
     RedoItem = addItem(EditMenu, tr("重做(&R)"), tr("重做撤销的切换"), QStringLiteral("RedoItem"));
     RedoItem->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    EditMenu->addSeparator();
+    FindPortItem = addItem(EditMenu, tr("查找端口(&F)"), tr("按端口号或名称查找输入和输出"),
+                           QStringLiteral("FindPortItem"));
+    FindPortItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    EditMenu->addSeparator();
+    TakeModeItem = addItem(EditMenu, tr("预选(&P)"), tr("预选：点击只预选切换，按“执行”后才发送"),
+                           QStringLiteral("TakeModeItem"));
+    TakeModeItem->setCheckable(true);
+    TakeModeItem->setShortcut(QKeySequence(Qt::Key_F9));
+    TakeItem = addItem(EditMenu, tr("执行(&T)"), tr("发送预选的切换"), QStringLiteral("TakeItem"));
+    TakeItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    ClearItem =
+        addItem(EditMenu, tr("清除(&L)"), tr("清除预选的切换"), QStringLiteral("ClearItem"));
+    ClearItem->setShortcut(QKeySequence(Qt::Key_Escape));
+    // The hints name the keys; "执行" also takes the keypad's Enter in take mode.
+    TakeModeItem->setToolTip(withKeys(TakeModeItem->statusTip(), TakeModeItem->shortcut()));
+    TakeItem->setToolTip(withKeys(TakeItem->statusTip(), TakeItem->shortcut(), keypadEnter()));
+    ClearItem->setToolTip(withKeys(ClearItem->statusTip(), ClearItem->shortcut()));
 
     ConfigMenu = bar->addMenu(tr("配置（&C）"));
     ConfigMenu->setObjectName(QStringLiteral("ConfigMenu"));
@@ -146,6 +180,13 @@ void TMatrixForm::createMenus() {
     connect(JournalItem, &QAction::triggered, this, [this] { JournalItemClick(); });
     connect(UndoItem, &QAction::triggered, this, [this] { UndoItemClick(); });
     connect(RedoItem, &QAction::triggered, this, [this] { RedoItemClick(); });
+    connect(FindPortItem, &QAction::triggered, this, [this] { FindPortItemClick(); });
+    connect(TakeModeItem, &QAction::triggered, this, [this](bool on) {
+        TakeModeButton->setChecked(on);
+        TakeModeButtonClick();
+    });
+    connect(TakeItem, &QAction::triggered, this, [this] { TakeButtonClick(); });
+    connect(ClearItem, &QAction::triggered, this, [this] { ClearButtonClick(); });
     connect(ExitItem, &QAction::triggered, this, [this] { ExitItemClick(); });
     connect(ConfigMenuItem, &QAction::triggered, this, [this] { ConfigMenuItemClick(); });
     connect(NewMatrixModeN, &QAction::triggered, this, [this] { NewMatrixModeNClick(); });
@@ -233,22 +274,42 @@ void TMatrixForm::createToolBar() {
     panel->setFixedSize(MatrixModeComboBox->geometry().right() + 4, panelHeight);
     MatrixToolBar->addWidget(panel);
 
-    // Take mode: "预选" stages clicks, "执行" sends them, "清除" drops them. Tool
-    // bar items of their own, so that a narrow window shows them in the tool
-    // bar's extension menu instead of growing.
+    // The X-Y field and take mode ("预选" stages clicks, "执行" sends them,
+    // "清除" drops them): tool bar items of their own, so that a narrow window
+    // shows them in the tool bar's extension menu instead of growing.
     m_takeItems = {MatrixToolBar->addSeparator()};
+    QuickSwitchEdit = new QLineEdit(MatrixToolBar);
+    QuickSwitchEdit->setObjectName(QStringLiteral("QuickSwitchEdit"));
+    QuickSwitchEdit->setPlaceholderText(tr("快速切换"));
+    QuickSwitchEdit->setAccessibleName(tr("快速切换"));
+    setHint(QuickSwitchEdit,
+            tr("输出号、空格或点、输入号，回车切换（如 40 50 或 40.50）；Esc 清空"));
+    QuickSwitchEdit->setFixedWidth(
+        QuickSwitchEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) +
+        std::max(40, QuickSwitchEdit->fontMetrics().horizontalAdvance(
+                         QuickSwitchEdit->placeholderText())));
+    QuickSwitchEdit->installEventFilter(this);
+    m_takeItems.push_back(MatrixToolBar->addWidget(QuickSwitchEdit));
+    QuickSwitchNames = new ElidedLabel(MatrixToolBar);
+    QuickSwitchNames->setObjectName(QStringLiteral("QuickSwitchNames"));
+    QuickSwitchNames->setFixedWidth(160);
+    m_takeItems.push_back(MatrixToolBar->addWidget(QuickSwitchNames));
+    connect(QuickSwitchEdit, &QLineEdit::textChanged, this, [this] { QuickSwitchEditChange(); });
+    connect(QuickSwitchEdit, &QLineEdit::returnPressed, this, [this] { QuickSwitchEditReturn(); });
+    m_takeItems.push_back(MatrixToolBar->addSeparator());
     auto button = [this](QPushButton*& field, const QString& caption, const char* name,
                          const QString& hint) {
         field = new QPushButton(caption, MatrixToolBar);
         field->setObjectName(QString::fromLatin1(name));
         setHint(field, hint);
+        // As wide as the caption needs, not the style's wider minimum.
+        field->setFixedWidth(std::max(48, field->fontMetrics().horizontalAdvance(caption) + 24));
         m_takeItems.push_back(MatrixToolBar->addWidget(field));
     };
-    button(TakeModeButton, tr("预选"), "TakeModeButton",
-           tr("预选：点击只预选切换，按“执行”后才发送"));
+    button(TakeModeButton, tr("预选"), "TakeModeButton", TakeModeItem->toolTip());
     TakeModeButton->setCheckable(true);
-    button(TakeButton, tr("执行"), "TakeButton", tr("发送预选的切换"));
-    button(ClearButton, tr("清除"), "ClearButton", tr("清除预选的切换"));
+    button(TakeButton, tr("执行"), "TakeButton", TakeItem->toolTip());
+    button(ClearButton, tr("清除"), "ClearButton", ClearItem->toolTip());
     connect(TakeModeButton, &QPushButton::clicked, this, [this] { TakeModeButtonClick(); });
     connect(TakeButton, &QPushButton::clicked, this, [this] { TakeButtonClick(); });
     connect(ClearButton, &QPushButton::clicked, this, [this] { ClearButtonClick(); });
@@ -288,6 +349,16 @@ void TMatrixForm::createFrame() {
     connect(RightBitBtn, &QPushButton::clicked, this, [this] { RightBitBtnClick(); });
     connect(UpBitBtn, &QPushButton::clicked, this, [this] { UpBitBtnClick(); });
     connect(DownBitBtn, &QPushButton::clicked, this, [this] { DownBitBtnClick(); });
+
+    // The page shown, beside the buttons, in the window's own font.
+    InputPageLabel = new QLabel(InputGroupBox);
+    InputPageLabel->setObjectName(QStringLiteral("InputPageLabel"));
+    OutputPageLabel = new QLabel(GroupBox);
+    OutputPageLabel->setObjectName(QStringLiteral("OutputPageLabel"));
+    for (QLabel* label : {InputPageLabel, OutputPageLabel}) {
+        label->setFont(font());
+        label->hide();
+    }
 }
 
 }  // namespace mc

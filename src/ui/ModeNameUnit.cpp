@@ -44,6 +44,8 @@ TModeNameForm::TModeNameForm(IDialogs& dialogs, QWidget* parent)
     ModeNameOKButton->setObjectName(QStringLiteral("ModeNameOKButton"));
     ModeNameOKButton->setGeometry(32, 88, 65, 25);
     ModeNameOKButton->setAutoDefault(false);
+    // Enter in the name field confirms.
+    ModeNameOKButton->setDefault(true);
 
     ModeNameCancleButton = new QPushButton(tr("取消"), this);
     ModeNameCancleButton->setObjectName(QStringLiteral("ModeNameCancleButton"));

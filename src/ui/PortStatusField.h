@@ -2,15 +2,16 @@
 
 // PortStatusField: the permanent field at the right end of the control
 // window's status bar: the serial device, its speed and state, and the frames
-// waiting (describePortStatus).
+// waiting (describePortStatus); shortened at a word when the bar is narrow,
+// the whole text in its tooltip.
 
-#include <QLabel>
+#include "ui/ElidedLabel.h"
 
 #include "control/PortStatus.h"
 
 namespace mc {
 
-class PortStatusField final : public QLabel {
+class PortStatusField final : public ElidedLabel {
     Q_OBJECT
 public:
     explicit PortStatusField(QWidget* parent = nullptr);

@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 #include "ui/Dialogs.h"
+#include "ui/ElidedLabel.h"
 #include "ui/JournalDialog.h"
 #include "ui/MatrixFormSupport.h"
 #include "ui/ModeNameUnit.h"
@@ -32,18 +34,24 @@ TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
     createMenus();
     createToolBar();
     createFrame();
+    createFinder();
 
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(false);
-    m_noteField = new QLabel(statusBar());
+    // Every field shortens its text at a word when the bar is too narrow,
+    // the whole text in its tooltip.
+    m_hintField = new ElidedLabel(statusBar());
+    m_hintField->setObjectName(QStringLiteral("StatusHint"));
+    statusBar()->addWidget(m_hintField, 1);
+    m_noteField = new ElidedLabel(statusBar());
     m_noteField->setObjectName(QStringLiteral("StatusNote"));
     m_noteField->hide();
     statusBar()->addPermanentWidget(m_noteField);
-    m_networkField = new QLabel(statusBar());
+    m_networkField = new ElidedLabel(statusBar());
     m_networkField->setObjectName(QStringLiteral("NetworkStatusField"));
     m_networkField->hide();
     statusBar()->addPermanentWidget(m_networkField);
-    m_webField = new QLabel(statusBar());
+    m_webField = new ElidedLabel(statusBar());
     m_webField->setObjectName(QStringLiteral("WebStatusField"));
     m_webField->hide();
     statusBar()->addPermanentWidget(m_webField);
@@ -84,6 +92,14 @@ void TMatrixForm::MatrixFree() {
     freeGrid();
 }
 
+bool TMatrixForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        m_hintField->setWholeText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
 void TMatrixForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous() && !m_closed) FormShow();
@@ -109,7 +125,9 @@ void TMatrixForm::ResendStateItemClick() {
 
 void TMatrixForm::JournalItemClick() {
     JournalDialog dialog(m_session, this);
+    m_journalDialog = &dialog;
     m_dialogs.exec(dialog);
+    m_journalDialog = nullptr;
 }
 
 void TMatrixForm::UndoItemClick() {
@@ -146,7 +164,7 @@ void TMatrixForm::setNetworkNote(const QString& text) {
 }
 
 void TMatrixForm::showNetworkStatus(const QString& text) {
-    m_networkField->setText(text);
+    m_networkField->setWholeText(text);
     m_networkField->setVisible(!text.isEmpty());
 }
 
@@ -160,7 +178,7 @@ void TMatrixForm::setWebNote(const QString& text) {
 }
 
 void TMatrixForm::showWebStatus(const QString& text) {
-    m_webField->setText(text);
+    m_webField->setWholeText(text);
     m_webField->setVisible(!text.isEmpty());
 }
 
@@ -179,14 +197,15 @@ void TMatrixForm::showNotes() {
         if (!note.isEmpty()) note += QStringLiteral("　");
         note += *extra;
     }
-    m_noteField->setText(note);
-    m_noteField->setToolTip(note);
+    m_noteField->setWholeText(note);
     m_noteField->setVisible(!note.isEmpty());
 }
 
 // --- Session observer ------------------------------------------------------------
 
 void TMatrixForm::sessionChanged(const SessionChange& change) {
+    // An open journal follows the steps; the port's own figures are none.
+    if (m_journalDialog != nullptr && !change.origin.empty()) m_journalDialog->followSession();
     if (change.rebuilt) return rebuilt();
     // A load of the window's own shows the first page again; a client's
     // leaves the page the operator is on.
@@ -216,6 +235,7 @@ void TMatrixForm::applyTakeState() {
     TakeModeButton->setChecked(m_session.takeMode());
     TakeButton->setEnabled(!m_session.staged().empty());
     ClearButton->setEnabled(!m_session.staged().empty());
+    applyTakeKeys();
     if (m_session.hasState()) refreshGrid();
     showNotes();
 }

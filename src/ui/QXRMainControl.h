@@ -1,9 +1,10 @@
 #pragma once
 
 // TMatrixForm, the control window: the crosspoint grid with its paging
-// buttons, the switching-layer radio buttons and the matrix-mode combo box on
-// the tool bar, the menus and the status bar. It shows a MatrixSession and
-// hands it the operator's actions.
+// buttons and page labels, the switching-layer radio buttons, the matrix-mode
+// combo box, the X-Y field and the take buttons on the tool bar, the finder
+// of ports, the menus and the status bar. It shows a MatrixSession and hands
+// it the operator's actions.
 //
 // The window is a translator. Every handler turns one widget event into one
 // call of the session; the change event each session step ends with brings
@@ -34,6 +35,7 @@
 #include "control/GridPage.h"
 #include "control/MatrixSession.h"
 #include "control/SessionObserver.h"
+#include "ui/PortFinder.h"
 
 class QAction;
 class QCheckBox;
@@ -48,12 +50,15 @@ class QPoint;
 class QPushButton;
 class QRadioButton;
 class QShowEvent;
+class QTimer;
 class QToolBar;
 class QWidget;
 
 namespace mc {
 
+class ElidedLabel;
 class IDialogs;
+class JournalDialog;
 class PortStatusField;
 class TModeNameForm;
 
@@ -121,6 +126,22 @@ public:
     void ClearButtonClick();
     // The take buttons and the staged boxes as the session has them.
     void applyTakeState();
+    // The X-Y field "快速切换": "40 50" or "40.50" routes output 40 to input 50
+    // (staged in take mode) when Return is pressed; the names of both show
+    // beside the field while the operator types; Esc empties it.
+    void QuickSwitchEditChange();
+    void QuickSwitchEditReturn();
+
+    // --- Finding a port (MatrixFormFind.cpp) -------------------------------------
+    // "查找端口": the finder opens with the keyboard focus in its field.
+    void FindPortItemClick();
+    // The grid pages to the port chosen in the finder and marks its row (an
+    // output) or column (an input) for kPortMarkTime.
+    void FoundPortChosen(const PortMatch& match);
+    static constexpr int kPortMarkTime = 4000;  // milliseconds
+    // The marked output / input; -1 when none is marked.
+    std::int32_t markedOutput() const { return m_markedOutput; }
+    std::int32_t markedInput() const { return m_markedInput; }
 
     // --- Grid ---------------------------------------------------------------------
     // The operator clicked GridBoxes[screenRow][screenColumn]; its tick is
@@ -164,6 +185,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The X-Y field keeps Return and Esc from the window's shortcuts while it
+    // holds text; a name field that loses the focus shows the start of its
+    // name again.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The hints of the controls under the mouse go to the status bar's hint
+    // field, which shortens them at a word and keeps the whole in its tooltip.
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -208,6 +236,19 @@ private:
     // MatrixFormLayout.cpp
     void layoutGrid();
 
+    // MatrixFormKeys.cpp: the Edit menu's take items as the session has them.
+    void applyTakeKeys();
+
+    // MatrixFormFind.cpp: the finder, the marks and the page labels.
+    void createFinder();
+    void applyMarks();
+    void applyPageLabels();
+    void clearMarks();
+    PortFinder* m_finder = nullptr;
+    QTimer* m_markTimer = nullptr;
+    std::int32_t m_markedOutput = -1;
+    std::int32_t m_markedInput = -1;
+
     // MatrixFormStore.cpp
     void layerClicked(QRadioButton* button, std::int32_t layer);
     void reloadModeList();
@@ -217,12 +258,15 @@ private:
     IDialogs& m_dialogs;
     QDialog* m_configForm = nullptr;
     QDialog* m_aboutBox = nullptr;
+    // The journal dialog while JournalItemClick shows it.
+    JournalDialog* m_journalDialog = nullptr;
     TModeNameForm* m_modeNameForm = nullptr;
     PortStatusField* m_portField = nullptr;
-    QLabel* m_noteField = nullptr;
-    QLabel* m_networkField = nullptr;
+    ElidedLabel* m_hintField = nullptr;
+    ElidedLabel* m_noteField = nullptr;
+    ElidedLabel* m_networkField = nullptr;
     QString m_networkNote;
-    QLabel* m_webField = nullptr;
+    ElidedLabel* m_webField = nullptr;
     QString m_webNote;
     bool m_closed = false;
     bool m_shownOnce = false;
@@ -238,7 +282,8 @@ private:
     QPushButton* TakeModeButton = nullptr;
     QPushButton* TakeButton = nullptr;
     QPushButton* ClearButton = nullptr;
-    // The tool bar's take items; they never make the window wider.
+    // The tool bar's X-Y field and take items; they never make the window
+    // wider.
     std::vector<QAction*> m_takeItems;
     QGroupBox* GroupBox = nullptr;
     QGroupBox* InputGroupBox = nullptr;
@@ -247,11 +292,19 @@ private:
     QPushButton* RightBitBtn = nullptr;
     QPushButton* UpBitBtn = nullptr;
     QPushButton* DownBitBtn = nullptr;
+    // "输入 17–32 / 64" beside LeftBitBtn, "输出 33–48 / 64" beside DownBitBtn;
+    // shown with their buttons.
+    QLabel* InputPageLabel = nullptr;
+    QLabel* OutputPageLabel = nullptr;
+    // The tool bar's X-Y field and the names of what it would route.
+    QLineEdit* QuickSwitchEdit = nullptr;
+    ElidedLabel* QuickSwitchNames = nullptr;
     // Screen row × (visible columns + 1); the last column holds the close boxes.
     std::vector<std::vector<QCheckBox*>> GridBoxes;
     std::vector<QLabel*> ColumnLabels;        // visible columns + 1
     std::vector<QLineEdit*> InputNameEdits;   // visible columns
     std::vector<QLineEdit*> OutputNameEdits;  // visible rows
+    std::vector<QLabel*> OutputLockMarks;     // visible rows: beside the name field
 
     // Menus and items.
     QMenu* FileSubMenu = nullptr;
@@ -263,6 +316,10 @@ private:
     QMenu* EditMenu = nullptr;
     QAction* UndoItem = nullptr;
     QAction* RedoItem = nullptr;
+    QAction* FindPortItem = nullptr;
+    QAction* TakeModeItem = nullptr;
+    QAction* TakeItem = nullptr;
+    QAction* ClearItem = nullptr;
     QMenu* ConfigMenu = nullptr;
     QAction* ConfigMenuItem = nullptr;
     QMenu* MatrixModeN = nullptr;

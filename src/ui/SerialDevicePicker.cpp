@@ -1,9 +1,11 @@
 #include "ui/SerialDevicePicker.h"
 
 #include <QBrush>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPalette>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -42,6 +44,23 @@ SerialDevicePicker::SerialDevicePicker(DeviceRoots roots, QWidget* parent)
     DeviceList->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(DeviceHintLabel);
     layout->addWidget(DeviceList, 1);
+    // The dialog's Apply and Cancel, as on the other pages: the hint names
+    // the first.
+    // Placed as the other pages place theirs (85 × 25, 36 apart).
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(36);
+    buttons->addStretch(1);
+    DeviceApplyButton = new QPushButton(tr("应用"), this);
+    DeviceApplyButton->setObjectName(QStringLiteral("DeviceApplyButton"));
+    DeviceCancelButton = new QPushButton(tr("取消"), this);
+    DeviceCancelButton->setObjectName(QStringLiteral("DeviceCancelButton"));
+    for (QPushButton* button : {DeviceApplyButton, DeviceCancelButton}) {
+        button->setFixedSize(85, 25);
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addSpacing(34);
+    layout->addLayout(buttons);
 
     // The operator's pick only: fill() blocks the list's signals.
     connect(DeviceList, &QListWidget::currentRowChanged, this, [this](int row) {

@@ -24,6 +24,7 @@
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 
 namespace mc {
 
@@ -54,6 +55,9 @@ public:
 
     QLabel* DeviceHintLabel = nullptr;
     QListWidget* DeviceList = nullptr;
+    // The dialog connects them to its Apply and Cancel.
+    QPushButton* DeviceApplyButton = nullptr;
+    QPushButton* DeviceCancelButton = nullptr;
 
 signals:
     // The operator picked a device, or the pick went with its device.

@@ -222,6 +222,34 @@ TEST(NameFields, ShowNamesOfThePageOnlyWhenTheListIsInUse) {
         EXPECT_EQ(grid.page->inputField(c).visible, c < 4) << c;
 }
 
+// Going straight to a port lands on the page the buttons would reach, with
+// the buttons and the spans as those clicks leave them.
+TEST(GoToPort, LandsOnThePageThatHoldsIt) {
+    Grid grid(model(64, 40));
+    ASSERT_TRUE(grid.page->showOutput(39));
+    EXPECT_EQ(grid.page->RowOffset(), 32);
+    EXPECT_EQ(grid.page->pagingButtons().down, (ButtonState{true, false}));
+    EXPECT_EQ(grid.page->pagingButtons().up, (ButtonState{true, true}));
+    EXPECT_EQ(grid.page->rowOf(39), 7);
+    const GridPage::Span rows = grid.page->outputSpan();
+    EXPECT_EQ((std::vector<int>{rows.first, rows.last, rows.count}),
+              (std::vector<int>{32, 39, 40}));
+
+    ASSERT_TRUE(grid.page->showInput(20));
+    EXPECT_EQ(grid.page->ColumnOffset(), 16);
+    EXPECT_EQ(grid.page->pagingButtons().left, (ButtonState{true, true}));
+    EXPECT_EQ(grid.page->pagingButtons().right, (ButtonState{true, true}));
+    EXPECT_EQ(labelCaptions(*grid.page), numbered(17, 32) + std::vector<std::string>{"关闭 "});
+    const GridPage::Span columns = grid.page->inputSpan();
+    EXPECT_EQ((std::vector<int>{columns.first, columns.last, columns.count}),
+              (std::vector<int>{16, 31, 64}));
+
+    ASSERT_TRUE(grid.page->showInput(3));
+    EXPECT_EQ(grid.page->pagingButtons().left, (ButtonState{true, false}));
+    EXPECT_FALSE(grid.page->showOutput(40) || grid.page->showInput(-1));
+    EXPECT_EQ(grid.page->RowOffset(), 32);
+}
+
 TEST(NameEdits, StoredAtTheOffsetOfTheShownPage) {
     Grid grid(model(20, 20));
     ASSERT_TRUE(grid.page->RightBitBtnClick());

@@ -34,6 +34,10 @@ public:
     }
     void showMessage(QWidget*, const QString& text) override { messages.push_back(text); }
     void showError(QWidget*, const QString& text) override { errors.push_back(text); }
+    Answer ask(QWidget*, const QString& question) override {
+        questions.push_back(question);
+        return answerAsk;
+    }
     std::optional<QString> openFileName(QWidget*, const QString& directory,
                                         const QString& filter) override {
         opens.push_back({directory, filter, {}});
@@ -50,6 +54,7 @@ public:
     }
 
     bool answerIgnore = true;  // the error box is closed with "&Ignore"
+    Answer answerAsk = Answer::Yes;
     // Answers of the file dialogs, in order; nullopt (or none left): cancelled.
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
@@ -58,6 +63,7 @@ public:
     std::vector<Shown> ignoreErrors;
     std::vector<QString> messages;
     std::vector<QString> errors;
+    std::vector<QString> questions;
     std::vector<FileAsk> opens;
     std::vector<FileAsk> saves;
     int execs = 0;

@@ -59,7 +59,11 @@ TEST_F(ConfigFormTest, DevicePageListsFollowsAndMapsThePickedDeviceAtApply) {
     EXPECT_TRUE(form->ComDeviceLabel->text().endsWith(QStringLiteral("；应用后：") +
                                                       QString::fromStdString(link)));
 
-    form->UpDataButton->click();
+    // The page's own Apply, the button its hint names.
+    SerialDevicePicker& page = *form->DevicePicker;
+    EXPECT_TRUE(page.DeviceHintLabel->text().contains(
+        QStringLiteral("“%1”").arg(page.DeviceApplyButton->text())));
+    page.DeviceApplyButton->click();
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(iniReadString(paths.mainConfigFile(), "Serial Port Map", "COM3", ""), link);
     EXPECT_EQ(session->port().devicePath(), link);

@@ -55,6 +55,7 @@ QStringList items(const QComboBox* box) {
 
 // --- Opening ---------------------------------------------------------------
 
+// The model in use has no section: the dialog shows what it runs with.
 TEST_F(ConfigFormTest, OpeningWithoutConfigurationShowsDefaults) {
     writeMain("");
     start();
@@ -65,13 +66,23 @@ TEST_F(ConfigFormTest, OpeningWithoutConfigurationShowsDefaults) {
     EXPECT_EQ(f.CircleTimeSpinEdit->text(), QStringLiteral("1"));
     EXPECT_EQ(f.MatrixModelComboBox->currentText(), QStringLiteral("DefaultMatrix"));
     EXPECT_EQ(f.MatrixModelComboBox->count(), 0);
-    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("00"));
+    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("52"));
     EXPECT_EQ(f.MatrixCustomAddressHexEdit->text(), QStringLiteral("01"));
-    EXPECT_EQ(f.MatrixInputLabeledEdit->text(), QStringLiteral("0"));
-    EXPECT_EQ(f.MatrixOutputLabeledEdit->text(), QStringLiteral("0"));
+    EXPECT_EQ(f.MatrixInputLabeledEdit->text(), QStringLiteral("32"));
+    EXPECT_EQ(f.MatrixOutputLabeledEdit->text(), QStringLiteral("32"));
     EXPECT_FALSE(f.MatrixPatternCheckBox->isChecked());
     EXPECT_EQ(f.MatrixLogoLabeledEdit->text(), QStringLiteral("VELMORAN MATRIX"));
     EXPECT_EQ(modelText(), "<none>") << "opening writes no model";
+
+    // A new name keeps those values as the start of the new model, address
+    // included; Apply with them unchanged asks nothing.
+    typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("Studio"));
+    EXPECT_EQ(f.MatrixAddressHexEdit->text(), QStringLiteral("52"));
+    form->AddMatrixModel->click();
+    EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Studio", "MatrixAddress", ""), "82");
+    form->UpDataButton->click();
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(session->state().MatrixAddress, 0x52);
 }
 
 TEST_F(ConfigFormTest, OpeningShowsStoredValuesAndPutsThemIntoRange) {
@@ -139,7 +150,7 @@ TEST_F(ConfigFormTest, CycleFieldIsStoredAtOnceAndReachesTheControlWindow) {
     EXPECT_EQ(readMain(paths, "System config", "CircleTime"), "100") << "Cancel undoes nothing";
 }
 
-TEST_F(ConfigFormTest, TypingModelNamesShowsDefaultsAndStoresNothing) {
+TEST_F(ConfigFormTest, TypingModelNamesShowsKnownModelsAndStoresNothing) {
     writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
     writeModels(kTwoModels);
     start();
@@ -152,12 +163,12 @@ TEST_F(ConfigFormTest, TypingModelNamesShowsDefaultsAndStoresNothing) {
     EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("0A"));
     EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("大厅"));
 
+    // A new name keeps what is shown.
     QTest::keyClicks(form->MatrixModelComboBox->lineEdit(), QStringLiteral("X"));
-    EXPECT_FALSE(form->MatrixPatternCheckBox->isChecked());
-    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("00"));
-    EXPECT_EQ(form->MatrixCustomAddressHexEdit->text(), QStringLiteral("01"));
-    EXPECT_EQ(form->MatrixInputLabeledEdit->text(), QStringLiteral("0"));
-    EXPECT_EQ(form->MatrixLogoLabeledEdit->text(), QStringLiteral("Velmoran Matrix"));
+    EXPECT_TRUE(form->MatrixPatternCheckBox->isChecked());
+    EXPECT_EQ(form->MatrixAddressHexEdit->text(), QStringLiteral("0A"));
+    EXPECT_EQ(form->MatrixCustomAddressHexEdit->text(), QStringLiteral("1F"));
+    EXPECT_EQ(form->MatrixInputLabeledEdit->text(), QStringLiteral("4"));
 
     EXPECT_EQ(modelText(), kTwoModels) << "no section for any prefix typed";
     EXPECT_FALSE(session->state().MatrixPattern) << "the control window is untouched";
@@ -305,6 +316,34 @@ TEST_F(ConfigFormTest, ApplyHandsTheShownChoiceToTheSessionAndCloses) {
     EXPECT_EQ(modes->count(), 0);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->result(), QDialog::Accepted);
+}
+
+// Changed address or counts of the model shown are not dropped unasked.
+TEST_F(ConfigFormTest, ApplyAsksWhetherToSaveChangedModelValues) {
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Stage\n");
+    writeModels(kTwoModels);
+    start();
+    open();
+    typeInto(form->MatrixAddressHexEdit, QStringLiteral("5A"));
+    dialogs.answerAsk = IDialogs::Answer::Cancel;
+    form->UpDataButton->click();
+    ASSERT_EQ(dialogs.questions,
+              std::vector<QString>{QStringLiteral("型号参数已修改，保存到型号表？")});
+    EXPECT_TRUE(form->isVisible()) << "Cancel stops Apply";
+    EXPECT_EQ(modelText(), kTwoModels);
+
+    dialogs.answerAsk = IDialogs::Answer::No;
+    form->UpDataButton->click();
+    EXPECT_EQ(modelText(), kTwoModels) << "No drops them";
+    EXPECT_EQ(session->state().MatrixAddress, 0x52);
+
+    open();
+    typeInto(form->MatrixInputLabeledEdit, QStringLiteral("8"));
+    dialogs.answerAsk = IDialogs::Answer::Yes;
+    form->UpDataButton->click();
+    EXPECT_EQ(iniReadString(paths.modelConfigFile(), "Stage", "MatrixInputNum", ""), "8");
+    EXPECT_EQ(session->state().MatrixInputNum(), 8);
+    EXPECT_EQ(dialogs.questions.size(), 3u);
 }
 
 TEST_F(ConfigFormTest, ApplyStoresTheShownRateForAnUnknownStoredRate) {

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <filesystem>
 
@@ -84,6 +85,39 @@ TEST_F(JournalDialogTest, FileMenuItemListsTheSessionsStepsNewestFirstByOutput) 
     EXPECT_EQ(rows, QStringList({QStringLiteral("127.0.0.3 / 切换 / 输出1（主屏）：输入2 → 输入4"),
                                  QStringLiteral("127.0.0.2 / 命名 / "),
                                  QStringLiteral("本机操作台 / 切换 / 输出1（主屏）：— → 输入2")}));
+}
+
+// While open, the dialog follows new steps, keeping its filter and the rows
+// the operator scrolled to; at the top, the newest come into view.
+TEST_F(JournalDialogTest, FollowsNewStepsKeepingFilterAndPlace) {
+    useModel(4, 4);
+    open();
+    for (int i = 0; i < 60; ++i)
+        ASSERT_TRUE(session->routeOutput("127.0.0.2", i % 2, i % 4));
+    bool followed = false;
+    dialogs.onExec = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<JournalDialog&>(shown);
+        dialog.show();
+        dialog.OutputFilter->setCurrentIndex(1);  // output 1: 30 steps
+        QTableWidget* table = dialog.JournalTable;
+        QScrollBar* scroll = table->verticalScrollBar();
+        scroll->setValue(10);
+        EXPECT_EQ(scroll->value(), 10);
+        session->routeOutput("127.0.0.3", 0, 1);
+        session->routeOutput("127.0.0.3", 1, 1);
+        session->routeOutput("127.0.0.3", 0, 2);
+        followed = QTest::qWaitFor([&] { return table->rowCount() == 32; }, 5000);
+        EXPECT_EQ(dialog.OutputFilter->currentIndex(), 1);
+        EXPECT_EQ(scroll->value(), 12) << "the same rows stay in view";
+        scroll->setValue(0);
+        session->routeOutput("127.0.0.4", 0, 3);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 33; }, 5000));
+        EXPECT_EQ(scroll->value(), 0);
+        EXPECT_EQ(table->item(0, JournalDialog::OriginColumn)->text(), QStringLiteral("127.0.0.4"));
+        return 0;
+    };
+    form->JournalItemClick();
+    EXPECT_TRUE(followed);
 }
 
 TEST(JournalText, ShowsEveryPartOneBasedWithNamesAndFiltersByOutput) {

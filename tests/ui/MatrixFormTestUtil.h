@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -40,6 +41,20 @@ protected:
         form = std::make_unique<TMatrixForm>(*session, dialogs);
         form->show();
         return *form;
+    }
+
+    // 64 × 64 with input 50 "Camera 5" and output 40 "Monitor 2", shown as
+    // the active window (whose shortcuts work).
+    void openNamedModel() {
+        useModel(64, 64);
+        setConfig("Matrix Manage Message", "MatrixInputEditEnable", "1");
+        setConfig("Matrix Manage Message", "MatrixOutputEditEnable", "1");
+        iniWriteString(paths.editListFile(), "MatrixInputStringList", "InputString49", "Camera 5");
+        iniWriteString(paths.editListFile(), "MatrixOutputStringList", "OutputString39",
+                       "Monitor 2");
+        open();
+        QApplication::setActiveWindow(form.get());
+        frames();
     }
 
     std::vector<Bytes> frames() { return takeFrames(*session->commandQueue()); }

@@ -138,7 +138,7 @@ open as the serial port as its first line, then one line per frame received.
   --idle-flush MS   report a frame still incomplete after MS ms (default 300)
   --help            this text
 
-SIGUSR1 prints the device state; SIGINT and SIGTERM end the simulator.
+SIGUSR1 prints the device state; SIGINT, SIGTERM and SIGHUP end the simulator.
 )";
 }
 
