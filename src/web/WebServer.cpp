@@ -55,6 +55,19 @@ bool isUpgrade(const QHttpServerRequest& request) {
     return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
 }
 
+// Whether a request asks for a WebSocket as RFC 6455 has it: "Connection:
+// Upgrade", "Upgrade: websocket", version 13 and a key of 16 bytes.
+bool validUpgrade(const QHttpServerRequest& request) {
+    bool connectionUpgrade = false;
+    for (const QByteArray& token : header(request, "connection").split(','))
+        connectionUpgrade |= token.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    const auto key = QByteArray::fromBase64Encoding(header(request, "sec-websocket-key").trimmed(),
+                                                    QByteArray::AbortOnBase64DecodingErrors);
+    return connectionUpgrade && isUpgrade(request) &&
+           header(request, "sec-websocket-version").trimmed() == "13" && key &&
+           key.decoded.size() == 16;
+}
+
 std::string text(const QByteArray& bytes) {
     return bytes.toStdString();
 }
@@ -102,9 +115,14 @@ bool WebServer::listen(const QHostAddress& address, quint16 port) {
 }
 
 void WebServer::close() {
+    // A held socket sends no signals, not even its destruction's.
+    for (Connection* connection : findChildren<Connection*>())
+        connection->socket()->blockSignals(false);
+    m_upgrading.clear();
     const bool hadPages = !m_pages.empty();
     for (Page& page : m_pages) {
         page.socket->disconnect(this);
+        if (page.connection) page.connection->socket()->blockSignals(false);
         page.socket->abort();
     }
     m_pages.clear();
@@ -127,28 +145,31 @@ quint16 WebServer::listenPort() const {
 // --- HTTP ------------------------------------------------------------------------------
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    auto* info = socket->findChild<ConnectionInfo*>(QString(), Qt::FindDirectChildrenOnly);
-    const std::string owner = info ? info->owner : ownerOf(request.remoteAddress());
-    if (info != nullptr) info->unanswered = 0;
-    if (info != nullptr && info->over != ConnectionInfo::Over::None) {
-        const bool address = info->over == ConnectionInfo::Over::Address;
-        send(request, socket,
-             jsonReply(WebApi::error(
-                 address ? 429 : 503,
-                 address ? "too many connections from this address" : "too many connections")),
-             true);
-        return true;
+    Connection* connection = Connection::of(socket);
+    const std::string owner = connection ? connection->owner : ownerOf(request.remoteAddress());
+    Reply reply = route(request, owner);
+    if (reply.status == 0 && connection != nullptr) {
+        connection->upgraded();
+        m_upgrading.emplace_back(connection);
+        return true;  // the library makes it an events socket
     }
-    const Reply reply = route(request, owner);
-    if (reply.status == 0) return true;  // the library makes it an events socket
-    // A refused upgrade request is not "handled": the library closes the
-    // connection once the answer is written.
-    send(request, socket, reply, false);
-    return !isUpgrade(request);
+    if (reply.status == 0) reply = jsonReply(WebApi::error(503, "not a connection of this server"));
+    if (isUpgrade(request)) {
+        // The library would upgrade whatever is handled here; an unhandled
+        // request is answered by missingHandler (then, when the library took
+        // it for an upgrade, it closes the connection).
+        m_unhandled = std::move(reply);
+        return false;
+    }
+    send(request, socket, reply);
+    return true;
 }
 
 void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    send(request, socket, jsonReply(WebApi::error(404, "no such path")), false);
+    const Reply reply =
+        m_unhandled ? std::move(*m_unhandled) : jsonReply(WebApi::error(404, "no such path"));
+    m_unhandled.reset();
+    send(request, socket, reply);
 }
 
 WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::string& owner) {
@@ -190,7 +211,8 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
         return reply;
     }
     if (name == QLatin1String("events")) {
-        if (!isUpgrade(request)) return jsonReply(WebApi::error(400, "events is a WebSocket"));
+        if (!validUpgrade(request))
+            return jsonReply(WebApi::error(400, "events is a WebSocket (version 13)"));
         if (!ownOrigin(header(request, "origin"), header(request, "host")))
             return jsonReply(WebApi::error(403, "the request comes from another site's page"));
         if (pageCount() >= kMaxPages) return jsonReply(WebApi::error(503, "too many pages open"));
@@ -249,8 +271,7 @@ WebServer::Reply WebServer::jsonReply(const ApiReply& reply) {
     return out;
 }
 
-void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
-                     bool close) {
+void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
     responder.writeHeader("Content-Type", reply.type);
@@ -258,9 +279,8 @@ void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, cons
     responder.writeHeader("Cache-Control", "no-store");
     for (const auto& [name, value] : reply.headers)
         responder.writeHeader(name, value);
-    if (close) responder.writeHeader("Connection", "close");
     responder.writeBody(reply.body);
-    if (close) socket->disconnectFromHost();
+    if (Connection* connection = Connection::of(socket)) connection->answered();
 }
 
 // --- Events ------------------------------------------------------------------------------
@@ -272,10 +292,29 @@ void WebServer::acceptPages() {
         const std::string owner = ownerOf(socket->peerAddress());
         socket->setMaxAllowedIncomingFrameSize(4096);
         socket->setMaxAllowedIncomingMessageSize(4096);
+        socket->setReadBufferSize(m_limits.maxUnanswered);
         QWebSocket* raw = socket.get();
+        // Its connection, which the upgrade request came on.
+        QPointer<Connection> connection;
+        std::erase_if(m_upgrading, [&](const QPointer<Connection>& upgraded) {
+            if (!upgraded) return true;
+            const QTcpSocket* tcp = upgraded->socket();
+            if (tcp->peerPort() != raw->peerPort() || tcp->peerAddress() != raw->peerAddress())
+                return false;
+            connection = upgraded;
+            return true;
+        });
         connect(raw, &QWebSocket::disconnected, this,
                 [this, raw] { dropPage(raw, QStringLiteral("closed")); });
-        m_pages.push_back({{socket.release(), &deleteSocket}, owner});
+        if (connection) {
+            // After the WebSocket library's own reader, which may have
+            // answered pings.
+            connect(connection->socket(), &QIODevice::readyRead, connection,
+                    &Connection::eventsRead);
+            connect(connection, &Connection::closing, this,
+                    [this, raw](const QString& reason) { dropPage(raw, reason); });
+        }
+        m_pages.push_back({{socket.release(), &deleteSocket}, owner, connection});
         emit logMessage(
             QStringLiteral("web: page of %1 opened").arg(QString::fromStdString(owner)));
         emit pageCountChanged(pageCount());
@@ -287,14 +326,10 @@ void WebServer::acceptPages() {
 }
 
 void WebServer::sendTo(Page& page, const QString& text) {
-    if (page.socket->bytesToWrite() > kMaxBacklog) {
-        QWebSocket* socket = page.socket.get();
-        QMetaObject::invokeMethod(
-            this, [this, socket] { dropPage(socket, QStringLiteral("reads too slowly")); },
-            Qt::QueuedConnection);
-        return;
-    }
     page.socket->sendTextMessage(text);
+    // May close the page: later, since a loop over the pages may be running.
+    if (page.connection)
+        QMetaObject::invokeMethod(page.connection, &Connection::countUnsent, Qt::QueuedConnection);
 }
 
 void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
@@ -305,6 +340,7 @@ void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
     emit logMessage(
         QStringLiteral("web: page of %1 %2").arg(QString::fromStdString(it->owner), reason));
     it->socket->disconnect(this);
+    if (it->connection) it->connection->socket()->blockSignals(false);
     it->socket->abort();
     m_pages.erase(it);
     emit pageCountChanged(pageCount());

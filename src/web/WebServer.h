@@ -16,23 +16,24 @@
 // not this server's own (http://<Host>) are refused (403). Without a password
 // the API answers only a Host that is a numeric address or "localhost" (403
 // otherwise): a site whose name resolves to this machine gets nothing. A body over
-// kMaxBody is refused (413); a connection that sends over kMaxUnanswered
-// bytes without a complete request is dropped. From one address at most
-// kMaxPerAddress connections are served, kMaxConnections in all: a request
-// on a connection over either limit gets 429 or 503 and the connection is
-// closed; over kHardConnectionLimit connections are closed unread. At most
-// kMaxPages events sockets are open (more get 503); one whose reader lets
-// over kMaxBacklog bytes wait is dropped. The events socket's upgrade request
-// passes the same checks as any API request before the library takes it.
+// kMaxBody is refused (413). What one connection may cost (unsent bytes,
+// time, connections per address and in all) is bounded as ConnectionLimits
+// says (WebListener.h). At most kMaxPages events sockets are open (more get
+// 503). The events socket's upgrade request passes the same checks as any API
+// request before the library takes it; an Upgrade header on any other path
+// is ignored (the request gets its one answer), and a request for the events
+// socket that is not a valid upgrade gets 400.
 //
 // Lifetime: the session must outlive the server. Threads: the session's
 // (the user-interface thread), on its event loop.
 
 #include <QAbstractHttpServer>
 #include <QHostAddress>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,7 @@ public:
     static constexpr qint64 kMaxUnanswered = ConnectionLimits{}.maxUnanswered;
     static constexpr int kMaxPerAddress = ConnectionLimits{}.perAddress;
     static constexpr int kMaxConnections = ConnectionLimits{}.total;
-    static constexpr int kHardConnectionLimit = ConnectionLimits{}.hard;
     static constexpr int kMaxPages = 64;
-    static constexpr qint64 kMaxBacklog = 4 * 1024 * 1024;
 
     // `limits`: the connection limits above; a benchmark with every client on
     // one address raises them.
@@ -80,6 +79,7 @@ public:
     quint16 listenPort() const;
     // Open events sockets (pages).
     int pageCount() const { return static_cast<int>(m_pages.size()); }
+    int connectionCount() const { return m_listener ? m_listener->connectionCount() : 0; }
 
     void setPasswordHash(const QString& hash) { m_auth.setPasswordHash(hash); }
 
@@ -96,6 +96,7 @@ private:
     struct Page {
         std::unique_ptr<QWebSocket, void (*)(QWebSocket*)> socket;
         std::string owner;
+        QPointer<Connection> connection;
     };
     struct Reply {
         int status = 200;  // 0: an events socket may open
@@ -109,8 +110,7 @@ private:
     Reply login(const QHttpServerRequest& request, const std::string& owner);
     static Reply panelFile(const QString& path);
     static Reply jsonReply(const ApiReply& reply);
-    void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
-              bool close);
+    void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply);
     void acceptPages();
     void sendTo(Page& page, const QString& text);
     void dropPage(QWebSocket* socket, const QString& reason);
@@ -122,6 +122,10 @@ private:
     Listener* m_listener = nullptr;  // child; its connections are its children
     QString m_error;
     std::vector<Page> m_pages;
+    // Upgraded by the library, not yet taken as pages.
+    std::vector<QPointer<Connection>> m_upgrading;
+    // The answer to a request left unhandled (see handleRequest).
+    std::optional<Reply> m_unhandled;
 };
 
 // The owner id of a peer: its address, an IPv4-mapped IPv6 address as IPv4.

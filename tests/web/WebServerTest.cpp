@@ -3,80 +3,16 @@
 // route reaching the queue in the caller's name, the events socket, and the
 // password rules.
 
-#include <gtest/gtest.h>
-
-#include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QNetworkReply>
-#include <QSignalSpy>
-#include <QTcpSocket>
-#include <QTimer>
 #include <QWebSocket>
 
-#include <nlohmann/json.hpp>
-
-#include "control/SessionTestUtil.h"
 #include "store/Journal.h"
 #include "web/PasswordHash.h"
 #include "web/WebControl.h"
-#include "web/WebServer.h"
+#include "web/WebTestUtil.h"
 
 namespace mc::web {
 namespace {
-
-using nlohmann::json;
-
-struct Answer {
-    int status = 0;
-    json body;
-    QByteArray cookie;
-};
-
-class WebServerTest : public ::testing::Test, public test::ProgramFolder {
-protected:
-    void SetUp() override {
-        useModel(8, 4, /*pattern=*/true);
-        session.start();
-        frames();
-        ASSERT_TRUE(server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    }
-    QString url(const char* path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2")
-            .arg(server.listenPort())
-            .arg(QLatin1String(path));
-    }
-    // One request; its answer within 5 s (status 0 when none came).
-    Answer call(const char* path, const char* body = nullptr,
-                std::vector<std::pair<QByteArray, QByteArray>> headers = {}) {
-        QNetworkRequest request{QUrl(url(path))};
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        for (const auto& [name, value] : headers)
-            request.setRawHeader(name, value);
-        QNetworkReply* reply =
-            body ? network.post(request, QByteArray(body)) : network.get(request);
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-        loop.exec();
-        Answer answer{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                      json::parse(reply->readAll().toStdString(), nullptr, false),
-                      reply->rawHeader("Set-Cookie")};
-        reply->deleteLater();
-        return answer;
-    }
-    std::vector<test::Bytes> frames() { return test::takeFrames(*session.commandQueue()); }
-    // The next message of a socket's spy within 5 s.
-    static json next(QSignalSpy& messages) {
-        if (messages.isEmpty() && !messages.wait(5000)) return nullptr;
-        return json::parse(messages.takeFirst().at(0).toString().toStdString());
-    }
-
-    QueuedPoster poster;
-    MatrixSession session{paths, poster, SessionOptions::queueOnly()};
-    WebServer server{session};
-    QNetworkAccessManager network;
-};
 
 TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCallersName) {
     const Answer state = call("/api/v1/state");
@@ -213,31 +149,6 @@ TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
     EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", bearer}, {"Host", rebound}}).status,
               200)
         << "with a password any host name may be used";
-}
-
-TEST_F(WebServerTest, ConnectionsOverTheLimitOfOneAddressAreAnsweredTooMany) {
-    std::vector<std::unique_ptr<QTcpSocket>> sockets;
-    for (int k = 0; k <= WebServer::kMaxPerAddress; ++k) {
-        sockets.push_back(std::make_unique<QTcpSocket>());
-        sockets.back()->connectToHost(QHostAddress(QStringLiteral("127.0.0.1")),
-                                      server.listenPort());
-        ASSERT_TRUE(sockets.back()->waitForConnected(5000));
-    }
-    QTcpSocket& last = *sockets.back();
-    last.write("GET /api/v1/state HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    QByteArray answer;
-    QSignalSpy arrived(&last, &QTcpSocket::readyRead);
-    while (!answer.contains("\r\n\r\n") && (arrived.count() > 0 || arrived.wait(5000))) {
-        arrived.clear();
-        answer += last.readAll();
-    }
-    EXPECT_TRUE(answer.startsWith("HTTP/1.1 429")) << answer.constData();
-    sockets.clear();
-    // The server frees their places once it has seen them close: a few turns.
-    int status = 0;
-    for (int k = 0; k < 50 && status != 200; ++k)
-        status = call("/api/v1/state").status;
-    EXPECT_EQ(status, 200);
 }
 
 TEST(WebSettingsRefusal, AnyAddressButLoopbackNeedsAPasswordAndTheHashMustBeOne) {
