@@ -51,10 +51,6 @@ bool numericHost(const QByteArray& host) {
     return !name.isEmpty() && (name == QLatin1String("localhost") || !QHostAddress(name).isNull());
 }
 
-bool isUpgrade(const QHttpServerRequest& request) {
-    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
-}
-
 // Whether a request asks for a WebSocket as RFC 6455 has it: "Connection:
 // Upgrade", "Upgrade: websocket", version 13 and a key of 16 bytes.
 bool validUpgrade(const QHttpServerRequest& request) {
@@ -63,7 +59,7 @@ bool validUpgrade(const QHttpServerRequest& request) {
         connectionUpgrade |= token.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
     const auto key = QByteArray::fromBase64Encoding(header(request, "sec-websocket-key").trimmed(),
                                                     QByteArray::AbortOnBase64DecodingErrors);
-    return connectionUpgrade && isUpgrade(request) &&
+    return connectionUpgrade && isUpgradeRequest(request) &&
            header(request, "sec-websocket-version").trimmed() == "13" && key &&
            key.decoded.size() == 16;
 }
@@ -73,6 +69,10 @@ std::string text(const QByteArray& bytes) {
 }
 
 }  // namespace
+
+bool isUpgradeRequest(const QHttpServerRequest& request) {
+    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+}
 
 std::string ownerOf(const QHostAddress& address) {
     bool mapped = false;
@@ -147,14 +147,16 @@ quint16 WebServer::listenPort() const {
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     Connection* connection = Connection::of(socket);
     const std::string owner = connection ? connection->owner : ownerOf(request.remoteAddress());
-    Reply reply = route(request, owner);
-    if (reply.status == 0 && connection != nullptr) {
+    Reply reply = route(request, socket, owner);
+    if (reply.status == kLater) return true;  // answered once its password is checked
+    if (reply.status == kUpgrade && connection != nullptr) {
         connection->upgraded();
         m_upgrading.emplace_back(connection);
         return true;  // the library makes it an events socket
     }
-    if (reply.status == 0) reply = jsonReply(WebApi::error(503, "not a connection of this server"));
-    if (isUpgrade(request)) {
+    if (reply.status == kUpgrade)
+        reply = jsonReply(WebApi::error(503, "not a connection of this server"));
+    if (isUpgradeRequest(request)) {
         // The library would upgrade whatever is handled here; an unhandled
         // request is answered by missingHandler (then, when the library took
         // it for an upgrade, it closes the connection).
@@ -172,7 +174,8 @@ void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* so
     send(request, socket, reply);
 }
 
-WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::string& owner) {
+WebServer::Reply WebServer::route(const QHttpServerRequest& request, QTcpSocket* socket,
+                                  const std::string& owner) {
     const QString path = request.url().path();
     const bool post = request.method() == Method::Post;
     if (!path.startsWith(kApi)) {
@@ -190,18 +193,9 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
     const QString name = path.mid(kApi.size());
     if (name == QLatin1String("login")) {
         if (!post) return jsonReply(WebApi::error(405, "use POST"));
-        return login(request, owner);
+        return login(request, socket, owner);
     }
-    const WebAuth::Verdict verdict =
-        m_auth.check(header(request, "authorization"), header(request, "cookie"),
-                     QString::fromStdString(owner), WebAuth::Clock::now());
-    if (verdict == WebAuth::Verdict::Blocked)
-        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
-    if (verdict != WebAuth::Verdict::Allowed) {
-        Reply reply = jsonReply(WebApi::error(401, "log in first"));
-        reply.headers.emplace_back("WWW-Authenticate", "Bearer realm=\"matrix-control\"");
-        return reply;
-    }
+    if (Reply refusal = authorize(request, socket, owner); refusal.status != 200) return refusal;
     if (name == QLatin1String("logout")) {
         if (!post) return jsonReply(WebApi::error(405, "use POST"));
         m_auth.forget(WebAuth::cookieToken(header(request, "cookie")));
@@ -216,28 +210,9 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
         if (!ownOrigin(header(request, "origin"), header(request, "host")))
             return jsonReply(WebApi::error(403, "the request comes from another site's page"));
         if (pageCount() >= kMaxPages) return jsonReply(WebApi::error(503, "too many pages open"));
-        return Reply{0, {}, {}, {}};  // upgraded by the library
+        return Reply{kUpgrade, {}, {}, {}};  // upgraded by the library
     }
     return jsonReply(m_api.handle(post, name.toStdString(), text(request.body()), owner));
-}
-
-WebServer::Reply WebServer::login(const QHttpServerRequest& request, const std::string& owner) {
-    const auto body = nlohmann::json::parse(text(request.body()), nullptr, false);
-    const auto password = body.is_object() ? body.find("password") : body.end();
-    if (!body.is_object() || password == body.end() || !password->is_string())
-        return jsonReply(WebApi::error(400, "give \"password\""));
-    QByteArray token;
-    const WebAuth::Verdict verdict =
-        m_auth.login(QByteArray::fromStdString(password->get<std::string>()),
-                     QString::fromStdString(owner), WebAuth::Clock::now(), token);
-    if (verdict == WebAuth::Verdict::Blocked)
-        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
-    if (verdict != WebAuth::Verdict::Allowed)
-        return jsonReply(WebApi::error(401, "wrong password"));
-    Reply reply = jsonReply({200, nlohmann::json{{"token", token.toStdString()}}.dump()});
-    reply.headers.emplace_back("Set-Cookie", QByteArray(WebAuth::kCookie) + '=' + token +
-                                                 "; HttpOnly; SameSite=Strict; Path=/");
-    return reply;
 }
 
 WebServer::Reply WebServer::panelFile(const QString& path) {

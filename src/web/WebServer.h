@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "control/SessionObserver.h"
+#include "web/PasswordCheck.h"
 #include "web/WebApi.h"
 #include "web/WebAuth.h"
 #include "web/WebListener.h"
@@ -98,16 +99,26 @@ private:
         std::string owner;
         QPointer<Connection> connection;
     };
+    static constexpr int kUpgrade = 0;  // Reply::status: an events socket may open
+    static constexpr int kLater = -1;   // Reply::status: answered once a password is checked
     struct Reply {
-        int status = 200;  // 0: an events socket may open
+        int status = 200;  // or kUpgrade, kLater
         QByteArray type = "application/json";
         QByteArray body;
         std::vector<std::pair<QByteArray, QByteArray>> headers;
     };
 
     void sessionChanged(const SessionChange& change) override;
-    Reply route(const QHttpServerRequest& request, const std::string& owner);
-    Reply login(const QHttpServerRequest& request, const std::string& owner);
+    Reply route(const QHttpServerRequest& request, QTcpSocket* socket, const std::string& owner);
+    // WebServerAuth.cpp: the credentials of a request (200 when they pass),
+    // a login, and the answers that wait for a password check.
+    Reply authorize(const QHttpServerRequest& request, QTcpSocket* socket,
+                    const std::string& owner);
+    Reply login(const QHttpServerRequest& request, QTcpSocket* socket, const std::string& owner);
+    Reply checkLater(const QHttpServerRequest& request, QTcpSocket* socket,
+                     const WebAuth::Attempt& attempt, bool login);
+    Reply tokenReply();
+    static Reply verdictReply(WebAuth::Verdict verdict, bool login);
     static Reply panelFile(const QString& path);
     static Reply jsonReply(const ApiReply& reply);
     void send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply);
@@ -118,6 +129,7 @@ private:
     MatrixSession& m_session;
     WebApi m_api;
     WebAuth m_auth;
+    PasswordCheck m_checks;
     ConnectionLimits m_limits;
     Listener* m_listener = nullptr;  // child; its connections are its children
     QString m_error;
@@ -130,5 +142,8 @@ private:
 
 // The owner id of a peer: its address, an IPv4-mapped IPv6 address as IPv4.
 std::string ownerOf(const QHostAddress& address);
+
+// Whether a request carries "Upgrade: websocket".
+bool isUpgradeRequest(const QHttpServerRequest& request);
 
 }  // namespace mc::web
