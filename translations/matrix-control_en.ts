@@ -562,7 +562,7 @@
 <context>
     <name>WebPassword</name>
     <message>
-        <location filename="../src/app/WebPassword.cpp" line="+54"/>
+        <location filename="../src/app/WebPassword.cpp" line="+58"/>
         <source>网页控制密码：</source>
         <translation>Web panel password: </translation>
     </message>
@@ -575,7 +575,7 @@
 <context>
     <name>WindowProgram</name>
     <message>
-        <location filename="../src/app/WindowProgram.cpp" line="+47"/>
+        <location filename="../src/app/WindowProgram.cpp" line="+48"/>
         <source>网络控制未能启动：%1</source>
         <translation>Network control did not start: %1</translation>
     </message>
@@ -724,7 +724,7 @@
 <context>
     <name>mc::NetworkPage</name>
     <message>
-        <location filename="../src/ui/NetworkPage.cpp" line="+40"/>
+        <location filename="../src/ui/NetworkPage.cpp" line="+25"/>
         <source>网络控制</source>
         <translation>Network Control</translation>
     </message>
@@ -1189,18 +1189,18 @@
 <context>
     <name>mc::TModeNameForm</name>
     <message>
-        <location filename="../src/ui/ModeNameUnit.cpp" line="+26"/>
-        <location line="+30"/>
+        <location filename="../src/ui/ModeNameUnit.cpp" line="+28"/>
+        <location line="+33"/>
         <source>输入效果名称</source>
         <translation>Enter a preset name</translation>
     </message>
     <message>
-        <location line="-26"/>
+        <location line="-29"/>
         <source>效果名称   </source>
         <translation>Preset name   </translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+11"/>
         <source>确定</source>
         <translation>OK</translation>
     </message>
@@ -1213,7 +1213,7 @@
 <context>
     <name>mc::WebPage</name>
     <message>
-        <location filename="../src/ui/WebPage.cpp" line="+47"/>
+        <location filename="../src/ui/WebPage.cpp" line="+32"/>
         <source>网页控制</source>
         <translation>Web Panel</translation>
     </message>
@@ -1258,6 +1258,16 @@
         <translation>Clear</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>允许的主机名 </source>
+        <translation>Allowed host names </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>本机的地址和名称之外，逗号分隔</source>
+        <translation>Besides this machine&apos;s addresses and names, comma-separated</translation>
+    </message>
+    <message>
         <location line="+6"/>
         <source>应用</source>
         <translation>Apply</translation>
@@ -1268,7 +1278,7 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+34"/>
         <source>网页控制的两次密码输入不一致，请重新输入。</source>
         <translation>The two web panel passwords differ; enter them again.</translation>
     </message>
@@ -1288,7 +1298,7 @@
         <translation>The web panel needs a password to listen on “%1”: anyone on the network could open this address and switch the matrix. Set a password, or change the listen address to 127.0.0.1 (only this computer can open it).</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>已设置密码</source>
         <translation>Password set</translation>
     </message>
@@ -1319,7 +1329,7 @@
 <context>
     <name>mc::web::WebControl</name>
     <message>
-        <location filename="../src/web/WebControl.cpp" line="+40"/>
+        <location filename="../src/web/WebControl.cpp" line="+48"/>
         <source>存储的密码无法识别，请重新设置密码</source>
         <translation>The stored password is not recognised; set the password again</translation>
     </message>
@@ -1339,7 +1349,7 @@
         <translation>Listening on %1 needs a password (set one on the “Web Panel” page of the configuration)</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+63"/>
         <source>网页控制：http://%1:%2，%3 个页面</source>
         <translation>Web panel: http://%1:%2, pages open: %3</translation>
     </message>

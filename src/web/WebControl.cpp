@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 
 #include "config/StartupSettings.h"
 
@@ -21,6 +22,13 @@ bool sameEndpoint(const WebSettings& a, const WebSettings& b) {
 
 QString endpoint(const WebSettings& settings) {
     return QStringLiteral("%1:%2").arg(QString::fromStdString(settings.Address)).arg(settings.Port);
+}
+
+QStringList allowedHosts(const std::string& list) {
+    QStringList hosts;
+    for (const QString& name : QString::fromStdString(list).split(QLatin1Char(',')))
+        if (!name.trimmed().isEmpty()) hosts.append(name.trimmed().toLower());
+    return hosts;
 }
 
 QString hostText(const QHostAddress& address) {
@@ -77,6 +85,7 @@ void WebControl::applySettings() {
     m_applied = wanted;
     const auto refusal = webSettingsRefusal(wanted);
     m_server->setPasswordHash(refusal ? QString() : QString::fromStdString(wanted.PasswordHash));
+    m_server->setAllowedHosts(allowedHosts(wanted.AllowedHosts));
     if (!changed && (!wanted.Enabled || m_server->isListening())) return updateStatus();
 
     if (changed) {

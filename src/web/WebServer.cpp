@@ -4,6 +4,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QNetworkRequest>
+#include <QSysInfo>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QWebSocket>
@@ -43,12 +44,18 @@ bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
     return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
 }
 
-// Whether a Host header names this machine by a numeric address or as
-// "localhost". A page of another site whose name was made to resolve to a
-// loopback address (DNS rebinding) sends its own name.
-bool numericHost(const QByteArray& host) {
-    const QString name = QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host();
-    return !name.isEmpty() && (name == QLatin1String("localhost") || !QHostAddress(name).isNull());
+// Whether a Host header names this machine: a numeric address, "localhost",
+// its host name, the name DNS-SD announces (<host name>.local), or one of
+// `allowed`. A page of another site whose name was made to resolve to this
+// machine (DNS rebinding) sends its own name.
+bool ownHost(const QByteArray& host, const QStringList& allowed) {
+    const QString name =
+        QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host().toLower();
+    if (name.isEmpty()) return false;
+    const QString machine = QSysInfo::machineHostName().toLower();
+    return name == QLatin1String("localhost") || !QHostAddress(name).isNull() ||
+           (!machine.isEmpty() && (name == machine || name == machine + QLatin1String(".local"))) ||
+           allowed.contains(name, Qt::CaseInsensitive);
 }
 
 // Whether a request asks for a WebSocket as RFC 6455 has it: "Connection:
@@ -182,8 +189,9 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, QTcpSocket*
         if (request.method() != Method::Get) return jsonReply(WebApi::error(405, "use GET"));
         return panelFile(path);
     }
-    if (!m_auth.required() && !numericHost(header(request, "host")))
-        return jsonReply(WebApi::error(403, "without a password, use the address, not a name"));
+    if (!ownHost(header(request, "host"), m_allowedHosts))
+        return jsonReply(
+            WebApi::error(403, "use this machine's address or name (or list it in AllowedHosts)"));
     if (post && !ownOrigin(header(request, "origin"), header(request, "host")))
         return jsonReply(WebApi::error(403, "the request comes from another site's page"));
     if (post && request.body().size() > kMaxBody)

@@ -31,6 +31,7 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -83,6 +84,7 @@ public:
     int connectionCount() const { return m_listener ? m_listener->connectionCount() : 0; }
 
     void setPasswordHash(const QString& hash) { m_auth.setPasswordHash(hash); }
+    void setAllowedHosts(const QStringList& hosts) { m_allowedHosts = hosts; }
 
 signals:
     void pageCountChanged(int count);
@@ -133,6 +135,7 @@ private:
     ConnectionLimits m_limits;
     Listener* m_listener = nullptr;  // child; its connections are its children
     QString m_error;
+    QStringList m_allowedHosts;
     std::vector<Page> m_pages;
     // Upgraded by the library, not yet taken as pages.
     std::vector<QPointer<Connection>> m_upgrading;

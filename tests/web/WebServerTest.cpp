@@ -4,6 +4,7 @@
 // password rules.
 
 #include <QNetworkCookieJar>
+#include <QSysInfo>
 #include <QWebSocket>
 
 #include "store/Journal.h"
@@ -145,21 +146,61 @@ TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
     for (int k = 0; k < WebAuth::kMaxFailures; ++k)
         EXPECT_EQ(call("/api/v1/login", R"({"password":"guess"})").status, 401);
     EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 403) << "blocked";
-    const QByteArray rebound = "rebound.test:" + QByteArray::number(server.listenPort());
-    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", bearer}, {"Host", rebound}}).status,
-              200)
-        << "with a password any host name may be used";
+}
+
+TEST_F(WebServerTest, OnlyThisMachinesNamesAreAnsweredBeforeAnyCredentialIsLookedAt) {
+    const QByteArray port = ':' + QByteArray::number(server.listenPort());
+    const QByteArray machine = QSysInfo::machineHostName().toLower().toUtf8();
+    server.setAllowedHosts({QStringLiteral("panel.studio.test")});
+    const QByteArray basic = "Basic " + QByteArray("operator:s3cret").toBase64();
+    for (const bool password : {false, true}) {
+        if (password) server.setPasswordHash(makePasswordHash(QStringLiteral("s3cret"), 1000));
+        for (const QByteArray& host :
+             {QByteArray("127.0.0.1"), QByteArray("[::1]"), QByteArray("localhost"), machine,
+              machine + ".local", QByteArray("Panel.Studio.Test")})
+            EXPECT_EQ(
+                call("/api/v1/state", nullptr, {{"Host", host + port}, {"Authorization", basic}})
+                    .status,
+                200)
+                << host.constData() << " password " << password;
+        EXPECT_EQ(call("/api/v1/state", nullptr,
+                       {{"Host", "rebound.test" + port}, {"Authorization", basic}})
+                      .status,
+                  403)
+            << "password " << password;
+    }
+    // A page of a rebound name cannot spend the operator's tries.
+    for (int k = 0; k <= WebAuth::kMaxFailures; ++k)
+        EXPECT_EQ(call("/api/v1/login", R"({"password":"guess"})",
+                       {{"Host", "rebound.test" + port}, {"Origin", "http://rebound.test" + port}})
+                      .status,
+                  403);
+    EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 200);
+    RawClient events(server.listenPort());
+    events.send("GET /api/v1/events HTTP/1.1\r\nHost: rebound.test" + port +
+                "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nAuthorization: " +
+                basic + "\r\n\r\n");
+    EXPECT_TRUE(events.answers(1).startsWith("HTTP/1.1 403"));
+    // The Origin must be this server's own, exactly.
+    EXPECT_EQ(call("/api/v1/route", R"({"output":1,"input":2})",
+                   {{"Host", "127.0.0.1"},
+                    {"Origin", "http://127.0.0.1.evil.test"},
+                    {"Authorization", basic}})
+                  .status,
+              403);
+    EXPECT_TRUE(frames().empty());
 }
 
 TEST(WebSettingsRefusal, AnyAddressButLoopbackNeedsAPasswordAndTheHashMustBeOne) {
     const QString hash = makePasswordHash(QStringLiteral("pw"), 1000);
     EXPECT_TRUE(checkPassword(hash, "pw"));
     EXPECT_FALSE(checkPassword(hash, "pW"));
-    EXPECT_FALSE(webSettingsRefusal({true, "127.0.0.1", 8990, ""}));
-    EXPECT_FALSE(webSettingsRefusal({true, "::1", 8990, ""}));
-    EXPECT_TRUE(webSettingsRefusal({true, "0.0.0.0", 8990, ""}));
-    EXPECT_FALSE(webSettingsRefusal({true, "0.0.0.0", 8990, hash.toStdString()}));
-    EXPECT_TRUE(webSettingsRefusal({true, "127.0.0.1", 8990, "pbkdf2-sha256$x$y$z"}));
+    EXPECT_FALSE(webSettingsRefusal({true, "127.0.0.1", 8990, "", ""}));
+    EXPECT_FALSE(webSettingsRefusal({true, "::1", 8990, "", ""}));
+    EXPECT_TRUE(webSettingsRefusal({true, "0.0.0.0", 8990, "", ""}));
+    EXPECT_FALSE(webSettingsRefusal({true, "0.0.0.0", 8990, hash.toStdString(), ""}));
+    EXPECT_TRUE(webSettingsRefusal({true, "127.0.0.1", 8990, "pbkdf2-sha256$x$y$z", ""}));
 }
 
 TEST(WebControlStart, ANonLoopbackAddressWithoutPasswordIsRefusedSayingWhyOnce) {
