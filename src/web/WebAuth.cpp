@@ -35,14 +35,15 @@ QByteArray randomBytes(int size) {
 
 WebAuth::WebAuth() : m_key(randomBytes(32)) {}
 
-void WebAuth::setPasswordHash(const QString& hash) {
-    if (hash == m_hash) return;
+bool WebAuth::setPasswordHash(const QString& hash) {
+    if (hash == m_hash) return false;
     m_hash = hash;
     ++m_generation;
     m_checking.clear();
     m_tokens.clear();
     m_credentials.clear();
     m_failures.clear();
+    return true;
 }
 
 QByteArray WebAuth::digest(const QByteArray& secret) const {
@@ -56,6 +57,17 @@ QByteArray WebAuth::cookieToken(const QByteArray& cookie) {
         if (item.startsWith(name)) return item.mid(name.size());
     }
     return {};
+}
+
+std::vector<QByteArray> WebAuth::presentedTokens(const QByteArray& authorization,
+                                                 const QByteArray& cookie) {
+    std::vector<QByteArray> tokens;
+    if (QByteArray token = cookieToken(cookie); !token.isEmpty()) tokens.push_back(token);
+    const QByteArray scheme = authorization.left(authorization.indexOf(' '));
+    const QByteArray bearer = authorization.mid(scheme.size()).trimmed();
+    if (scheme.compare("bearer", Qt::CaseInsensitive) == 0 && !bearer.isEmpty())
+        tokens.push_back(bearer);
+    return tokens;
 }
 
 bool WebAuth::validToken(const QByteArray& token, Clock::time_point now) {

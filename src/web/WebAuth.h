@@ -27,6 +27,7 @@
 
 #include <chrono>
 #include <map>
+#include <vector>
 
 namespace mc::web {
 
@@ -45,7 +46,9 @@ public:
 
     WebAuth();
 
-    void setPasswordHash(const QString& hash);
+    // A new hash forgets every token, credential and block; false when it
+    // is the hash in use already.
+    bool setPasswordHash(const QString& hash);
     bool required() const { return !m_hash.isEmpty(); }
 
     enum class Verdict { Allowed, Missing, Wrong, Blocked, Full, Check };
@@ -80,6 +83,9 @@ public:
     // The token of the "mc_session" cookie in a Cookie header value; empty
     // when there is none.
     static QByteArray cookieToken(const QByteArray& cookie);
+    // The tokens a request presents: its cookie's and its Bearer token.
+    static std::vector<QByteArray> presentedTokens(const QByteArray& authorization,
+                                                   const QByteArray& cookie);
 
 private:
     bool blocked(const QString& address, Clock::time_point now);

@@ -158,6 +158,8 @@ bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* soc
     if (reply.status == kLater) return true;  // answered once its password is checked
     if (reply.status == kUpgrade && connection != nullptr) {
         connection->upgraded();
+        connection->tokens =
+            WebAuth::presentedTokens(header(request, "authorization"), header(request, "cookie"));
         m_upgrading.emplace_back(connection);
         return true;  // the library makes it an events socket
     }
@@ -206,7 +208,12 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, QTcpSocket*
     if (Reply refusal = authorize(request, socket, owner); refusal.status != 200) return refusal;
     if (name == QLatin1String("logout")) {
         if (!post) return jsonReply(WebApi::error(405, "use POST"));
-        m_auth.forget(WebAuth::cookieToken(header(request, "cookie")));
+        // Every token it presents, and the pages opened with them.
+        const std::vector<QByteArray> tokens =
+            WebAuth::presentedTokens(header(request, "authorization"), header(request, "cookie"));
+        for (const QByteArray& token : tokens)
+            m_auth.forget(token);
+        dropPages(tokens, QStringLiteral("logged out"));
         Reply reply = jsonReply({200, "{}"});
         reply.headers.emplace_back("Set-Cookie",
                                    QByteArray(WebAuth::kCookie) + "=; Max-Age=0; Path=/");
@@ -327,6 +334,29 @@ void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
     it->socket->abort();
     m_pages.erase(it);
     emit pageCountChanged(pageCount());
+}
+
+void WebServer::dropPages(const std::vector<QByteArray>& tokens, const QString& reason) {
+    std::vector<QWebSocket*> dropped;
+    for (const Page& page : m_pages) {
+        if (!page.connection) continue;
+        for (const QByteArray& token : page.connection->tokens)
+            if (std::find(tokens.begin(), tokens.end(), token) != tokens.end()) {
+                dropped.push_back(page.socket.get());
+                break;
+            }
+    }
+    for (QWebSocket* socket : dropped)
+        dropPage(socket, reason);
+}
+
+void WebServer::setPasswordHash(const QString& hash) {
+    if (!m_auth.setPasswordHash(hash)) return;
+    std::vector<QWebSocket*> pages;
+    for (const Page& page : m_pages)
+        pages.push_back(page.socket.get());
+    for (QWebSocket* socket : pages)
+        dropPage(socket, QStringLiteral("closed: the password changed"));
 }
 
 void WebServer::sessionChanged(const SessionChange& change) {

@@ -83,7 +83,8 @@ public:
     int pageCount() const { return static_cast<int>(m_pages.size()); }
     int connectionCount() const { return m_listener ? m_listener->connectionCount() : 0; }
 
-    void setPasswordHash(const QString& hash) { m_auth.setPasswordHash(hash); }
+    // A new hash revokes every token and closes every page.
+    void setPasswordHash(const QString& hash);
     void setAllowedHosts(const QStringList& hosts) { m_allowedHosts = hosts; }
 
 signals:
@@ -127,6 +128,8 @@ private:
     void acceptPages();
     void sendTo(Page& page, const QString& text);
     void dropPage(QWebSocket* socket, const QString& reason);
+    // Closes the pages opened with any of `tokens`.
+    void dropPages(const std::vector<QByteArray>& tokens, const QString& reason);
 
     MatrixSession& m_session;
     WebApi m_api;

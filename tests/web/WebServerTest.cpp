@@ -148,6 +148,51 @@ TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
     EXPECT_EQ(call("/api/v1/login", R"({"password":"s3cret"})").status, 403) << "blocked";
 }
 
+TEST_F(WebServerTest, LogoutRevokesEveryTokenItPresentsAndClosesTheirPagesOnly) {
+    server.setPasswordHash(makePasswordHash(QStringLiteral("s3cret"), 1000));
+    network.setCookieJar(new QNetworkCookieJar);
+    std::vector<QByteArray> tokens;
+    for (int k = 0; k < 3; ++k)
+        tokens.push_back(QByteArray::fromStdString(
+            call("/api/v1/login", R"({"password":"s3cret"})").body["token"]));
+    network.setCookieJar(new QNetworkCookieJar);  // each token only as given below
+    const QByteArray cookie = QByteArray(WebAuth::kCookie) + '=' + tokens[0];
+    std::vector<std::unique_ptr<QWebSocket>> pages;
+    std::vector<std::unique_ptr<QSignalSpy>> closed;
+    for (int k = 0; k < 3; ++k) {
+        QNetworkRequest request(
+            QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(server.listenPort())));
+        if (k == 0) request.setRawHeader("Cookie", cookie);
+        if (k > 0) request.setRawHeader("Authorization", "Bearer " + tokens[k]);
+        pages.push_back(std::make_unique<QWebSocket>());
+        closed.push_back(
+            std::make_unique<QSignalSpy>(pages.back().get(), &QWebSocket::disconnected));
+        QSignalSpy opened(pages.back().get(), &QWebSocket::connected);
+        pages.back()->open(request);
+        ASSERT_TRUE(opened.wait(5000));
+    }
+    ASSERT_TRUE(waitUntil([&] { return server.pageCount() == 3; }));
+
+    EXPECT_EQ(
+        call("/api/v1/logout", "", {{"Cookie", cookie}, {"Authorization", "Bearer " + tokens[1]}})
+            .status,
+        200);
+    EXPECT_TRUE(waitUntil([&] { return closed[0]->count() == 1 && closed[1]->count() == 1; }));
+    EXPECT_EQ(closed[2]->count(), 0) << "another token's page stays";
+    EXPECT_EQ(server.pageCount(), 1);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", "Bearer " + tokens[k]}}).status,
+                  k < 2 ? 401 : 200)
+            << k;
+
+    // A new password revokes every token and closes every page.
+    server.setPasswordHash(makePasswordHash(QStringLiteral("n3w"), 1000));
+    EXPECT_TRUE(waitUntil([&] { return closed[2]->count() == 1; }));
+    EXPECT_EQ(server.pageCount(), 0);
+    EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", "Bearer " + tokens[2]}}).status,
+              401);
+}
+
 TEST_F(WebServerTest, OnlyThisMachinesNamesAreAnsweredBeforeAnyCredentialIsLookedAt) {
     const QByteArray port = ':' + QByteArray::number(server.listenPort());
     const QByteArray machine = QSysInfo::machineHostName().toLower().toUtf8();
