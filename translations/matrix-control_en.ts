@@ -1330,8 +1330,8 @@
     <name>mc::web::WebControl</name>
     <message>
         <location filename="../src/web/WebControl.cpp" line="+48"/>
-        <source>存储的密码无法识别，请重新设置密码</source>
-        <translation>The stored password is not recognised; set the password again</translation>
+        <source>网页控制已停止：存储的密码（PasswordHash）无法识别，请重新设置密码</source>
+        <translation>Web control stopped: the stored password (PasswordHash) cannot be read; set the password again</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1349,7 +1349,7 @@
         <translation>Listening on %1 needs a password (set one on the “Web Panel” page of the configuration)</translation>
     </message>
     <message>
-        <location line="+63"/>
+        <location line="+64"/>
         <source>网页控制：http://%1:%2，%3 个页面</source>
         <translation>Web panel: http://%1:%2, pages open: %3</translation>
     </message>

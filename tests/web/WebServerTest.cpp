@@ -5,6 +5,7 @@
 
 #include <QNetworkCookieJar>
 #include <QSysInfo>
+#include <QTcpServer>
 #include <QWebSocket>
 
 #include "store/Journal.h"
@@ -265,6 +266,57 @@ TEST(WebControlStart, ANonLoopbackAddressWithoutPasswordIsRefusedSayingWhyOnce) 
     EXPECT_TRUE(failed.front().front().toString().contains(QStringLiteral("需要密码")));
     ASSERT_EQ(logged.count(), 1);
     EXPECT_TRUE(logged.front().front().toString().contains(QStringLiteral("--set-web-password")));
+}
+
+TEST(WebControlStart, AnInvalidPasswordHashAtARebuildClosesTheListenerSayingWhyOnce) {
+    quint16 port = 0;
+    {
+        QTcpServer probe;  // a free port for the settings
+        ASSERT_TRUE(probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+        port = probe.serverPort();
+    }
+    test::ProgramFolder folder;
+    folder.setConfig("Web Control", "Enabled", "1");
+    folder.setConfig("Web Control", "Port", std::to_string(port));
+    folder.setConfig("Web Control", "PasswordHash",
+                     makePasswordHash(QStringLiteral("pw"), 1000).toStdString());
+    QueuedPoster poster;
+    MatrixSession session{folder.paths, poster, SessionOptions::queueOnly()};
+    session.start();
+    WebControl web(session);
+    QSignalSpy failed(&web, &WebControl::bindFailed);
+    QSignalSpy logged(&web, &WebControl::logMessage);
+    web.applySettings();
+    ASSERT_TRUE(web.server().isListening());
+    const auto status = [&] {
+        RawClient client(port);
+        client.send(get("/api/v1/state"));
+        return client.answers(1).left(12);
+    };
+    EXPECT_EQ(status(), "HTTP/1.1 401");
+
+    // A hash the program cannot check, as a failed write may leave it.
+    folder.setConfig("Web Control", "PasswordHash", "pbkdf2-sha256$x$y$z");
+    session.rebuild();
+    session.rebuild();
+    EXPECT_FALSE(web.server().isListening());
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+    EXPECT_FALSE(refused.waitForConnected(5000)) << "nothing is served";
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.front().front().toString().contains(QStringLiteral("PasswordHash")));
+    EXPECT_EQ(
+        std::count_if(logged.begin(), logged.end(),
+                      [](const QList<QVariant>& line) {
+                          return line.front().toString().contains(QStringLiteral("PasswordHash"));
+                      }),
+        1);
+
+    folder.setConfig("Web Control", "PasswordHash",
+                     makePasswordHash(QStringLiteral("pw"), 1000).toStdString());
+    session.rebuild();
+    EXPECT_TRUE(web.server().isListening()) << "served again once fixed";
+    EXPECT_EQ(status(), "HTTP/1.1 401");
 }
 
 }  // namespace
