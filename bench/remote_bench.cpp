@@ -244,23 +244,23 @@ public:
     std::string outputLabel(int o) const override { return m_router.outputLabel(o); }
     std::optional<int> routedInput(int o) const override { return m_router.routedInput(o); }
     std::string lockOwner(int o) const override { return m_router.lockOwner(o); }
-    bool routeOutput(const std::string& owner, int output, int input) override {
-        const bool done = m_router.routeOutput(owner, output, input);
+    mc::Outcome routeOutput(const std::string& owner, int output, int input) override {
+        mc::Outcome done = m_router.routeOutput(owner, output, input);
         routeCalls.push_back({owner, output, input, Clock::now()});
         return done;
     }
-    bool setInputLabel(const std::string& owner, int i, const std::string& label) override {
+    mc::Outcome setInputLabel(const std::string& owner, int i, const std::string& label) override {
         return m_router.setInputLabel(owner, i, label);
     }
-    bool setOutputLabel(const std::string& owner, int o, const std::string& label) override {
+    mc::Outcome setOutputLabel(const std::string& owner, int o, const std::string& label) override {
         return m_router.setOutputLabel(owner, o, label);
     }
-    bool lockOutput(const std::string& owner, int o, mc::LockRequest request) override {
+    mc::Outcome lockOutput(const std::string& owner, int o, mc::LockRequest request) override {
         return m_router.lockOutput(owner, o, request);
     }
     bool takeMode() const override { return m_router.takeMode(); }
-    void setTakeMode(const std::string& owner, bool on) override {
-        m_router.setTakeMode(owner, on);
+    mc::Outcome setTakeMode(const std::string& owner, bool on) override {
+        return m_router.setTakeMode(owner, on);
     }
 
 private:

@@ -297,12 +297,17 @@
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
-        <location line="+279"/>
+        <location line="+107"/>
+        <source>%1 的请求未完成：%2</source>
+        <translation>The request of %1 was not carried out: %2</translation>
+    </message>
+    <message>
+        <location line="+210"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionFiles.cpp" line="+20"/>
+        <location filename="../src/control/MatrixSessionFiles.cpp" line="+21"/>
         <source>调用的文件与但前矩阵不匹配</source>
         <translation>The file does not match the current matrix</translation>
     </message>
@@ -332,7 +337,7 @@
         <translation>Output %1 has changed or is locked by someone else; not redone</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+153"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+185"/>
         <source>串口已重新连接</source>
         <translation>Serial port reconnected</translation>
     </message>
@@ -342,7 +347,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+77"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>

@@ -33,30 +33,33 @@ const char* stateText(PortState state) {
     return "not open";
 }
 
-// Logs the serial port's state whenever it changes (not the queue figures).
+// Logs the serial port's state whenever the device comes or goes, and at
+// every build.
 class PortLog final : public ISessionObserver {
 public:
     explicit PortLog(const MatrixSession& session) : m_session(session) {}
 
     void sessionChanged(const SessionChange& change) override {
-        if (!change.port && !change.rebuilt) return;
-        const PortStatus& status = m_session.portStatus();
-        if (m_logged && status.state == m_state && status.devicePath == m_device) return;
-        m_logged = true;
-        m_state = status.state;
-        m_device = status.devicePath;
-        logLine(QStringLiteral("serial port %1 (%2) %3 bit/s: %4")
-                    .arg(QString::fromStdString(m_session.settings().PortNum),
-                         QString::fromStdString(status.devicePath))
-                    .arg(status.baudRate)
-                    .arg(QLatin1String(stateText(status.state))));
+        if (change.rebuilt) return log(m_session.portStatus());
+        if (change.presence && change.port) log(*change.port);
     }
 
 private:
+    // A line the same as the last one (a build that found the port as the
+    // open before it left it) is not repeated.
+    void log(const PortStatus& status) {
+        const QString line = QStringLiteral("serial port %1 (%2) %3 bit/s: %4")
+                                 .arg(QString::fromStdString(m_session.settings().PortNum),
+                                      QString::fromStdString(status.devicePath))
+                                 .arg(status.baudRate)
+                                 .arg(QLatin1String(stateText(status.state)));
+        if (line == m_lastLine) return;
+        m_lastLine = line;
+        logLine(line);
+    }
+
     const MatrixSession& m_session;
-    bool m_logged = false;
-    PortState m_state = PortState::NotOpen;
-    std::string m_device;
+    QString m_lastLine;
 };
 
 }  // namespace

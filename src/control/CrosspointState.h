@@ -30,9 +30,6 @@
 
 namespace mc {
 
-// Rows and columns of one page of a window's grid.
-inline constexpr std::int32_t kRowPageSize = 16;
-inline constexpr std::int32_t kColumnPageSize = 16;
 // Characters a port name holds (a name field keeps no more).
 inline constexpr std::int32_t kPortNameMaxLength = 16;
 

@@ -27,6 +27,10 @@
 
 namespace mc {
 
+// Rows and columns of one page of the grid.
+inline constexpr std::int32_t kRowPageSize = 16;
+inline constexpr std::int32_t kColumnPageSize = 16;
+
 // One check box of the grid, GridBoxes[r][c].
 struct BoxView {
     bool visible = false;

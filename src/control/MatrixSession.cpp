@@ -117,15 +117,53 @@ void MatrixSession::setPrompts(ISessionPrompts* prompts) {
     m_prompts = prompts != nullptr ? prompts : m_silentPrompts.get();
 }
 
-bool MatrixSession::guarded(const std::function<void()>& operation) {
+std::optional<std::string> MatrixSession::attempt(const std::function<void()>& operation) {
     try {
         operation();
-        return true;
+        return std::nullopt;
     } catch (const std::exception& error) {
         m_paths.restoreCurrentDirectory();
-        m_prompts->showError(error.what());
-        return false;
+        return std::string(error.what());
     }
+}
+
+Outcome MatrixSession::reportError(const std::string& origin, const std::string& text) {
+    if (origin.empty() || origin == kWindowOwner) {
+        m_heldErrors.push_back(text);
+        if (m_step.depth == 0) showHeldErrors();
+    } else {
+        setNote(formatText(translated("MatrixSession", "%1 的请求未完成：%2"), {origin, text}));
+    }
+    return Outcome::refused(Refusal::FileError, text);
+}
+
+Outcome MatrixSession::guarded(const std::string& origin, const std::function<void()>& operation) {
+    if (const std::optional<std::string> error = attempt(operation))
+        return reportError(origin, *error);
+    return {};
+}
+
+void MatrixSession::showHeldErrors() {
+    // Taken first: a dialog's event loop may bring requests that add more.
+    while (!m_heldErrors.empty() && m_step.depth == 0) {
+        const std::string text = std::move(m_heldErrors.front());
+        m_heldErrors.erase(m_heldErrors.begin());
+        m_prompts->showError(text);
+    }
+}
+
+std::optional<Outcome> MatrixSession::busy() const {
+    if (!m_state || m_closed || m_step.depth > 0) return Outcome::refused(Refusal::Busy);
+    return std::nullopt;
+}
+
+std::optional<Outcome> MatrixSession::refuseOutput(const std::string& owner,
+                                                   std::int32_t output) const {
+    if (auto refused = busy()) return refused;
+    if (output < 0 || output >= m_state->MatrixOutputNum())
+        return Outcome::refused(Refusal::OutOfRange);
+    if (heldByOther(output, owner)) return Outcome::refused(Refusal::Locked, m_locks.owner(output));
+    return std::nullopt;
 }
 
 // --- Life cycle -------------------------------------------------------------------
@@ -143,14 +181,15 @@ void MatrixSession::rebuild() {
 }
 
 void MatrixSession::build() {
-    StepScope step(*this, std::string());
     m_settings = readStartupSettings(m_paths);
     Comm1.setCommName(m_settings.PortNum);
     Comm1.setBaudRate(static_cast<std::uint32_t>(m_settings.PortBandRate));
     Comm1.setPortMap(m_settings.SerialPortMap);
     m_caption = m_settings.windowCaption();
 
+    // Before the build's step: the open may ask the operator.
     openPort();
+    StepScope step(*this, std::string());
 
     CommandQueue = std::make_unique<mc::CommandQueue>();
     m_feed->queued = 0;
@@ -178,7 +217,7 @@ void MatrixSession::build() {
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
     if (const std::string speed = Comm1.speedNote(); !speed.empty())
         m_note = m_note.empty() ? speed : m_note + "；" + speed;
-    guarded([this] {
+    guarded({}, [this] {
         const PortNameLists names =
             readPortNameFile(m_paths, m_state->MatrixInputNum(), m_state->MatrixOutputNum(),
                              m_state->MatrixInputEditEnable, m_state->MatrixOutputEditEnable);
@@ -208,7 +247,7 @@ void MatrixSession::close() {
         PortNameLists names;
         if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
         if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
-        guarded([&] { savePortNameFile(m_paths, names); });
+        guarded({}, [&] { savePortNameFile(m_paths, names); });
     }
     stopSender();
     closePort();
@@ -269,7 +308,6 @@ void MatrixSession::setPortState(PortState state) {
     if (state == PortState::Open) m_feed->refused = 0;
     StepScope step(*this, std::string());
     m_portStatus.state = state;
-    m_step.change.port = true;
 }
 
 void MatrixSession::refreshQueueFigures() {
@@ -279,14 +317,12 @@ void MatrixSession::refreshQueueFigures() {
     StepScope step(*this, std::string());
     m_portStatus.queued = queued;
     m_portStatus.refused = refused;
-    m_step.change.port = true;
 }
 
 void MatrixSession::setNote(std::string note) {
     if (note == m_note) return;
     StepScope step(*this, std::string());
     m_note = std::move(note);
-    m_step.change.note = true;
 }
 
 // --- Grid ---------------------------------------------------------------------------
@@ -295,33 +331,36 @@ bool MatrixSession::heldByOther(std::int32_t output, const std::string& owner) c
     return !m_locks.allows(output, owner);
 }
 
-bool MatrixSession::clickBox(std::int32_t output, std::int32_t cell, bool ticked) {
-    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
-    if (cell < 0 || cell > m_state->MatrixInputNum()) return false;
+Outcome MatrixSession::clickBox(std::int32_t output, std::int32_t cell, bool ticked) {
+    if (auto refused = busy()) return *refused;
+    if (output < 0 || output >= m_state->MatrixOutputNum() || cell < 0 ||
+        cell > m_state->MatrixInputNum())
+        return Outcome::refused(Refusal::OutOfRange);
     StepScope step(*this, kWindowOwner);
     if (m_takeMode) {
         stage(output, cell);
-        return true;
+        return {};
     }
     if (heldByOther(output, kWindowOwner)) {
         setNote(formatText(translated("MatrixSession", "输出 %1 已被 %2 锁定，本次切换未执行"),
                            {std::to_string(output + 1), m_locks.owner(output)}));
-        return false;
+        return Outcome::refused(Refusal::Locked, m_locks.owner(output));
     }
     m_step.entry.action = cell == m_state->MatrixInputNum() ? journal::kClose : journal::kRoute;
     m_state->clickCell(output, cell, ticked);
-    return true;
+    return {};
 }
 
-bool MatrixSession::routeOutput(const std::string& owner, std::int32_t output, std::int32_t input) {
-    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
-    if (input < -1 || input >= m_state->MatrixInputNum()) return false;
-    if (heldByOther(output, owner)) return false;
+Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output,
+                                   std::int32_t input) {
+    if (auto refused = refuseOutput(owner, output)) return *refused;
+    if (input < -1 || input >= m_state->MatrixInputNum())
+        return Outcome::refused(Refusal::OutOfRange);
     StepScope step(*this, owner);
     m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
     m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
                          QueueMode::Replace);
-    return true;
+    return {};
 }
 
 bool MatrixSession::resendCurrentState() {
@@ -342,24 +381,37 @@ bool MatrixSession::queueCheckedLayer() {
 
 // --- Names ----------------------------------------------------------------------------
 
-bool MatrixSession::setInputName(const std::string& owner, std::int32_t input, std::string text) {
-    if (!m_state || input < 0 || input >= m_state->MatrixInputNum()) return false;
-    StepScope step(*this, owner);
-    text = fieldText(std::move(text));
-    labelStep(true, input, text);
-    m_state->setInputName(input, std::move(text));
-    m_state->MatrixInputEditEnable = true;
-    return true;
+Outcome MatrixSession::setInputName(const std::string& owner, std::int32_t input,
+                                    std::string text) {
+    return setName(owner, true, input, std::move(text));
 }
 
-bool MatrixSession::setOutputName(const std::string& owner, std::int32_t output, std::string text) {
-    if (!m_state || output < 0 || output >= m_state->MatrixOutputNum()) return false;
+Outcome MatrixSession::setOutputName(const std::string& owner, std::int32_t output,
+                                     std::string text) {
+    return setName(owner, false, output, std::move(text));
+}
+
+Outcome MatrixSession::setName(const std::string& owner, bool input, std::int32_t port,
+                               std::string text) {
+    if (auto refused = busy()) return *refused;
+    const std::int32_t count = input ? m_state->MatrixInputNum() : m_state->MatrixOutputNum();
+    if (port < 0 || port >= count) return Outcome::refused(Refusal::OutOfRange);
+    if (std::any_of(text.begin(), text.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte < 0x20 || byte == 0x7F;
+        }))
+        return Outcome::refused(Refusal::BadName);
     StepScope step(*this, owner);
     text = fieldText(std::move(text));
-    labelStep(false, output, text);
-    m_state->setOutputName(output, std::move(text));
-    m_state->MatrixOutputEditEnable = true;
-    return true;
+    labelStep(input, port, text);
+    if (input) {
+        m_state->setInputName(port, std::move(text));
+        m_state->MatrixInputEditEnable = true;
+    } else {
+        m_state->setOutputName(port, std::move(text));
+        m_state->MatrixOutputEditEnable = true;
+    }
+    return {};
 }
 
 void MatrixSession::labelStep(bool input, std::int32_t port, const std::string& text) {
@@ -370,30 +422,37 @@ void MatrixSession::labelStep(bool input, std::int32_t port, const std::string& 
 
 // --- Locks -------------------------------------------------------------------------------
 
-bool MatrixSession::lockOutput(const std::string& owner, std::int32_t output, LockRequest request) {
+Outcome MatrixSession::lockOutput(const std::string& owner, std::int32_t output,
+                                  LockRequest request) {
+    if (auto refused = busy()) return *refused;
+    if (output < 0 || output >= m_state->MatrixOutputNum())
+        return Outcome::refused(Refusal::OutOfRange);
     StepScope step(*this, owner);
     bool changed = false;
-    if (!m_locks.request(output, owner, request, changed)) return false;
-    if (!changed) return true;
-    m_step.change.locks.push_back(output);
+    if (!m_locks.request(output, owner, request, changed))
+        return Outcome::refused(Refusal::Locked, m_locks.owner(output));
+    if (!changed) return {};
+    m_step.change.locks.push_back({output, m_locks.owner(output)});
     m_step.entry.action = request == LockRequest::Lock     ? journal::kLock
                           : request == LockRequest::Unlock ? journal::kUnlock
                                                            : journal::kForceUnlock;
     m_step.entry.port = output;
-    return true;
+    return {};
 }
 
 // --- Layer ---------------------------------------------------------------------------------
 
-void MatrixSession::chooseLayer(std::int32_t layer, const std::string& owner) {
-    if (!m_state || !m_layer.enabled || layer == m_layer.checked) return;
-    if (layer < kLayerVideo || layer > kLayerVideoAndAudio) return;
+Outcome MatrixSession::chooseLayer(std::int32_t layer, const std::string& owner) {
+    if (auto refused = busy()) return *refused;
+    if (layer < kLayerVideo || layer > kLayerVideoAndAudio)
+        return Outcome::refused(Refusal::OutOfRange);
+    if (!m_layer.enabled) return Outcome::refused(Refusal::Unavailable);
+    if (layer == m_layer.checked) return {};
     StepScope step(*this, owner);
     m_layer.checked = layer;
-    m_step.change.layer = true;
     m_step.entry.action = journal::kLayer;
     m_step.entry.text = std::to_string(layer);
-    guarded([&] { switchingLayerClick(layer, m_paths, *m_state, *CommandQueue); });
+    return guarded(owner, [&] { switchingLayerClick(layer, m_paths, *m_state, *CommandQueue); });
 }
 
 void MatrixSession::preselectLayer() {
@@ -402,9 +461,8 @@ void MatrixSession::preselectLayer() {
     m_layer.enabled = startup.enabled;
     if (startup.check >= kLayerVideo && startup.check <= kLayerVideoAndAudio)
         m_layer.checked = startup.check;
-    m_step.change.layer = true;
     if (startup.runClick) {
-        guarded([&] { switchingLayerClick(startup.check, m_paths, *m_state, *CommandQueue); });
+        guarded({}, [&] { switchingLayerClick(startup.check, m_paths, *m_state, *CommandQueue); });
     }
 }
 

@@ -29,10 +29,19 @@
 // sender report through the poster given at construction, so observers are
 // always called on that thread too.
 //
+// Requests: each operation a client can ask for returns an Outcome: done, or
+// refused with its reason (out of range, locked by another owner, busy, a
+// file error with its text). A request that arrives while a step is open
+// (which only a nested event loop could bring) is refused as Busy, so no step
+// ever takes in another's changes.
+//
 // Errors: an operation that fails on a file (IniWriteError, ModeFileError,
-// FileWriteError) reports it through ISessionPrompts::showError and returns;
-// nothing throws out of the session. File operations end by setting the
-// current directory back to the program folder.
+// FileWriteError) returns the error in its outcome. An error of the window's
+// operator (and of the session's own work) is also shown through
+// ISessionPrompts::showError, after the step has ended; a network client's
+// becomes the note for the status bar and never opens a window. Nothing throws
+// out of the session. File operations end by setting the current directory
+// back to the program folder.
 
 #include <cstdint>
 #include <deque>
@@ -86,13 +95,6 @@ struct SessionOptions {
     }
 };
 
-// The three layer radio buttons as the session wants them shown.
-struct LayerView {
-    bool enabled = true;
-    std::int32_t checked = 0;  // kLayerVideo.., or kLayerNone
-    bool operator==(const LayerView&) const = default;
-};
-
 // What the operator chose in the configuration dialog, for Apply.
 struct ConfigChoice {
     std::int32_t comPort = 1;  // 1..20
@@ -105,12 +107,10 @@ struct ConfigChoice {
     WebSettings web;          // the "Web Control" section
 };
 
-// Outcome of loading a status file or a mode.
-struct LoadOutcome {
-    bool done = false;  // false: nothing changed (mismatch, error, no mode)
-    int applied = 0;
-    int skipped = 0;  // outside the matrix or unreadable
-    int locked = 0;   // nodes of outputs that another owner has locked
+// The mode names of MatrixMode.xml, in file order, or why they could not be
+// read (FileError).
+struct ModeList : Outcome {
+    std::vector<std::string> names;
 };
 
 class MatrixSession {
@@ -166,19 +166,19 @@ public:
     // The window's operator clicked the grid box of cell k of output o (k ==
     // the input count: the output's close box), whose tick after the click is
     // `ticked`; the switching rules of CrosspointState::clickCell apply (in
-    // take mode the cell is staged instead). Refused (false; nothing changes,
-    // the note says why) when the output is locked by someone other than the
-    // window; false without a change for a cell outside the matrix.
-    bool clickBox(std::int32_t output, std::int32_t cell, bool ticked);
+    // take mode the cell is staged instead). Refused (Locked; nothing
+    // changes, the note says why) when the output is locked by someone other
+    // than the window; OutOfRange for a cell outside the matrix.
+    Outcome clickBox(std::int32_t output, std::int32_t cell, bool ticked);
     // A route request: output o carries input i only (i == -1: closed), as
     // ticking that box does; output 0 in cycle mode becomes exactly that one
     // input. A route to the input already routed sends its frame again. The
     // frame replaces this output's earlier request still waiting in the queue
     // where the order allows it (CommandQueue::appendReplacing), so a burst of
     // requests leaves about one frame per output waiting.
-    // Refused (false) for a port that does not exist or an output locked by
-    // another owner; nothing is queued then.
-    bool routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
+    // Refused (OutOfRange, Locked, Busy) for a port that does not exist or an
+    // output locked by another owner; nothing is queued then.
+    Outcome routeOutput(const std::string& owner, std::int32_t output, std::int32_t input);
 
     // For a switcher that was power-cycled: queues the start-up frames
     // (on/off, set-address, as start() sends them), the layer frame of the
@@ -202,19 +202,21 @@ public:
     // route it would change instead of switching them. Network route requests
     // are never staged. The choice is stored ("TakeMode" of "System config").
     bool takeMode() const { return m_takeMode; }
-    void setTakeMode(const std::string& owner, bool on);
+    // FileError when the choice could not be stored (take mode changes still).
+    Outcome setTakeMode(const std::string& owner, bool on);
     // Staged cell per output.
     const std::map<std::int32_t, std::int32_t>& staged() const { return m_staged; }
     // A web client's tap in take mode: stages input `input` (-1: the close
     // box) for output o as a click on that box does (staging it again, or the
-    // route the output already shows, unstages it). Refused (false) outside
-    // take mode, for a port that does not exist or an output locked by
+    // route the output already shows, unstages it). Refused outside take mode
+    // (Unavailable), for a port that does not exist or an output locked by
     // another owner.
-    bool stageRoute(const std::string& owner, std::int32_t output, std::int32_t input);
+    Outcome stageRoute(const std::string& owner, std::int32_t output, std::int32_t input);
     // take() and clearStaged() as `owner`: the step's origin, and take()
-    // skips the outputs locked by anyone else.
-    bool take(const std::string& owner = kWindowOwner);
-    void clearStaged(const std::string& owner = kWindowOwner);
+    // skips the outputs locked by anyone else. take() is Unavailable when
+    // nothing is staged.
+    Outcome take(const std::string& owner = kWindowOwner);
+    Outcome clearStaged(const std::string& owner = kWindowOwner);
 
     // --- Undo ------------------------------------------------------------------
     // The window operator's routing steps (a click, a close, a mode, a status
@@ -239,18 +241,21 @@ public:
     // --- Names --------------------------------------------------------------------
     // A label request (the window's name field edited, a network client) of `owner`: the name of
     // input / output `port` becomes `text` (at most 16 characters are kept, as in the field; ""
-    // clears it) and its list is in use. False for a port that does not exist.
-    bool setInputName(const std::string& owner, std::int32_t input, std::string text);
-    bool setOutputName(const std::string& owner, std::int32_t output, std::string text);
+    // clears it) and its list is in use. OutOfRange for a port that does not
+    // exist, BadName for a text with a control character (below U+0020, or
+    // U+007F), which no field or file could hold.
+    Outcome setInputName(const std::string& owner, std::int32_t input, std::string text);
+    Outcome setOutputName(const std::string& owner, std::int32_t output, std::string text);
 
     // --- Locks --------------------------------------------------------------------
-    // See OutputLocks::request. False when refused or out of range.
-    bool lockOutput(const std::string& owner, std::int32_t output, LockRequest request);
+    // See OutputLocks::request. Locked (with the holder) when refused.
+    Outcome lockOutput(const std::string& owner, std::int32_t output, LockRequest request);
 
     // --- Layer ----------------------------------------------------------------------
     // The operator (or `owner`, the step's origin) checked the button of
     // `layer` (1..3); a button that was already checked does nothing.
-    void chooseLayer(std::int32_t layer, const std::string& owner = kWindowOwner);
+    // Unavailable for a model without layers (pattern mode).
+    Outcome chooseLayer(std::int32_t layer, const std::string& owner = kWindowOwner);
 
     // --- Status files ---------------------------------------------------------------
     // Save the whole state to path / load it from path. A file that does not
@@ -263,12 +268,15 @@ public:
     LoadOutcome loadStatusFile(const std::string& path);
 
     // --- Matrix modes -----------------------------------------------------------------
-    // The mode names of MatrixMode.xml, in file order; empty (and the error
-    // shown) when the file cannot be read.
+    // The mode names of MatrixMode.xml, in file order, read anew each time;
+    // refused with the error when the file cannot be read.
+    ModeList readModes() const;
+    // The window's mode list: readModes, its error shown to the operator.
     std::vector<std::string> modeList();
     // Applies the mode named `modeName` (a combo-box item) and makes it the
     // current mode, as a step of `owner`: outputs another owner has locked
-    // are left as they are.
+    // are left as they are. A client's request for a mode the file does not
+    // have is NotFound (the window's clears the selection, as an empty mode).
     LoadOutcome applyMode(const std::string& modeName, const std::string& owner = kWindowOwner);
     // Clears the selection and the current mode; queues nothing.
     void newMode();
@@ -281,7 +289,8 @@ public:
     const std::string& currentModeName() const;
 
     // --- The configuration dialog ---------------------------------------------------------
-    // The cycle interval / pattern flag the dialog has just stored.
+    // The cycle interval / pattern flag the dialog has just stored, each as a
+    // step of the window.
     void setCircleTime(std::int32_t seconds);
     void setPattern(bool pattern);
     // Apply: see the configuration dialog. The matrix is rebuilt from what is
@@ -317,15 +326,30 @@ private:
     LoadOutcome applyLoaded(const std::vector<Node>& nodes, int unreadable,
                             const std::string& owner);
     bool heldByOther(std::int32_t output, const std::string& owner) const;
-    // Runs `operation`; an exception it throws is shown, and false returned.
-    bool guarded(const std::function<void()>& operation);
+    // Runs `operation`; the text of an exception it throws, or nullopt.
+    std::optional<std::string> attempt(const std::function<void()>& operation);
+    // An error of `origin`'s operation: the window's (and the session's own,
+    // origin "") is shown to the operator once no step is open; a client's
+    // becomes the note. Returns the FileError outcome carrying it.
+    Outcome reportError(const std::string& origin, const std::string& text);
+    // Runs `operation` as attempt does and reports its error (reportError).
+    Outcome guarded(const std::string& origin, const std::function<void()>& operation);
+    // Shows the errors held back while a step was open.
+    void showHeldErrors();
+    // Busy when the matrix is not built or a step is open; else nullopt.
+    std::optional<Outcome> busy() const;
+    // busy(), then OutOfRange for an output the matrix does not have, then
+    // Locked (with the holder) when another owner holds it.
+    std::optional<Outcome> refuseOutput(const std::string& owner, std::int32_t output) const;
 
     // Every change runs inside a step (a StepScope). The outermost scope notes
-    // the cells and the names as they were; the change's parts that are not
-    // derived from those are set in m_step.change as the change goes. When the
-    // outermost scope closes, the outputs and names that now differ are added
-    // and the change, unless empty, goes to every observer once. Scopes nest:
-    // a note set while a file loads belongs to the load's step.
+    // what the session's views show as it was (cells, names, layer, note, port,
+    // take mode, staged, current mode); the parts that are not derived from
+    // those (locks, loaded, mode list, rebuilt) are set in m_step.change as the
+    // change goes. When the outermost scope closes, what now differs is added
+    // with its values and the change, unless empty, goes to every observer
+    // once. Scopes nest: a note set while a file loads belongs to the load's
+    // step.
     class StepScope {
     public:
         StepScope(MatrixSession& session, const std::string& origin) : m_session(session) {
@@ -353,6 +377,12 @@ private:
         bool inputNamesInUse = false;
         bool outputNamesInUse = false;
         bool replaying = false;  // an undo or redo: not recorded for undo
+        LayerView layer;
+        std::string note;
+        PortStatus port;
+        bool takeMode = false;
+        std::map<std::int32_t, std::int32_t> staged;
+        std::string currentMode;
     };
     void beginStep(const std::string& origin);
     void endStep();
@@ -379,10 +409,14 @@ private:
     bool replay(std::deque<HistoryStep>& from, std::deque<HistoryStep>& to, const char* action);
     // Writes the step's entry; a failure is noted once (in `change`) until a
     // write succeeds again.
-    void journalStep(SessionChange& change);
+    void journalStep(const SessionChange& change);
     // The journal entry of a name change: port `port` (an input or an output)
     // is to be named `text`.
     void labelStep(bool input, std::int32_t port, const std::string& text);
+    // The staged cells as clients see them: per output its input, -1 for
+    // the close box.
+    std::map<std::int32_t, std::int32_t> stagedRoutes() const;
+    Outcome setName(const std::string& owner, bool input, std::int32_t port, std::string text);
 
     struct QueueFeed;
 
@@ -418,7 +452,8 @@ private:
     std::deque<HistoryStep> m_redo;
     // Per output, its cells before its last change; empty: none since the build.
     std::vector<CrosspointState::Row> m_previousRows;
-    bool m_journalFailed = false;  // the failure has been noted
+    bool m_journalFailed = false;           // the failure has been noted
+    std::vector<std::string> m_heldErrors;  // the window's, until its step has ended
     // Remembered while the device is away; see the top of this file.
     std::set<std::int32_t> m_awayOutputs;
     bool m_awayLayer = false;

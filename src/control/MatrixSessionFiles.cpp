@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/Settings.h"
+#include "control/GridPage.h"
 #include "control/MatrixSession.h"
 #include "control/PortOpenDetail.h"
 #include "serial/CommsError.h"
@@ -47,11 +48,10 @@ bool namesOnFirstPage(const std::vector<std::string>& names, std::int32_t pageSi
 LoadOutcome MatrixSession::applyLoaded(const std::vector<Node>& nodes, int unreadable,
                                        const std::string& owner) {
     const auto lockedElsewhere = [&](std::int32_t o) { return heldByOther(o, owner); };
-    m_step.change.firstPage = true;
+    m_step.change.loaded = true;
     m_state->clearSelection(lockedElsewhere);
     const ApplyResult applied = m_state->applyNodes(nodes, lockedElsewhere);
     LoadOutcome outcome;
-    outcome.done = true;
     outcome.applied = applied.applied;
     outcome.skipped = applied.skipped + unreadable;
     outcome.locked = applied.locked;
@@ -70,26 +70,26 @@ bool MatrixSession::saveStatusFile(const std::string& path) {
     content.nodes = state.selectedNodes();
     if (state.MatrixInputEditEnable) content.names.inputs = state.InputNames();
     if (state.MatrixOutputEditEnable) content.names.outputs = state.OutputNames();
-    const bool saved = guarded([&] { mc::saveStatusFile(path, content); });
+    const bool saved = guarded(kWindowOwner, [&] { mc::saveStatusFile(path, content); }).done();
     m_paths.restoreCurrentDirectory();
     return saved;
 }
 
 LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
-    if (!m_state) return {};
+    if (auto refused = busy()) return *refused;
     StatusFileRead read;
-    const bool ok = guarded([&] {
+    const Outcome readOutcome = guarded(kWindowOwner, [&] {
         read = readStatusFile(path, m_state->MatrixInputNum(), m_state->MatrixOutputNum());
     });
     m_paths.restoreCurrentDirectory();
-    if (!ok) return {};
+    if (!readOutcome) return readOutcome;
     if (!read.error.empty()) {
         m_prompts->showMessage(read.error);
-        return {};
+        return Outcome::refused(Refusal::FileError, read.error);
     }
     if (!read.matched) {
         m_prompts->showMessage(translated("MatrixSession", kMismatch));
-        return {};
+        return Outcome::refused(Refusal::FileError, translated("MatrixSession", kMismatch));
     }
     StepScope step(*this, kWindowOwner);
     if (m_takeMode) {  // a preview: the routes are staged, nothing else changes
@@ -114,11 +114,22 @@ LoadOutcome MatrixSession::loadStatusFile(const std::string& path) {
 
 // --- Matrix modes ---------------------------------------------------------------------
 
-std::vector<std::string> MatrixSession::modeList() {
-    std::vector<std::string> modes;
-    guarded([&] { modes = ModeStore(m_paths.modeFile()).listModes(); });
+ModeList MatrixSession::readModes() const {
+    ModeList list;
+    try {
+        list.names = ModeStore(m_paths.modeFile()).listModes();
+    } catch (const std::exception& error) {
+        list.refusal = Refusal::FileError;
+        list.detail = error.what();
+    }
     m_paths.restoreCurrentDirectory();
-    return modes;
+    return list;
+}
+
+std::vector<std::string> MatrixSession::modeList() {
+    ModeList list = readModes();
+    if (!list) reportError(kWindowOwner, list.detail);
+    return std::move(list.names);
 }
 
 const std::string& MatrixSession::currentModeName() const {
@@ -127,14 +138,22 @@ const std::string& MatrixSession::currentModeName() const {
 }
 
 LoadOutcome MatrixSession::applyMode(const std::string& modeName, const std::string& owner) {
-    if (!m_state) return {};
-    m_state->CurrentModeName = modeElementName(modeName);
+    if (auto refused = busy()) return *refused;
+    const std::string element = modeElementName(modeName);
     ModeStore::ModeNodes mode;
-    const bool ok =
-        guarded([&] { mode = ModeStore(m_paths.modeFile()).readMode(m_state->CurrentModeName); });
+    const auto error = attempt([&] { mode = ModeStore(m_paths.modeFile()).readMode(element); });
     m_paths.restoreCurrentDirectory();
-    if (!ok) return {};
+    if (error) {
+        // The window's choice becomes the current mode even when it cannot be read.
+        if (owner == kWindowOwner) {
+            StepScope step(*this, owner);
+            m_state->CurrentModeName = element;
+        }
+        return reportError(owner, *error);
+    }
+    if (!mode.found && owner != kWindowOwner) return Outcome::refused(Refusal::NotFound);
     StepScope step(*this, owner);
+    m_state->CurrentModeName = element;
     if (m_takeMode) {  // a preview of the salvo
         const LoadOutcome staged = stageLoaded(mode.nodes, mode.unreadable, owner);
         setNote(loadNote(staged));
@@ -150,38 +169,46 @@ LoadOutcome MatrixSession::applyMode(const std::string& modeName, const std::str
 }
 
 void MatrixSession::newMode() {
-    if (!m_state) return;
+    if (busy()) return;
     StepScope step(*this, kWindowOwner);
     m_state->clearSelection([this](std::int32_t o) { return heldByOther(o, kWindowOwner); });
     m_state->CurrentModeName.clear();
 }
 
 bool MatrixSession::saveMode() {
-    if (!m_state) return false;
+    if (busy()) return false;
     const ModeStore store(m_paths.modeFile());
     // A file that cannot be read stops the save before a name is asked.
-    if (!guarded([&] { store.listModes(); })) return false;
+    if (!guarded(kWindowOwner, [&] { store.listModes(); })) return false;
+    // Asked before the step opens: the dialog runs an event loop of its own.
     if (m_state->CurrentModeName.empty()) {
-        m_state->CurrentModeName = m_prompts->askModeName().value_or(std::string());
+        const std::string name = m_prompts->askModeName().value_or(std::string());
+        if (busy()) return false;  // closed meanwhile
+        m_state->CurrentModeName = name;
     }
+    StepScope step(*this, kWindowOwner);
     bool saved = false;
     if (!m_state->CurrentModeName.empty()) {
-        saved =
-            guarded([&] { store.saveMode(m_state->CurrentModeName, m_state->selectedNodes()); });
+        saved = guarded(kWindowOwner, [&] {
+                    store.saveMode(m_state->CurrentModeName, m_state->selectedNodes());
+                }).done();
     }
     m_paths.restoreCurrentDirectory();
-    StepScope step(*this, kWindowOwner);
     m_step.change.modeList = true;
     return saved;
 }
 
 bool MatrixSession::deleteMode(const std::string& modeName) {
-    if (!m_state) return false;
+    if (busy()) return false;
     const std::string element = modeElementName(modeName);
-    const bool deleted = guarded([&] { ModeStore(m_paths.modeFile()).deleteMode(element); });
-    m_paths.restoreCurrentDirectory();
     StepScope step(*this, kWindowOwner);
-    if (deleted) newMode();
+    const bool deleted =
+        guarded(kWindowOwner, [&] { ModeStore(m_paths.modeFile()).deleteMode(element); }).done();
+    m_paths.restoreCurrentDirectory();
+    if (deleted) {
+        m_state->clearSelection([this](std::int32_t o) { return heldByOther(o, kWindowOwner); });
+        m_state->CurrentModeName.clear();
+    }
     m_step.change.modeList = true;
     return deleted;
 }
@@ -189,18 +216,22 @@ bool MatrixSession::deleteMode(const std::string& modeName) {
 // --- The configuration dialog -----------------------------------------------------------
 
 void MatrixSession::setCircleTime(std::int32_t seconds) {
-    if (m_state) m_state->CircleTime = seconds;
+    if (busy()) return;
+    StepScope step(*this, kWindowOwner);
+    m_state->CircleTime = seconds;
 }
 
 void MatrixSession::setPattern(bool pattern) {
-    if (m_state) m_state->MatrixPattern = pattern;
+    if (busy()) return;
+    StepScope step(*this, kWindowOwner);
+    m_state->MatrixPattern = pattern;
 }
 
 bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
     if (m_closed) return false;
     bool gridFreed = false;
     bool completed = false;
-    guarded([&] {
+    guarded(kWindowOwner, [&] {
         Comm1.ClosePort();
         m_paths.ensureConfigDir();
         Comm1.ClosePort();
@@ -240,7 +271,7 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
         m_paths.restoreCurrentDirectory();
 
         m_paths.ensureConfigDir();
-        guarded([this] { ModeStore(m_paths.modeFile()).removeAllModes(); });
+        guarded(kWindowOwner, [this] { ModeStore(m_paths.modeFile()).removeAllModes(); });
         if (m_state) m_state->CurrentModeName.clear();
         completed = true;
     });

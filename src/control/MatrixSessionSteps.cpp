@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -20,6 +21,12 @@ void MatrixSession::beginStep(const std::string& origin) {
     m_step.replaying = false;
     m_step.heldQueue = CommandQueue.get();
     if (m_step.heldQueue != nullptr) m_step.heldQueue->hold();
+    m_step.layer = m_layer;
+    m_step.note = m_note;
+    m_step.port = m_portStatus;
+    m_step.takeMode = m_takeMode;
+    m_step.staged = m_staged;
+    m_step.currentMode = currentModeName();
     if (m_state) {
         m_step.cells = m_state->cells();
         m_step.inputNames = m_state->InputNames();
@@ -33,11 +40,15 @@ void MatrixSession::beginStep(const std::string& origin) {
 
 namespace {
 
-std::vector<std::int32_t> changedNames(const std::vector<std::string>& before,
-                                       const std::vector<std::string>& after) {
-    std::vector<std::int32_t> changed;
+// The ports whose names differ, with their names and texts now.
+std::vector<NameChange> changedNames(const std::vector<std::string>& before,
+                                     const std::vector<std::string>& after,
+                                     const std::function<std::string(std::int32_t)>& text) {
+    std::vector<NameChange> changed;
     for (std::size_t k = 0; k < after.size() && k < before.size(); ++k) {
-        if (after[k] != before[k]) changed.push_back(static_cast<std::int32_t>(k));
+        if (after[k] == before[k]) continue;
+        const auto port = static_cast<std::int32_t>(k);
+        changed.push_back({port, after[k], text(port)});
     }
     return changed;
 }
@@ -65,24 +76,46 @@ void MatrixSession::endStep() {
     } else if (m_state && !m_step.cells.empty()) {
         for (const std::int32_t o : m_state->changedOutputs(m_step.cells))
             change.routes.push_back({o, m_state->routeOf(o, m_step.cells), m_state->routeOf(o)});
-        change.inputNames = changedNames(m_step.inputNames, m_state->InputNames());
-        change.outputNames = changedNames(m_step.outputNames, m_state->OutputNames());
+        const CrosspointState& state = *m_state;
+        change.inputNames = changedNames(m_step.inputNames, state.InputNames(),
+                                         [&](std::int32_t i) { return state.inputText(i); });
+        change.outputNames = changedNames(m_step.outputNames, state.OutputNames(),
+                                          [&](std::int32_t o) { return state.outputText(o); });
         change.nameLists = m_step.inputNamesInUse != m_state->MatrixInputEditEnable ||
                            m_step.outputNamesInUse != m_state->MatrixOutputEditEnable;
+    }
+    if (!change.rebuilt) {
+        if (m_layer != m_step.layer) change.layer = m_layer;
+        if (m_takeMode != m_step.takeMode) change.takeMode = m_takeMode;
+        if (m_staged != m_step.staged) change.staged = stagedRoutes();
+        if (currentModeName() != m_step.currentMode) change.currentMode = currentModeName();
+        if (m_portStatus.state != m_step.port.state) change.presence = m_portStatus.state;
+        if (m_portStatus != m_step.port) change.port = m_portStatus;
     }
     if (!change.rebuilt && !change.routes.empty()) recordHistory(change);
     m_step.cells.clear();
     if (!m_step.entry.action.empty() && !change.rebuilt) journalStep(change);
+    if (m_note != m_step.note && !change.rebuilt) change.note = m_note;
     if (m_step.heldQueue != nullptr) m_step.heldQueue->release();
     m_step.heldQueue = nullptr;
-    if (change.empty()) return;
-    // A copy: an observer may be detached by another's callback.
-    const std::vector<ISessionObserver*> observers = m_observers;
-    for (ISessionObserver* observer : observers)
-        observer->sessionChanged(change);
+    if (!change.empty()) {
+        // A copy: an observer may be detached by another's callback.
+        const std::vector<ISessionObserver*> observers = m_observers;
+        for (ISessionObserver* observer : observers)
+            observer->sessionChanged(change);
+    }
+    showHeldErrors();
 }
 
-void MatrixSession::journalStep(SessionChange& change) {
+std::map<std::int32_t, std::int32_t> MatrixSession::stagedRoutes() const {
+    std::map<std::int32_t, std::int32_t> routes;
+    const std::int32_t closeCell = m_state ? m_state->MatrixInputNum() : -1;
+    for (const auto& [output, cell] : m_staged)
+        routes.emplace_hint(routes.end(), output, cell == closeCell ? -1 : cell);
+    return routes;
+}
+
+void MatrixSession::journalStep(const SessionChange& change) {
     JournalEntry entry = std::move(m_step.entry);
     m_step.entry = JournalEntry{};
     // A name typed or sent as it was already changes nothing worth a line.
@@ -97,7 +130,6 @@ void MatrixSession::journalStep(SessionChange& change) {
     } else if (!m_journalFailed) {
         m_journalFailed = true;
         m_note = m_journal.error();
-        change.note = true;
     }
 }
 

@@ -10,13 +10,13 @@
 
 namespace mc {
 
-void MatrixSession::setTakeMode(const std::string& owner, bool on) {
-    if (m_closed || on == m_takeMode) return;
+Outcome MatrixSession::setTakeMode(const std::string& owner, bool on) {
+    if (m_closed || m_step.depth > 0) return Outcome::refused(Refusal::Busy);
+    if (on == m_takeMode) return {};
     StepScope step(*this, owner);
     m_takeMode = on;
-    m_step.change.takeMode = true;
-    if (!on) clearStaged();
-    guarded([&] { writeTakeModeSetting(m_paths, on); });
+    if (!on) m_staged.clear();
+    return guarded(owner, [&] { writeTakeModeSetting(m_paths, on); });
 }
 
 namespace {
@@ -38,27 +38,30 @@ void MatrixSession::stage(std::int32_t o, std::int32_t k) {
     } else {
         m_staged[o] = k;
     }
-    m_step.change.staged = true;
 }
 
-bool MatrixSession::stageRoute(const std::string& owner, std::int32_t output, std::int32_t input) {
-    if (!m_state || !m_takeMode || output < 0 || output >= m_state->MatrixOutputNum()) return false;
-    if (input < -1 || input >= m_state->MatrixInputNum() || heldByOther(output, owner))
-        return false;
+Outcome MatrixSession::stageRoute(const std::string& owner, std::int32_t output,
+                                  std::int32_t input) {
+    if (auto refused = refuseOutput(owner, output)) return *refused;
+    if (input < -1 || input >= m_state->MatrixInputNum())
+        return Outcome::refused(Refusal::OutOfRange);
+    if (!m_takeMode) return Outcome::refused(Refusal::Unavailable);
     StepScope step(*this, owner);
     stage(output, input == -1 ? m_state->MatrixInputNum() : input);
-    return true;
+    return {};
 }
 
-void MatrixSession::clearStaged(const std::string& owner) {
-    if (m_staged.empty()) return;
+Outcome MatrixSession::clearStaged(const std::string& owner) {
+    if (auto refused = busy()) return *refused;
+    if (m_staged.empty()) return {};
     StepScope step(*this, owner);
     m_staged.clear();
-    m_step.change.staged = true;
+    return {};
 }
 
-bool MatrixSession::take(const std::string& owner) {
-    if (!m_state || m_staged.empty()) return false;
+Outcome MatrixSession::take(const std::string& owner) {
+    if (auto refused = busy()) return *refused;
+    if (m_staged.empty()) return Outcome::refused(Refusal::Unavailable);
     StepScope step(*this, owner);
     m_step.entry.action = journal::kTake;
     std::vector<std::int32_t> locked;
@@ -70,18 +73,16 @@ bool MatrixSession::take(const std::string& owner) {
         m_state->clickCell(output, cell, true);
     }
     m_staged.clear();
-    m_step.change.staged = true;
     if (!locked.empty()) {
         setNote(formatText(translated("MatrixSession", "输出 %1 已被他人锁定，预选未执行"),
                            {outputNumbers(locked)}));
     }
-    return true;
+    return {};
 }
 
 LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable,
                                        const std::string& owner) {
     LoadOutcome outcome;
-    outcome.done = true;
     outcome.skipped = unreadable;
     std::map<std::int32_t, std::set<std::int32_t>> cells;
     for (const Node& node : nodes) {
@@ -98,11 +99,10 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
         // Several cells (the cycle output's inputs) cannot be staged as one.
         if (wanted.size() != 1) continue;
         if (showsAlone(*m_state, output, *wanted.begin())) {
-            if (m_staged.erase(output) > 0) m_step.change.staged = true;
+            m_staged.erase(output);
             continue;
         }
         m_staged[output] = *wanted.begin();
-        m_step.change.staged = true;
         ++outcome.applied;
     }
     return outcome;

@@ -22,6 +22,7 @@ struct PortStatus {
     PortState state = PortState::NotOpen;
     std::size_t queued = 0;   // frames waiting in the command queue
     std::size_t refused = 0;  // frames the port did not take since it was opened
+    bool operator==(const PortStatus&) const = default;
 };
 
 // About how long `queued` frames take to leave, at one frame per 205 ms.

@@ -1,15 +1,62 @@
 #pragma once
 
 // How MatrixSession talks to what sits on top of it (the control window, the
-// network server): the typed change event it sends every observer after each
-// step, and the questions it asks the operator.
+// network servers): the outcome each request returns, the typed change event
+// it sends every observer after each step, and the questions it asks the
+// operator.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "control/PortStatus.h"
+
 namespace mc {
+
+// Why a request changed nothing.
+enum class Refusal {
+    None,
+    OutOfRange,   // a port, layer or value this matrix does not have
+    Locked,       // the output is locked by another owner (detail: that owner)
+    Busy,         // the matrix is not built, or another step is still running
+    FileError,    // a file could not be read or written (detail: the error's text)
+    BadName,      // a port name with a control character
+    Unavailable,  // not now: take mode off, a model without layers, nothing staged
+    NotFound,     // no matrix mode of that name
+};
+
+// What a request of the window or a client came to: done, or refused with
+// its reason. Converts to true when done.
+struct Outcome {
+    Refusal refusal = Refusal::None;
+    std::string detail;  // the lock's owner or the file error's text; else ""
+
+    bool done() const { return refusal == Refusal::None; }
+    explicit operator bool() const { return done(); }
+    static Outcome refused(Refusal why, std::string detail = {}) {
+        return Outcome{why, std::move(detail)};
+    }
+};
+
+// Outcome of loading a status file or a mode.
+struct LoadOutcome : Outcome {
+    int applied = 0;
+    int skipped = 0;  // outside the matrix or unreadable
+    int locked = 0;   // nodes of outputs that another owner has locked
+
+    LoadOutcome() = default;
+    LoadOutcome(Outcome outcome) : Outcome(std::move(outcome)) {}
+};
+
+// The three layer radio buttons as the session wants them shown.
+struct LayerView {
+    bool enabled = true;
+    std::int32_t checked = 0;  // kLayerVideo.., or kLayerNone
+    bool operator==(const LayerView&) const = default;
+};
 
 // An output whose cells changed in one step, with the input it carried
 // before and after: the one selected input, or -1 (closed, never switched,
@@ -21,8 +68,25 @@ struct RouteChange {
     bool operator==(const RouteChange&) const = default;
 };
 
-// What one step of the session changed. Observers bring exactly these parts
-// of their views in line; nothing else changed.
+// A port whose name changed: its name now ("" none) and the text clients
+// show for it (the name, or the one-based number).
+struct NameChange {
+    std::int32_t port = 0;
+    std::string name;
+    std::string text;
+    bool operator==(const NameChange&) const = default;
+};
+
+// An output whose lock was taken, released or broken: its owner now ("" none).
+struct LockChange {
+    std::int32_t output = 0;
+    std::string owner;
+    bool operator==(const LockChange&) const = default;
+};
+
+// What one step of the session changed, with the values after it. Observers
+// bring exactly these parts of their views in line from what the event
+// carries; nothing else changed.
 struct SessionChange {
     // Who asked: MatrixSession::kWindowOwner, a network client's address, or
     // "" for what the session does by itself (the port, the queue figures).
@@ -31,20 +95,25 @@ struct SessionChange {
     // with from == to (output 0's cycle inputs changed; a cell rewritten).
     std::vector<RouteChange> routes;
     // Ports whose names changed, in order.
-    std::vector<std::int32_t> inputNames;
-    std::vector<std::int32_t> outputNames;
-    // Outputs whose lock was taken, released or broken.
-    std::vector<std::int32_t> locks;
-    // A status file or a mode was loaded: windows show the first page of their
-    // grid again (its labels and fields anew).
-    bool firstPage = false;
+    std::vector<NameChange> inputNames;
+    std::vector<NameChange> outputNames;
+    std::vector<LockChange> locks;
+    // A status file or a mode was loaded (a window that loaded it shows the
+    // first page of its grid again).
+    bool loaded = false;
     bool nameLists = false;  // a name list came into use: the name fields show its names
-    bool layer = false;      // the layer buttons' state (MatrixSession::layer())
-    bool port = false;       // the port's device, speed or state, or the queue's figures
-    bool note = false;       // the note for the status bar (MatrixSession::note())
-    bool modeList = false;   // the matrix-mode list may differ (a save, a delete)
-    bool takeMode = false;   // take mode was turned on or off (MatrixSession::takeMode())
-    bool staged = false;     // the staged changes differ (MatrixSession::staged())
+    std::optional<LayerView> layer;
+    // The device came or went: Open, NotOpen or Lost.
+    std::optional<PortState> presence;
+    // The port field's whole status: its device, speed, state or the queue's
+    // figures changed (the figures at most a few times a second).
+    std::optional<PortStatus> port;
+    std::optional<std::string> note;         // the note for the status bar
+    std::optional<std::string> currentMode;  // the current mode's name ("" none)
+    bool modeList = false;                   // the matrix-mode list may differ (a save, a delete)
+    std::optional<bool> takeMode;
+    // What is staged now: per output its input, -1 for its close box.
+    std::optional<std::map<std::int32_t, std::int32_t>> staged;
     // A new build: counts, addresses, names, page and locks are new; every
     // view must be made again. Also sent once after start(). Nothing else is
     // set with it.
@@ -52,8 +121,8 @@ struct SessionChange {
 
     bool empty() const {
         return routes.empty() && inputNames.empty() && outputNames.empty() && locks.empty() &&
-               !firstPage && !nameLists && !layer && !port && !note && !modeList && !takeMode &&
-               !staged && !rebuilt;
+               !loaded && !nameLists && !layer && !presence && !port && !note && !currentMode &&
+               !modeList && !takeMode && !staged && !rebuilt;
     }
 };
 
@@ -68,15 +137,17 @@ public:
 };
 
 // Questions the session asks the operator. The window answers them with
-// dialogs; a program without a window answers them without asking.
+// dialogs; a program without a window answers them without asking. None is
+// asked while a step is open: a dialog's event loop never runs inside one.
 class ISessionPrompts {
 public:
     virtual ~ISessionPrompts() = default;
     // The port could not be opened: the error box with the single button
     // "&Ignore". True when it was closed with that button.
     virtual bool ignorePortError(const std::string& text, const std::string& detail) = 0;
-    // An error ended an operation (a file that cannot be written, a malformed
-    // mode file).
+    // An error ended an operation of the window's operator (a file that cannot
+    // be written, a malformed mode file). Errors of network clients' requests
+    // go back to them and to the note instead.
     virtual void showError(const std::string& text) = 0;
     // A plain message with an OK button.
     virtual void showMessage(const std::string& text) = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control/OutputLocks.h"
+#include "control/SessionObserver.h"
 
 namespace mc::remote {
 
@@ -15,10 +16,12 @@ namespace mc::remote {
 // Ports are zero-based. The server only asks for ports below inputCount() and
 // outputCount(); a request call must still refuse a port it does not have.
 //
-// Changes, whoever makes them, are reported back through the notify methods
-// of VideohubServer (routesChanged, locksChanged, ...). A request call may
-// report its own changes synchronously from inside the call; the server then
-// answers the request before it sends the update.
+// Changes, whoever makes them, are reported back with their values through
+// the notify methods of VideohubServer (routesChanged, locksChanged, ...). A
+// request call may report its own changes synchronously from inside the call;
+// the server then answers the request before it sends the update. The state
+// readers serve whole dumps (a client's first state, a DUMP request) and the
+// current value of a refused item.
 class RouterModel {
 public:
     virtual ~RouterModel() = default;
@@ -47,15 +50,18 @@ public:
 
     // Requests of a network client. `owner` is the client's address text
     // ("127.0.0.2"); two connections from one address are one owner. Each
-    // returns false when refused (the output is locked by another owner), in
-    // which case nothing changed.
-    virtual bool routeOutput(const std::string& owner, int output, int input /* -1: close */) = 0;
-    virtual bool setInputLabel(const std::string& owner, int input, const std::string& label) = 0;
-    virtual bool setOutputLabel(const std::string& owner, int output, const std::string& label) = 0;
-    virtual bool lockOutput(const std::string& owner, int output, LockRequest request) = 0;
+    // returns its outcome; a refused request (the output locked by another
+    // owner, say) changed nothing, and a FileError one is answered NAK.
+    virtual Outcome routeOutput(const std::string& owner, int output,
+                                int input /* -1: close */) = 0;
+    virtual Outcome setInputLabel(const std::string& owner, int input,
+                                  const std::string& label) = 0;
+    virtual Outcome setOutputLabel(const std::string& owner, int output,
+                                   const std::string& label) = 0;
+    virtual Outcome lockOutput(const std::string& owner, int output, LockRequest request) = 0;
     // Turns the window's take mode on or off; reported back through
     // VideohubServer::configurationChanged.
-    virtual void setTakeMode(const std::string& owner, bool on) = 0;
+    virtual Outcome setTakeMode(const std::string& owner, bool on) = 0;
 };
 
 }  // namespace mc::remote

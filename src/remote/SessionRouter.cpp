@@ -25,7 +25,6 @@ std::string folderId(const std::string& folder) {
 
 SessionRouter::SessionRouter(MatrixSession& session)
     : m_session(session), m_uniqueId(folderId(session.paths().programDir())) {
-    m_present = devicePresent();
     m_session.attach(*this);
 }
 
@@ -35,7 +34,6 @@ SessionRouter::~SessionRouter() {
 
 void SessionRouter::setServer(VideohubServer* server) {
     m_server = server;
-    m_present = devicePresent();
 }
 
 // --- The model ------------------------------------------------------------------
@@ -84,19 +82,21 @@ std::string SessionRouter::lockOwner(int output) const {
     return m_session.lockOwner(output);
 }
 
-bool SessionRouter::routeOutput(const std::string& owner, int output, int input) {
+Outcome SessionRouter::routeOutput(const std::string& owner, int output, int input) {
     return m_session.routeOutput(owner, output, input);
 }
 
-bool SessionRouter::setInputLabel(const std::string& owner, int input, const std::string& label) {
+Outcome SessionRouter::setInputLabel(const std::string& owner, int input,
+                                     const std::string& label) {
     return m_session.setInputName(owner, input, label);
 }
 
-bool SessionRouter::setOutputLabel(const std::string& owner, int output, const std::string& label) {
+Outcome SessionRouter::setOutputLabel(const std::string& owner, int output,
+                                      const std::string& label) {
     return m_session.setOutputName(owner, output, label);
 }
 
-bool SessionRouter::lockOutput(const std::string& owner, int output, LockRequest request) {
+Outcome SessionRouter::lockOutput(const std::string& owner, int output, LockRequest request) {
     return m_session.lockOutput(owner, output, request);
 }
 
@@ -104,35 +104,43 @@ bool SessionRouter::takeMode() const {
     return m_session.takeMode();
 }
 
-void SessionRouter::setTakeMode(const std::string& owner, bool on) {
-    m_session.setTakeMode(owner, on);
+Outcome SessionRouter::setTakeMode(const std::string& owner, bool on) {
+    return m_session.setTakeMode(owner, on);
 }
 
 // --- What the session reports --------------------------------------------------------
 
+namespace {
+
+std::vector<std::pair<int, std::string>> labels(const std::vector<NameChange>& names) {
+    std::vector<std::pair<int, std::string>> labels;
+    labels.reserve(names.size());
+    for (const NameChange& name : names)
+        labels.emplace_back(name.port, name.text);
+    return labels;
+}
+
+}  // namespace
+
 void SessionRouter::sessionChanged(const SessionChange& change) {
-    if (change.rebuilt) {
-        m_present = devicePresent();
-        if (m_server != nullptr) m_server->rebuilt();
-        return;
-    }
     if (m_server == nullptr) return;
-    std::vector<int> routes;
+    if (change.rebuilt) return m_server->rebuilt();
+    std::vector<std::pair<int, int>> routes;
     for (const RouteChange& route : change.routes) {
-        if (route.from != route.to) routes.push_back(route.output);
+        if (route.from != route.to) routes.emplace_back(route.output, route.to);
     }
     if (!routes.empty()) m_server->routesChanged(routes);
-    if (!change.inputNames.empty())
-        m_server->inputLabelsChanged({change.inputNames.begin(), change.inputNames.end()});
-    if (!change.outputNames.empty())
-        m_server->outputLabelsChanged({change.outputNames.begin(), change.outputNames.end()});
-    if (!change.locks.empty()) m_server->locksChanged({change.locks.begin(), change.locks.end()});
-    if (change.takeMode) m_server->configurationChanged();
-    // The port's reports also carry the queue's figures: only presence matters.
-    if (change.port && devicePresent() != m_present) {
-        m_present = devicePresent();
-        m_server->deviceChanged();
+    if (!change.inputNames.empty()) m_server->inputLabelsChanged(labels(change.inputNames));
+    if (!change.outputNames.empty()) m_server->outputLabelsChanged(labels(change.outputNames));
+    if (!change.locks.empty()) {
+        std::vector<std::pair<int, std::string>> owners;
+        for (const LockChange& lock : change.locks)
+            owners.emplace_back(lock.output, lock.owner);
+        m_server->locksChanged(owners);
     }
+    if (change.takeMode) m_server->configurationChanged(*change.takeMode);
+    // Lost and not open are alike to clients: not present.
+    if (change.presence) m_server->deviceChanged(*change.presence == PortState::Open);
 }
 
 }  // namespace mc::remote

@@ -11,10 +11,11 @@
 // the model name. Unique ID: 12 hexadecimal digits derived from the program
 // folder, so one installation keeps its identity across restarts.
 //
-// The session's change events say which routes, names and locks changed; the
-// router passes on the routes whose input (or -1) differs, the labels of the
-// names that changed and the locks, so paging and cycle changes that the
-// protocol cannot show reach the clients not at all.
+// The session's change events carry the values that changed; the router
+// passes on the routes whose input (or -1) differs, the labels of the names
+// that changed, the locks with their owners, the take mode and the device's
+// presence, so cycle changes that the protocol cannot show reach the clients
+// not at all.
 //
 // Lifetime: attaches itself to the session at construction and detaches in
 // its destructor; the session must outlive the router. The server set with
@@ -56,12 +57,12 @@ public:
     std::string outputLabel(int output) const override;
     std::optional<int> routedInput(int output) const override;
     std::string lockOwner(int output) const override;
-    bool routeOutput(const std::string& owner, int output, int input) override;
-    bool setInputLabel(const std::string& owner, int input, const std::string& label) override;
-    bool setOutputLabel(const std::string& owner, int output, const std::string& label) override;
-    bool lockOutput(const std::string& owner, int output, LockRequest request) override;
+    Outcome routeOutput(const std::string& owner, int output, int input) override;
+    Outcome setInputLabel(const std::string& owner, int input, const std::string& label) override;
+    Outcome setOutputLabel(const std::string& owner, int output, const std::string& label) override;
+    Outcome lockOutput(const std::string& owner, int output, LockRequest request) override;
     bool takeMode() const override;
-    void setTakeMode(const std::string& owner, bool on) override;
+    Outcome setTakeMode(const std::string& owner, bool on) override;
 
 private:
     void sessionChanged(const SessionChange& change) override;
@@ -69,7 +70,6 @@ private:
     MatrixSession& m_session;
     VideohubServer* m_server = nullptr;
     std::string m_uniqueId;
-    bool m_present = false;  // the device presence the server was last told
 };
 
 }  // namespace mc::remote

@@ -61,7 +61,6 @@ bool VideohubServer::listen(const QHostAddress& address, quint16 port) {
         emit logMessage(QStringLiteral("Network control ") + m_error);
         return false;
     }
-    m_presentSent = m_model.devicePresent();
     emit logMessage(QStringLiteral("Network control listening on %1")
                         .arg(endpointText(listenAddress(), listenPort())));
     return true;
@@ -253,43 +252,49 @@ void VideohubServer::handle(Client& client, const ReadItem& item) {
     }
 }
 
-// Hands every item to the model in order, then answers ACK, then sends
-// everyone what changed, then sends the requester the current value of each
-// refused item that the update did not already carry.
+// Hands every item to the model in order, then answers ACK (NAK when a file
+// error stopped an item), then sends everyone what changed, then sends the
+// requester the current value of each refused item that the update did not
+// already carry.
 void VideohubServer::carryOut(Client& client, const Request& request) {
     Changes refused;
+    bool fileError = false;
+    const auto done = [&](const Outcome& outcome) {
+        fileError = fileError || outcome.refusal == Refusal::FileError;
+        return outcome.done();
+    };
     m_requester = &client;
     for (const RouteRequest& route : request.routes) {
-        if (!m_model.routeOutput(client.owner, route.output, route.input)) {
-            refused.routes.insert(route.output);
-        }
+        if (!done(m_model.routeOutput(client.owner, route.output, route.input)))
+            refused.routes.emplace(route.output, -1);
     }
     const bool inputs = request.type == BlockType::InputLabels;
     for (const LabelRequest& label : request.labels) {
-        const bool done = inputs ? m_model.setInputLabel(client.owner, label.port, label.label)
-                                 : m_model.setOutputLabel(client.owner, label.port, label.label);
-        if (!done) (inputs ? refused.inputLabels : refused.outputLabels).insert(label.port);
+        const Outcome outcome = inputs
+                                    ? m_model.setInputLabel(client.owner, label.port, label.label)
+                                    : m_model.setOutputLabel(client.owner, label.port, label.label);
+        if (!done(outcome))
+            (inputs ? refused.inputLabels : refused.outputLabels).emplace(label.port, "");
     }
     for (const LockItem& lock : request.locks) {
-        if (!m_model.lockOutput(client.owner, lock.output, lock.request)) {
-            refused.locks.insert(lock.output);
-        }
+        if (!done(m_model.lockOutput(client.owner, lock.output, lock.request)))
+            refused.locks.emplace(lock.output, "");
     }
-    if (request.takeMode) m_model.setTakeMode(client.owner, *request.takeMode);
+    if (request.takeMode) done(m_model.setTakeMode(client.owner, *request.takeMode));
     m_requester = nullptr;
 
-    send(client, ackBlock());
-    if (m_pending.dump || m_pending.device) refused = Changes{};
-    for (int port : m_pending.routes)
+    send(client, fileError ? nakBlock() : ackBlock());
+    if (m_pending.dump || m_pending.present) refused = Changes{};
+    for (const auto& [port, input] : m_pending.routes)
         refused.routes.erase(port);
-    for (int port : m_pending.inputLabels)
+    for (const auto& [port, text] : m_pending.inputLabels)
         refused.inputLabels.erase(port);
-    for (int port : m_pending.outputLabels)
+    for (const auto& [port, text] : m_pending.outputLabels)
         refused.outputLabels.erase(port);
-    for (int port : m_pending.locks)
+    for (const auto& [port, owner] : m_pending.locks)
         refused.locks.erase(port);
     flush();
-    if (!refused.empty()) sendChanges(refused, &client);
+    if (!refused.empty()) sendChanges(currentValues(refused), &client);
 }
 
 void VideohubServer::send(Client& client, const std::string& bytes) {

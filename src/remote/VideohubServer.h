@@ -9,9 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mc::remote {
@@ -74,19 +76,21 @@ public:
     quint16 listenPort() const;  // the bound port, also when 0 was asked
     int clientCount() const;
 
-    // Notifications from the model: these ports changed (ports that no
-    // longer exist are skipped). Changes reported while a client's request is
-    // being carried out reach every client after that client's ACK; others
-    // are gathered and sent on the next event-loop turn.
-    void routesChanged(const std::vector<int>& outputs);
-    void inputLabelsChanged(const std::vector<int>& inputs);
-    void outputLabelsChanged(const std::vector<int>& outputs);
-    void locksChanged(const std::vector<int>& outputs);
+    // Notifications from the model: these ports changed, with their values
+    // now (ports that no longer exist are skipped). Changes reported while a
+    // client's request is being carried out reach every client after that
+    // client's ACK; others are gathered and sent on the next event-loop turn.
+    // Routes: output and input (-1: no one input); labels: port and text;
+    // locks: output and owner ("" unlocked).
+    void routesChanged(const std::vector<std::pair<int, int>>& routes);
+    void inputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels);
+    void outputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels);
+    void locksChanged(const std::vector<std::pair<int, std::string>>& owners);
     // The take mode changed: every client receives the CONFIGURATION block.
-    void configurationChanged();
-    // The device block changed (device present, names). When the device has
-    // come back, every client receives the whole state again.
-    void deviceChanged();
+    void configurationChanged(bool takeMode);
+    // The device came or went. When it has come back, every client receives
+    // the whole state again; when it went, the device block.
+    void deviceChanged(bool present);
     // The matrix was rebuilt: every client receives the whole state again,
     // from the device block to END PRELUDE.
     void rebuilt();
@@ -111,10 +115,13 @@ private:
         bool inputEnded = false;  // the peer sends nothing more; what arrived is still handled
         bool closing = false;     // dropped: neither read nor written again
     };
+    // What changed, with the values to send.
     struct Changes {
-        std::set<int> routes, inputLabels, outputLabels, locks;
-        bool configuration = false;
-        bool device = false;
+        std::map<int, int> routes;
+        std::map<int, std::string> inputLabels, outputLabels;
+        std::map<int, std::string> locks;  // output → owner
+        std::optional<bool> takeMode;
+        std::optional<bool> present;
         bool dump = false;
         bool empty() const;
     };
@@ -137,13 +144,17 @@ private:
     void flush();
     void sendChanges(const Changes& changes, Client* only);
 
-    // Blocks as they are now; lock lines as `client` sees them.
-    DeviceInfo deviceInfo() const;
+    // Blocks as they are now, from the model: a client's whole state and the
+    // current values of the items of a refused request.
+    DeviceInfo deviceInfo(bool present) const;
     std::string fullState(const Client& client) const;  // device block to END PRELUDE
     std::string block(BlockType type, const Client& client) const;
-    std::string labels(bool inputs, const std::set<int>& ports) const;
-    std::string locks(const std::set<int>& outputs, const Client& client) const;
-    std::string routes(const std::set<int>& outputs) const;
+    Changes currentValues(const Changes& items) const;
+    // Blocks of the given values (ports that no longer exist are skipped);
+    // "" when none is left. Lock lines as `client` sees them.
+    std::string labels(bool inputs, const std::map<int, std::string>& texts) const;
+    std::string locks(const std::map<int, std::string>& owners, const Client& client) const;
+    std::string routes(const std::map<int, int>& inputs) const;
 
     RouterModel& m_model;
     Listener* m_server = nullptr;  // child
@@ -155,7 +166,6 @@ private:
     bool m_flushScheduled = false;
     bool m_turnScheduled = false;
     bool m_sweepScheduled = false;
-    bool m_presentSent = false;  // device presence the clients were last told
 };
 
 }  // namespace mc::remote

@@ -10,36 +10,47 @@ namespace mc::remote {
 
 bool VideohubServer::Changes::empty() const {
     return routes.empty() && inputLabels.empty() && outputLabels.empty() && locks.empty() &&
-           !configuration && !device && !dump;
+           !takeMode && !present && !dump;
 }
 
-void VideohubServer::routesChanged(const std::vector<int>& outputs) {
-    m_pending.routes.insert(outputs.begin(), outputs.end());
+namespace {
+
+// Newer values replace older ones of the same port.
+template <typename Value>
+void merge(std::map<int, Value>& into, const std::vector<std::pair<int, Value>>& values) {
+    for (const auto& [port, value] : values)
+        into.insert_or_assign(port, value);
+}
+
+}  // namespace
+
+void VideohubServer::routesChanged(const std::vector<std::pair<int, int>>& routes) {
+    merge(m_pending.routes, routes);
     scheduleFlush();
 }
 
-void VideohubServer::inputLabelsChanged(const std::vector<int>& inputs) {
-    m_pending.inputLabels.insert(inputs.begin(), inputs.end());
+void VideohubServer::inputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels) {
+    merge(m_pending.inputLabels, labels);
     scheduleFlush();
 }
 
-void VideohubServer::outputLabelsChanged(const std::vector<int>& outputs) {
-    m_pending.outputLabels.insert(outputs.begin(), outputs.end());
+void VideohubServer::outputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels) {
+    merge(m_pending.outputLabels, labels);
     scheduleFlush();
 }
 
-void VideohubServer::locksChanged(const std::vector<int>& outputs) {
-    m_pending.locks.insert(outputs.begin(), outputs.end());
+void VideohubServer::locksChanged(const std::vector<std::pair<int, std::string>>& owners) {
+    merge(m_pending.locks, owners);
     scheduleFlush();
 }
 
-void VideohubServer::configurationChanged() {
-    m_pending.configuration = true;
+void VideohubServer::configurationChanged(bool takeMode) {
+    m_pending.takeMode = takeMode;
     scheduleFlush();
 }
 
-void VideohubServer::deviceChanged() {
-    m_pending.device = true;
+void VideohubServer::deviceChanged(bool present) {
+    m_pending.present = present;
     scheduleFlush();
 }
 
@@ -73,47 +84,68 @@ void VideohubServer::sendChanges(const Changes& changes, Client* only) {
     for (auto& client : m_clients) {
         if (!client->closing && (!only || only == client.get())) targets.push_back(client.get());
     }
-    const bool present = m_model.devicePresent();
     // A device that came back is announced with the whole state, as after a
     // rebuild, so that clients told "Device present: false" catch up.
-    if (changes.dump || (changes.device && present && !m_presentSent && !only)) {
-        m_presentSent = present;
+    if (changes.dump || (changes.present == true && !only)) {
         for (Client* client : targets)
             send(*client, fullState(*client));
         return;
     }
     std::string common;
-    if (changes.device) {
-        m_presentSent = present;
-        common += deviceBlock(deviceInfo());
-    }
+    if (changes.present) common += deviceBlock(deviceInfo(*changes.present));
     common += labels(true, changes.inputLabels);
     common += labels(false, changes.outputLabels);
     const std::string routing =
         routes(changes.routes) +
-        (changes.configuration ? configurationBlock(m_model.takeMode()) : std::string());
+        (changes.takeMode ? configurationBlock(*changes.takeMode) : std::string());
     for (Client* client : targets)
         send(*client, common + locks(changes.locks, *client) + routing);
 }
 
-DeviceInfo VideohubServer::deviceInfo() const {
-    return DeviceInfo{m_model.devicePresent(), m_model.modelName(),  m_model.friendlyName(),
-                      m_model.uniqueId(),      m_model.inputCount(), m_model.outputCount()};
+DeviceInfo VideohubServer::deviceInfo(bool present) const {
+    return DeviceInfo{present,
+                      m_model.modelName(),
+                      m_model.friendlyName(),
+                      m_model.uniqueId(),
+                      m_model.inputCount(),
+                      m_model.outputCount()};
+}
+
+VideohubServer::Changes VideohubServer::currentValues(const Changes& items) const {
+    Changes values;
+    for (const auto& [output, input] : items.routes) {
+        if (output < m_model.outputCount())
+            values.routes.emplace(output, m_model.routedInput(output).value_or(-1));
+    }
+    for (const auto& [input, text] : items.inputLabels) {
+        if (input < m_model.inputCount())
+            values.inputLabels.emplace(input, m_model.inputLabel(input));
+    }
+    for (const auto& [output, text] : items.outputLabels) {
+        if (output < m_model.outputCount())
+            values.outputLabels.emplace(output, m_model.outputLabel(output));
+    }
+    for (const auto& [output, owner] : items.locks) {
+        if (output < m_model.outputCount()) values.locks.emplace(output, m_model.lockOwner(output));
+    }
+    return values;
 }
 
 namespace {
 
-std::set<int> allPorts(int count) {
-    std::set<int> ports;
+// Every port below `count`, with a placeholder value.
+template <typename Value>
+std::map<int, Value> allPorts(int count) {
+    std::map<int, Value> ports;
     for (int port = 0; port < count; ++port)
-        ports.insert(ports.end(), port);
+        ports.emplace_hint(ports.end(), port, Value{});
     return ports;
 }
 
 }  // namespace
 
 std::string VideohubServer::fullState(const Client& client) const {
-    std::string text = deviceBlock(deviceInfo());
+    std::string text = deviceBlock(deviceInfo(m_model.devicePresent()));
     if (m_model.devicePresent()) {
         for (BlockType type : {BlockType::InputLabels, BlockType::OutputLabels, BlockType::Locks,
                                BlockType::Routing, BlockType::Configuration}) {
@@ -125,26 +157,30 @@ std::string VideohubServer::fullState(const Client& client) const {
 
 // The whole block `type`, also when it has no lines.
 std::string VideohubServer::block(BlockType type, const Client& client) const {
-    const std::set<int> outputs = allPorts(m_model.outputCount());
+    Changes all;
     switch (type) {
         case BlockType::Preamble:
             return preambleBlock();
         case BlockType::Device:
-            return deviceBlock(deviceInfo());
+            return deviceBlock(deviceInfo(m_model.devicePresent()));
         case BlockType::InputLabels: {
-            const std::string text = labels(true, allPorts(m_model.inputCount()));
+            all.inputLabels = allPorts<std::string>(m_model.inputCount());
+            const std::string text = labels(true, currentValues(all).inputLabels);
             return text.empty() ? labelsBlock(kInputLabels, {}) : text;
         }
         case BlockType::OutputLabels: {
-            const std::string text = labels(false, outputs);
+            all.outputLabels = allPorts<std::string>(m_model.outputCount());
+            const std::string text = labels(false, currentValues(all).outputLabels);
             return text.empty() ? labelsBlock(kOutputLabels, {}) : text;
         }
         case BlockType::Locks: {
-            const std::string text = locks(outputs, client);
+            all.locks = allPorts<std::string>(m_model.outputCount());
+            const std::string text = locks(currentValues(all).locks, client);
             return text.empty() ? locksBlock({}) : text;
         }
         case BlockType::Routing: {
-            const std::string text = routes(outputs);
+            all.routes = allPorts<int>(m_model.outputCount());
+            const std::string text = routes(currentValues(all).routes);
             return text.empty() ? routingBlock({}) : text;
         }
         case BlockType::Configuration:
@@ -153,23 +189,21 @@ std::string VideohubServer::block(BlockType type, const Client& client) const {
     return {};
 }
 
-// The label block for `ports` that still exist; "" when none does.
-std::string VideohubServer::labels(bool inputs, const std::set<int>& ports) const {
+std::string VideohubServer::labels(bool inputs, const std::map<int, std::string>& texts) const {
     const int count = inputs ? m_model.inputCount() : m_model.outputCount();
     std::vector<std::pair<int, std::string>> lines;
-    for (int port : ports) {
-        if (port < 0 || port >= count) continue;
-        lines.emplace_back(port, inputs ? m_model.inputLabel(port) : m_model.outputLabel(port));
+    for (const auto& [port, text] : texts) {
+        if (port >= 0 && port < count) lines.emplace_back(port, text);
     }
     if (lines.empty()) return {};
     return labelsBlock(inputs ? kInputLabels : kOutputLabels, lines);
 }
 
-std::string VideohubServer::locks(const std::set<int>& outputs, const Client& client) const {
+std::string VideohubServer::locks(const std::map<int, std::string>& owners,
+                                  const Client& client) const {
     std::vector<std::pair<int, LockView>> lines;
-    for (int output : outputs) {
+    for (const auto& [output, owner] : owners) {
         if (output < 0 || output >= m_model.outputCount()) continue;
-        const std::string owner = m_model.lockOwner(output);
         lines.emplace_back(output, owner.empty()           ? LockView::Unlocked
                                    : owner == client.owner ? LockView::Own
                                                            : LockView::Other);
@@ -177,13 +211,11 @@ std::string VideohubServer::locks(const std::set<int>& outputs, const Client& cl
     return lines.empty() ? std::string() : locksBlock(lines);
 }
 
-// Routing lines of the `outputs` that exist, -1 for an output that carries
-// no one input; "" when none exists.
-std::string VideohubServer::routes(const std::set<int>& outputs) const {
+// -1 stands for an output that carries no one input.
+std::string VideohubServer::routes(const std::map<int, int>& inputs) const {
     std::vector<std::pair<int, int>> lines;
-    for (int output : outputs) {
-        if (output < 0 || output >= m_model.outputCount()) continue;
-        lines.emplace_back(output, m_model.routedInput(output).value_or(-1));
+    for (const auto& [output, input] : inputs) {
+        if (output >= 0 && output < m_model.outputCount()) lines.emplace_back(output, input);
     }
     return lines.empty() ? std::string() : routingBlock(lines);
 }

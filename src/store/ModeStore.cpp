@@ -70,6 +70,7 @@ ModeStore::ModeNodes ModeStore::readMode(const std::string& elementName) const {
     ModeNodes result;
     for (const ModeData& mode : readModes()) {
         if (mode.element != elementName) continue;
+        result.found = true;
         for (const ModeNodeData& node : mode.nodes) {
             if (!node.input || !node.output) {
                 ++result.unreadable;

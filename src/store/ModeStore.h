@@ -117,6 +117,7 @@ public:
     struct ModeNodes {
         std::vector<Node> nodes;
         int unreadable = 0;
+        bool found = false;  // the file has a mode of that name
     };
     ModeNodes readMode(const std::string& elementName) const;
 

@@ -321,22 +321,21 @@ void TMatrixForm::firstPageShown() {
     refreshGrid();
 }
 
-void TMatrixForm::inputNameChanged(std::int32_t input) {
+void TMatrixForm::inputNameChanged(std::int32_t input, const std::string& text) {
     if (!m_page) return;
     const std::int32_t c = m_page->columnOf(input).value_or(-1);
     if (c < 0 || c >= static_cast<std::int32_t>(InputNameEdits.size())) return;
     applyNameFields();
     // The edited field's hint is the input's text: its name, or its number.
-    setHint(InputNameEdits[static_cast<std::size_t>(c)], toQ(m_session.state().inputText(input)));
+    setHint(InputNameEdits[static_cast<std::size_t>(c)], toQ(text));
     applyColumnHints(c);
 }
 
-void TMatrixForm::outputNameChanged(std::int32_t output) {
+void TMatrixForm::outputNameChanged(std::int32_t output, const std::string& text) {
     const std::int32_t r = screenRowOf(output);
     if (r < 0) return;
     applyNameFields();
-    setHint(OutputNameEdits[static_cast<std::size_t>(r)],
-            toQ(m_session.state().outputText(output)));
+    setHint(OutputNameEdits[static_cast<std::size_t>(r)], toQ(text));
     applyRow(r);
 }
 

@@ -40,8 +40,7 @@ void TMatrixForm::layerClicked(QRadioButton* button, std::int32_t layer) {
     if (button->isChecked()) m_session.chooseLayer(layer);
 }
 
-void TMatrixForm::layerChanged() {
-    const LayerView view = m_session.layer();
+void TMatrixForm::layerChanged(const LayerView& view) {
     QRadioButton* buttons[] = {VideoRadioButton, AudioRadioButton, VideoAndAudioRadioButton};
     const QSignalBlocker video(VideoRadioButton);
     const QSignalBlocker audio(AudioRadioButton);

@@ -188,21 +188,23 @@ void TMatrixForm::showNotes() {
 
 void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.rebuilt) return rebuilt();
-    if (change.firstPage) {
+    // A load of the window's own shows the first page again; a client's
+    // leaves the page the operator is on.
+    if (change.loaded && change.origin == MatrixSession::kWindowOwner) {
         firstPageShown();
     } else {
         for (const RouteChange& route : change.routes)
             outputChanged(route.output);
-        for (const std::int32_t input : change.inputNames)
-            inputNameChanged(input);
-        for (const std::int32_t output : change.outputNames)
-            outputNameChanged(output);
-        for (const std::int32_t output : change.locks)
-            lockChanged(output);
+        for (const NameChange& name : change.inputNames)
+            inputNameChanged(name.port, name.text);
+        for (const NameChange& name : change.outputNames)
+            outputNameChanged(name.port, name.text);
+        for (const LockChange& lock : change.locks)
+            lockChanged(lock.output);
         if (change.nameLists) applyNameFields();
     }
-    if (change.layer) layerChanged();
-    if (change.port) portStatusChanged();
+    if (change.layer) layerChanged(*change.layer);
+    if (change.port) m_portField->setStatus(*change.port);
     if (change.note) noteChanged();
     if (change.modeList) modeListChanged();
     if (change.takeMode || change.staged) applyTakeState();
@@ -236,16 +238,12 @@ void TMatrixForm::rebuilt() {
     if (!m_session.hasState() || m_closed) return;
     setWindowTitle(toQ(m_session.caption()));
     createGrid();
-    layerChanged();
+    layerChanged(m_session.layer());
     noteChanged();
-    portStatusChanged();
+    m_portField->setStatus(m_session.portStatus());
     applyEditItems();
     applyTakeState();
     if (m_shownOnce) FormShow();
-}
-
-void TMatrixForm::portStatusChanged() {
-    m_portField->setStatus(m_session.portStatus());
 }
 
 void TMatrixForm::noteChanged() {

@@ -171,11 +171,10 @@ private:
     void sessionChanged(const SessionChange& change) override;
     void outputChanged(std::int32_t output);
     void firstPageShown();
-    void inputNameChanged(std::int32_t input);
-    void outputNameChanged(std::int32_t output);
+    void inputNameChanged(std::int32_t input, const std::string& text);
+    void outputNameChanged(std::int32_t output, const std::string& text);
     void lockChanged(std::int32_t output);
-    void layerChanged();
-    void portStatusChanged();
+    void layerChanged(const LayerView& view);
     void noteChanged();
     void modeListChanged();
     void rebuilt();

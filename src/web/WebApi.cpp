@@ -1,6 +1,7 @@
 #include "web/WebApi.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <nlohmann/json.hpp>
 
@@ -24,12 +25,28 @@ const char* portStateText(PortState state) {
     return "closed";
 }
 
-// The integer field `name` of `body`, or nullopt when it is missing or not an
-// integer.
-std::optional<std::int64_t> integer(const json& body, const char* name) {
+// A field that must be an integer: absent, not an integer, or its value.
+// Values beyond the ports' range become one no port has, so that a huge
+// number is "no such port", never another port by wrapping.
+struct IntegerField {
+    bool present = false;
+    std::int32_t value = 0;
+};
+
+IntegerField integer(const json& body, const char* name) {
     const auto it = body.find(name);
-    if (it == body.end() || !it->is_number_integer()) return std::nullopt;
-    return it->get<std::int64_t>();
+    if (it == body.end() || !it->is_number_integer()) return {};
+    if (it->is_number_unsigned()) {
+        const auto value = it->get<std::uint64_t>();
+        return {true, value > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())
+                          ? std::numeric_limits<std::int32_t>::min()
+                          : static_cast<std::int32_t>(value)};
+    }
+    const auto value = it->get<std::int64_t>();
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        return {true, std::numeric_limits<std::int32_t>::min()};
+    return {true, static_cast<std::int32_t>(value)};
 }
 
 std::optional<std::string> text(const json& body, const char* name) {
@@ -38,10 +55,19 @@ std::optional<std::string> text(const json& body, const char* name) {
     return it->get<std::string>();
 }
 
-// The current mode's name as the mode list shows it: the session keeps the
-// element name ("Mode" + name).
-std::string currentMode(const MatrixSession& session) {
-    const std::string& element = session.currentModeName();
+// True when `value` holds an integer beyond the signed 64-bit range (read as
+// an unsigned one), at any depth.
+bool hasOversizedInteger(const json& value) {
+    if (value.is_number_unsigned())
+        return value.get<std::uint64_t>() >
+               static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (value.is_structured()) return std::any_of(value.begin(), value.end(), hasOversizedInteger);
+    return false;
+}
+
+// A mode's name as the mode list shows it: the session keeps the element
+// name ("Mode" + name).
+std::string modeName(const std::string& element) {
     return element.starts_with("Mode") ? element.substr(4) : element;
 }
 
@@ -49,44 +75,96 @@ ApiReply ok(const json& body = json::object()) {
     return {200, body.dump()};
 }
 
-}  // namespace
-
-ApiReply WebApi::error(int status, const std::string& text) {
-    return {status, json{{"error", text}}.dump(-1, ' ', false, json::error_handler_t::replace)};
+const char* defaultCode(int status) {
+    switch (status) {
+        case 400:
+            return "bad_request";
+        case 401:
+            return "unauthorized";
+        case 403:
+            return "forbidden";
+        case 404:
+            return "not_found";
+        case 405:
+            return "method_not_allowed";
+        case 409:
+            return "conflict";
+        case 413:
+            return "too_large";
+        case 429:
+            return "too_many_requests";
+        case 500:
+            return "file_error";
+        default:
+            return "busy";
+    }
 }
 
-std::string WebApi::lockView(std::int32_t output, const std::string& owner) const {
-    const std::string& holder = m_session.lockOwner(output);
-    if (holder.empty()) return "none";
-    return holder == owner ? "own" : "other";
+json stagedJson(const std::map<std::int32_t, std::int32_t>& staged) {
+    json list = json::array();
+    for (const auto& [output, input] : staged)
+        list.push_back({{"output", output}, {"input", input}});
+    return list;
 }
 
-json WebApi::device() const {
-    const PortStatus& status = m_session.portStatus();
+json deviceJson(const PortStatus& status) {
     return {{"present", status.state == PortState::Open},
             {"state", portStateText(status.state)},
             {"path", status.devicePath}};
 }
 
-json WebApi::pending() const {
-    json list = json::array();
-    const std::int32_t closeCell = m_session.state().MatrixInputNum();
-    for (const auto& [output, cell] : m_session.staged())
-        list.push_back({{"output", output}, {"input", cell == closeCell ? -1 : cell}});
-    return list;
-}
-
-json WebApi::layer() const {
-    const LayerView view = m_session.layer();
+json layerJson(const LayerView& view) {
     return {{"enabled", view.enabled}, {"checked", view.checked}};
 }
 
-json WebApi::modes() {
-    return m_session.modeList();
+}  // namespace
+
+ApiReply WebApi::error(int status, const std::string& text) {
+    return error(status, defaultCode(status), text);
+}
+
+ApiReply WebApi::error(int status, const std::string& code, const std::string& text) {
+    return {status, json{{"error", text}, {"code", code}}.dump(-1, ' ', false,
+                                                               json::error_handler_t::replace)};
+}
+
+ApiReply WebApi::refusal(const Outcome& outcome) {
+    switch (outcome.refusal) {
+        case Refusal::None:
+            break;
+        case Refusal::OutOfRange:
+            return error(404, "out_of_range", "no such port");
+        case Refusal::Locked: {
+            ApiReply reply = error(409, "locked", "the output is locked by " + outcome.detail);
+            json body = json::parse(reply.body);
+            body["owner"] = outcome.detail;
+            reply.body = body.dump(-1, ' ', false, json::error_handler_t::replace);
+            return reply;
+        }
+        case Refusal::Busy:
+            return error(503, "busy", "the matrix is busy; try again");
+        case Refusal::FileError:
+            return error(500, "file_error", outcome.detail);
+        case Refusal::BadName:
+            return error(400, "bad_label", "a name may not hold control characters");
+        case Refusal::Unavailable:
+            return error(409, "unavailable", "not possible now");
+        case Refusal::NotFound:
+            return error(404, "not_found", "no such mode");
+    }
+    return ok();
+}
+
+std::string WebApi::lockView(std::int32_t output, const std::string& owner) const {
+    return lockView(m_session.lockOwner(output), owner);
+}
+
+std::string WebApi::lockView(const std::string& holder, const std::string& owner) {
+    if (holder.empty()) return "none";
+    return holder == owner ? "own" : "other";
 }
 
 json WebApi::state(const std::string& owner) {
-    json out;
     if (!m_session.hasState()) return json{{"inputs", 0}, {"outputs", 0}};
     const CrosspointState& state = m_session.state();
     json inputs = json::array(), outputs = json::array(), routes = json::array(),
@@ -98,8 +176,9 @@ json WebApi::state(const std::string& owner) {
         routes.push_back(state.routeOf(o));
         locks.push_back(lockView(o, owner));
     }
-    m_sentMode = currentMode(m_session);
-    m_sentPresent = m_session.portStatus().state == PortState::Open;
+    std::map<std::int32_t, std::int32_t> staged;
+    for (const auto& [output, cell] : m_session.staged())
+        staged.emplace(output, cell == state.MatrixInputNum() ? -1 : cell);
     return {{"model", m_session.settings().MatrixNowUse},
             {"inputs", state.MatrixInputNum()},
             {"outputs", state.MatrixOutputNum()},
@@ -107,60 +186,47 @@ json WebApi::state(const std::string& owner) {
             {"outputNames", std::move(outputs)},
             {"routes", std::move(routes)},
             {"locks", std::move(locks)},
-            {"layer", layer()},
+            {"layer", layerJson(m_session.layer())},
             {"takeMode", m_session.takeMode()},
-            {"pending", pending()},
-            {"modes", modes()},
-            {"currentMode", m_sentMode},
-            {"device", device()},
+            {"pending", stagedJson(staged)},
+            {"modes", m_session.readModes().names},
+            {"currentMode", modeName(m_session.currentModeName())},
+            {"device", deviceJson(m_session.portStatus())},
             {"note", m_session.note()}};
 }
 
-json WebApi::change(const SessionChange& change) {
-    if (!m_session.hasState()) return nullptr;
-    const CrosspointState& state = m_session.state();
+json WebApi::change(const SessionChange& change) const {
     json out = json::object();
     json routes = json::array();
     for (const RouteChange& route : change.routes)
         if (route.from != route.to)
             routes.push_back({{"output", route.output}, {"input", route.to}});
     if (!routes.empty()) out["routes"] = std::move(routes);
-    json inputs = json::array(), outputs = json::array();
-    const bool allNames = change.nameLists;
-    for (std::int32_t i = 0; i < state.MatrixInputNum(); ++i) {
-        if (allNames || std::ranges::find(change.inputNames, i) != change.inputNames.end())
-            inputs.push_back({{"port", i}, {"name", state.inputText(i)}});
-    }
-    for (std::int32_t o = 0; o < state.MatrixOutputNum(); ++o) {
-        if (allNames || std::ranges::find(change.outputNames, o) != change.outputNames.end())
-            outputs.push_back({{"port", o}, {"name", state.outputText(o)}});
-    }
-    if (!inputs.empty()) out["inputNames"] = std::move(inputs);
-    if (!outputs.empty()) out["outputNames"] = std::move(outputs);
-    if (change.layer) out["layer"] = layer();
-    if (change.takeMode) out["takeMode"] = m_session.takeMode();
-    if (change.staged || change.takeMode) out["pending"] = pending();
-    if (change.modeList) out["modes"] = modes();
-    if (change.note) out["note"] = m_session.note();
-    if (currentMode(m_session) != m_sentMode) {
-        m_sentMode = currentMode(m_session);
-        out["currentMode"] = m_sentMode;
-    }
-    const bool present = m_session.portStatus().state == PortState::Open;
-    if (change.port && present != m_sentPresent) {
-        m_sentPresent = present;
-        out["device"] = device();
-    }
+    const auto names = [](const std::vector<NameChange>& changes) {
+        json list = json::array();
+        for (const NameChange& name : changes)
+            list.push_back({{"port", name.port}, {"name", name.text}});
+        return list;
+    };
+    if (!change.inputNames.empty()) out["inputNames"] = names(change.inputNames);
+    if (!change.outputNames.empty()) out["outputNames"] = names(change.outputNames);
+    if (change.layer) out["layer"] = layerJson(*change.layer);
+    if (change.takeMode) out["takeMode"] = *change.takeMode;
+    if (change.staged) out["pending"] = stagedJson(*change.staged);
+    if (change.modeList) out["modes"] = m_session.readModes().names;
+    if (change.note) out["note"] = *change.note;
+    if (change.currentMode) out["currentMode"] = modeName(*change.currentMode);
+    if (change.presence && change.port) out["device"] = deviceJson(*change.port);
     if (out.empty() && change.locks.empty()) return nullptr;
     out["type"] = "change";
     out["origin"] = change.origin;
     return out;
 }
 
-json WebApi::changedLocks(const SessionChange& change, const std::string& owner) const {
+json WebApi::changedLocks(const SessionChange& change, const std::string& owner) {
     json locks = json::array();
-    for (const std::int32_t output : change.locks)
-        locks.push_back({{"output", output}, {"lock", lockView(output, owner)}});
+    for (const LockChange& lock : change.locks)
+        locks.push_back({{"output", lock.output}, {"lock", lockView(lock.owner, owner)}});
     return locks;
 }
 
@@ -173,99 +239,86 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
     const bool isPost = std::ranges::find(kPosts, path) != kPosts.end();
     if (!isGet && !isPost) return error(404, "no such path");
     if (isGet != !post) return error(405, post ? "use GET" : "use POST");
-    if (!m_session.hasState()) return error(503, "the matrix is not built");
+    if (!m_session.hasState()) return error(503, "busy", "the matrix is not built");
 
     if (path == "state") return ok(state(owner));
-    if (path == "modes") return ok({{"modes", modes()}, {"currentMode", currentMode(m_session)}});
+    if (path == "modes") {
+        const ModeList list = m_session.readModes();
+        if (!list) return refusal(list);
+        return ok({{"modes", list.names}, {"currentMode", modeName(m_session.currentModeName())}});
+    }
 
     json in = body.empty() ? json::object() : json::parse(body, nullptr, false);
     if (in.is_discarded() || !in.is_object()) return error(400, "the body is not a JSON object");
-    const CrosspointState& state = m_session.state();
-    const auto outputField = [&](std::int64_t& o) -> std::optional<ApiReply> {
-        const auto value = integer(in, "output");
-        if (!value) return error(400, "\"output\" must be an integer");
-        if (*value < 0 || *value >= state.MatrixOutputNum()) return error(404, "no such output");
-        o = *value;
-        return std::nullopt;
-    };
-    const auto lockedByOther = [&](std::int64_t o) {
-        const std::string& holder = m_session.lockOwner(static_cast<std::int32_t>(o));
-        return !holder.empty() && holder != owner;
+    if (hasOversizedInteger(in)) return error(400, "an integer is out of range");
+    const auto answer = [](const Outcome& outcome, const json& done = json::object()) {
+        return outcome ? ok(done) : refusal(outcome);
     };
 
     if (path == "route" || path == "stage") {
-        std::int64_t o = 0;
-        if (auto bad = outputField(o)) return *bad;
-        const auto i = integer(in, "input");
-        if (!i) return error(400, "\"input\" must be an integer");
-        if (*i < -1 || *i >= state.MatrixInputNum()) return error(404, "no such input");
-        if (lockedByOther(o))
-            return error(409, "the output is locked by " +
-                                  m_session.lockOwner(static_cast<std::int32_t>(o)));
-        const auto out = static_cast<std::int32_t>(o);
-        const auto input = static_cast<std::int32_t>(*i);
-        if (path == "route") {
-            m_session.routeOutput(owner, out, input);
-        } else if (!m_session.stageRoute(owner, out, input)) {
-            return error(409, "take mode is off");
-        }
-        return ok();
+        const IntegerField output = integer(in, "output");
+        if (!output.present) return error(400, "\"output\" must be an integer");
+        const IntegerField input = integer(in, "input");
+        if (!input.present) return error(400, "\"input\" must be an integer");
+        if (path == "route") return answer(m_session.routeOutput(owner, output.value, input.value));
+        return answer(m_session.stageRoute(owner, output.value, input.value));
     }
     if (path == "label") {
         const auto kind = text(in, "kind");
-        const auto port = integer(in, "port");
+        const IntegerField port = integer(in, "port");
         const auto name = text(in, "text");
-        if (!kind || (*kind != "input" && *kind != "output") || !port || !name)
+        if (!kind || (*kind != "input" && *kind != "output") || !port.present || !name)
             return error(400, "give \"kind\" (\"input\" or \"output\"), \"port\" and \"text\"");
-        const bool input = *kind == "input";
-        const std::int64_t count = input ? state.MatrixInputNum() : state.MatrixOutputNum();
-        if (*port < 0 || *port >= count) return error(404, "no such port");
-        const auto p = static_cast<std::int32_t>(*port);
-        input ? m_session.setInputName(owner, p, *name) : m_session.setOutputName(owner, p, *name);
-        return ok();
+        return answer(*kind == "input" ? m_session.setInputName(owner, port.value, *name)
+                                       : m_session.setOutputName(owner, port.value, *name));
     }
     if (path == "lock") {
-        std::int64_t o = 0;
-        if (auto bad = outputField(o)) return *bad;
+        const IntegerField output = integer(in, "output");
+        if (!output.present) return error(400, "\"output\" must be an integer");
         const auto op = text(in, "op");
         if (!op || (*op != "lock" && *op != "unlock" && *op != "force"))
             return error(400, "\"op\" must be \"lock\", \"unlock\" or \"force\"");
         const LockRequest request = *op == "lock"     ? LockRequest::Lock
                                     : *op == "unlock" ? LockRequest::Unlock
                                                       : LockRequest::ForceUnlock;
-        if (request != LockRequest::ForceUnlock && lockedByOther(o))
-            return error(409, "the output is locked by " +
-                                  m_session.lockOwner(static_cast<std::int32_t>(o)));
-        m_session.lockOutput(owner, static_cast<std::int32_t>(o), request);
-        return ok({{"lock", lockView(static_cast<std::int32_t>(o), owner)}});
+        const Outcome outcome = m_session.lockOutput(owner, output.value, request);
+        if (!outcome) return refusal(outcome);
+        return ok({{"lock", lockView(output.value, owner)}});
     }
     if (path == "modes/apply") {
         const auto name = text(in, "name");
         if (!name) return error(400, "\"name\" must be a string");
-        const std::vector<std::string> list = m_session.modeList();
-        if (std::ranges::find(list, *name) == list.end()) return error(404, "no such mode");
         const LoadOutcome outcome = m_session.applyMode(*name, owner);
+        if (!outcome) return refusal(outcome);
         return ok({{"applied", outcome.applied},
                    {"skipped", outcome.skipped},
                    {"locked", outcome.locked},
                    {"staged", m_session.takeMode()}});
     }
     if (path == "layer") {
-        const auto value = integer(in, "layer");
-        if (!value || *value < 1 || *value > 3) return error(400, "\"layer\" must be 1, 2 or 3");
-        if (!m_session.layer().enabled) return error(409, "this model has no layers");
-        m_session.chooseLayer(static_cast<std::int32_t>(*value), owner);
-        return ok({{"layer", layer()}});
+        const IntegerField value = integer(in, "layer");
+        if (!value.present) return error(400, "\"layer\" must be 1, 2 or 3");
+        const Outcome outcome = m_session.chooseLayer(value.value, owner);
+        if (outcome.refusal == Refusal::OutOfRange)
+            return error(400, "\"layer\" must be 1, 2 or 3");
+        if (outcome.refusal == Refusal::Unavailable)
+            return error(409, "unavailable", "this model has no layers");
+        if (!outcome) return refusal(outcome);
+        return ok({{"layer", layerJson(m_session.layer())}});
     }
     if (path == "takemode") {
         const auto it = in.find("on");
         if (it == in.end() || !it->is_boolean()) return error(400, "\"on\" must be true or false");
-        m_session.setTakeMode(owner, it->get<bool>());
+        const Outcome outcome = m_session.setTakeMode(owner, it->get<bool>());
+        if (!outcome) return refusal(outcome);
         return ok({{"takeMode", m_session.takeMode()}});
     }
-    if (path == "take") return ok({{"taken", m_session.take(owner)}});
-    m_session.clearStaged(owner);  // "clear"
-    return ok();
+    if (path == "take") {
+        const Outcome outcome = m_session.take(owner);
+        if (outcome.refusal == Refusal::Unavailable) return ok({{"taken", false}});
+        return answer(outcome, {{"taken", true}});
+    }
+    return answer(m_session.clearStaged(owner));  // "clear"
 }
 
 }  // namespace mc::web

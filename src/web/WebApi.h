@@ -7,10 +7,14 @@
 // Ports are zero-based; -1 is "closed" (a route) or "none".
 //
 // JSON in and out (nlohmann-json). Answers: 200 with a JSON object, or an
-// error status with {"error": "<text>"}: 400 (not JSON, a field missing or of
-// the wrong type), 404 (no such port, mode or path), 405 (the path exists
-// with another method), 409 (locked by someone else, not in take mode, the
-// layer buttons are off).
+// error status with {"error": "<English text>", "code": "<stable code>"},
+// answered from the session's outcome where the session refused: 400
+// bad_request (not JSON, a field missing or of the wrong type, an integer
+// beyond 64 bits) or bad_label (a control character in a name), 404
+// out_of_range (no such port) or not_found (no such mode or path), 405 (the
+// path exists with another method), 409 locked (by someone else, with
+// "owner") or unavailable (not in take mode, the layer buttons are off), 500
+// file_error (a file could not be read or written, with its text), 503 busy.
 //
 // Lifetime: the session must outlive this object. Threads: the session's.
 
@@ -22,6 +26,7 @@
 
 namespace mc {
 class MatrixSession;
+struct Outcome;
 struct SessionChange;
 }  // namespace mc
 
@@ -43,25 +48,25 @@ public:
 
     // The whole state as `owner` sees it (locks "own", "other" or "none").
     nlohmann::json state(const std::string& owner);
-    // What `change` changed, with the values as they are now, without the
-    // locks (they differ per caller: changedLocks). Null when nothing a page
-    // shows changed (the queue's figures, a page turn).
-    nlohmann::json change(const SessionChange& change);
+    // What `change` changed, with the values it carries, without the locks
+    // (they differ per caller: changedLocks). Null when nothing a page shows
+    // changed (the queue's figures).
+    nlohmann::json change(const SessionChange& change) const;
     // The "locks" part of a change for `owner`.
-    nlohmann::json changedLocks(const SessionChange& change, const std::string& owner) const;
+    static nlohmann::json changedLocks(const SessionChange& change, const std::string& owner);
 
+    // An error answer; without a code, the usual one for the status.
     static ApiReply error(int status, const std::string& text);
+    static ApiReply error(int status, const std::string& code, const std::string& text);
+    // The answer to a request the session refused.
+    static ApiReply refusal(const Outcome& outcome);
 
 private:
+    // "none", "own" or "other": a lock as `owner` sees it.
     std::string lockView(std::int32_t output, const std::string& owner) const;
-    nlohmann::json device() const;
-    nlohmann::json pending() const;
-    nlohmann::json layer() const;
-    nlohmann::json modes();
+    static std::string lockView(const std::string& holder, const std::string& owner);
 
     MatrixSession& m_session;
-    std::string m_sentMode;      // the current mode the last change told
-    bool m_sentPresent = false;  // the device presence the last change told
 };
 
 }  // namespace mc::web

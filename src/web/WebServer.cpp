@@ -360,10 +360,7 @@ void WebServer::setPasswordHash(const QString& hash) {
 }
 
 void WebServer::sessionChanged(const SessionChange& change) {
-    if (m_pages.empty() && !change.rebuilt) {
-        m_api.change(change);  // keeps what was told up to date
-        return;
-    }
+    if (m_pages.empty()) return;
     const auto dump = [](const nlohmann::json& json) {
         return QString::fromStdString(
             json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
@@ -389,7 +386,7 @@ void WebServer::sessionChanged(const SessionChange& change) {
     nlohmann::json common = m_api.change(change);
     if (common.is_null()) return;
     const auto withLocks = [&](const std::string& owner) {
-        if (!change.locks.empty()) common["locks"] = m_api.changedLocks(change, owner);
+        if (!change.locks.empty()) common["locks"] = WebApi::changedLocks(change, owner);
         return common;
     };
     for (Page& page : m_pages)

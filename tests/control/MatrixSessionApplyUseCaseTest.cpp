@@ -88,7 +88,7 @@ TEST_F(SessionApply, SameModelErasesNamesAndModes) {
                "</MatrixMode>\n");
     start();
     ASSERT_EQ(state().InputNames().at(0), "Cam");
-    ASSERT_TRUE(session->applyMode("会议").done);
+    ASSERT_TRUE(session->applyMode("会议").done());
     const int rebuilds = events.rebuilds;
 
     EXPECT_TRUE(apply(2, 115200, "Hall"));

@@ -73,6 +73,9 @@ TEST_F(SessionReconnect, APluggedBackDeviceIsOpenAgainAndTakesTheNextClick) {
     plugBack();
     ASSERT_TRUE(reaches(PortState::Open));
     EXPECT_EQ(session->note(), "串口已重新连接");
+    EXPECT_EQ(events.presences,
+              (std::vector<PortState>{PortState::Open, PortState::Lost, PortState::Open}))
+        << "the device's coming and going, once each, apart from the queue's figures";
 
     ASSERT_TRUE(session->clickBox(1, 2, true));
     EXPECT_EQ(plugged.receive(switchFrame(0x52, 2, 1).size(), 5s), switchFrame(0x52, 2, 1));

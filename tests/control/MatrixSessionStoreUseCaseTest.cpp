@@ -40,11 +40,11 @@ TEST_F(SessionStore, StatusFileRoundTrip) {
     EXPECT_EQ(events.changes.back().routes, (std::vector<RouteChange>{{0, 2, -1}, {1, -1, -1}}))
         << "the new mode clears both outputs";
     const LoadOutcome outcome = session->loadStatusFile(statusFile("a.ms"));
-    EXPECT_TRUE(outcome.done);
+    EXPECT_TRUE(outcome.done());
     EXPECT_EQ(outcome.applied, 2);
     EXPECT_EQ(frames(), (Frames{switchFrame(0x52, 2, 0), closeFrame(0x52, 1)}));
     EXPECT_EQ(state().selectedNodes(), routed);
-    EXPECT_EQ(events.firstPages, 1) << "the load shows the first page";
+    EXPECT_EQ(events.loads, 1) << "the load shows the first page";
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(prompts.errors.empty());
 }
@@ -80,7 +80,7 @@ TEST_F(SessionStore, StatusFileNamesBeyondTheFirstPageAloneLeaveTheListOutOfUse)
                "[Matrix Message]\nMatrixInputNum=20\nMatrixOutputNum=20\nSwitchNodeNum=0\n"
                "[MatrixInputStringList]\nInputString17=Far\n"
                "[MatrixOutputStringList]\nOutputString15=Near\n");
-    ASSERT_TRUE(session->loadStatusFile(file).done);
+    ASSERT_TRUE(session->loadStatusFile(file).done());
     EXPECT_EQ(state().InputNames().at(17), "Far") << "stored all the same";
     EXPECT_FALSE(state().MatrixInputEditEnable);
     EXPECT_TRUE(state().MatrixOutputEditEnable) << "output 16 is on the first page";
@@ -90,18 +90,18 @@ TEST_F(SessionStore, MismatchedStatusFileChangesNothing) {
     startRouted();
     const auto before = state().selectedNodes();
     const LoadOutcome outcome = session->loadStatusFile(statusFile("missing.ms"));
-    EXPECT_FALSE(outcome.done);
+    EXPECT_FALSE(outcome.done());
     EXPECT_EQ(prompts.messages, std::vector<std::string>{"调用的文件与但前矩阵不匹配"});
     EXPECT_EQ(state().selectedNodes(), before);
     EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(events.firstPages, 0);
+    EXPECT_EQ(events.loads, 0);
 }
 
 TEST_F(SessionStore, AStatusFileThatCannotBeReadIsReportedAsSuch) {
     startRouted();
     const auto before = state().selectedNodes();
     std::filesystem::create_directories(statusFile("folder.ms"));
-    EXPECT_FALSE(session->loadStatusFile(statusFile("folder.ms")).done);
+    EXPECT_FALSE(session->loadStatusFile(statusFile("folder.ms")).done());
     EXPECT_EQ(
         prompts.messages,
         std::vector<std::string>{"无法读取状态文件 " + statusFile("folder.ms") + "：是一个文件夹"});
@@ -129,7 +129,7 @@ TEST_F(SessionStore, ModeSavedAppliedAndDeleted) {
     frames();
 
     const LoadOutcome outcome = session->applyMode("会议");
-    EXPECT_TRUE(outcome.done);
+    EXPECT_TRUE(outcome.done());
     EXPECT_EQ(frames(), (Frames{switchFrame(0x52, 2, 0), closeFrame(0x52, 1)}));
     EXPECT_TRUE(selectedOf(state(), 3).empty());
     EXPECT_EQ(session->currentModeName(), "Mode会议");
@@ -164,7 +164,7 @@ TEST_F(SessionStore, MalformedModeFileIsReportedAndKept) {
     EXPECT_FALSE(session->saveMode());
     EXPECT_EQ(prompts.nameAsks, 0) << "stopped before asking a name";
     EXPECT_EQ(prompts.errors.size(), 2u);
-    EXPECT_FALSE(session->applyMode("1").done);
+    EXPECT_FALSE(session->applyMode("1").done());
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(readBytes(paths.modeFile()), broken);
 }

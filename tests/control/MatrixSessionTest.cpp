@@ -26,7 +26,8 @@ struct Recorder : ISessionObserver {
         builds += change.rebuilt ? 1 : 0;
     }
     std::vector<RouteChange> routes;
-    std::vector<std::int32_t> locks, inputs;
+    std::vector<LockChange> locks;
+    std::vector<NameChange> inputs;
     int builds = 0;
 };
 
@@ -109,7 +110,8 @@ TEST_F(Session, ALockedOutputRefusesEveryOtherOwner) {
     EXPECT_TRUE(session.lockOutput(window, 1, LockRequest::ForceUnlock));
     EXPECT_EQ(session.lockOwner(1), "");
     EXPECT_TRUE(session.clickBox(1, 4, true));
-    EXPECT_EQ(recorder.locks, (std::vector<std::int32_t>{1, 1}));
+    EXPECT_EQ(recorder.locks, (std::vector<LockChange>{{1, "127.0.0.2"}, {1, ""}}))
+        << "each lock change carries its owner after it";
 }
 
 TEST_F(Session, ModesSkipOutputsLockedByOthersAndSayHowMany) {
@@ -130,7 +132,8 @@ TEST_F(Session, LabelsAreNamesCutToTheFieldAndCloseSavesThem) {
     EXPECT_TRUE(session.setInputName("127.0.0.2", 7, "一二三四五六七八九十一二三四五六七八"));
     EXPECT_FALSE(session.setInputName("127.0.0.2", 8, "x"));
     EXPECT_EQ(session.state().InputNames()[7], "一二三四五六七八九十一二三四五六");
-    EXPECT_EQ(recorder.inputs, std::vector<std::int32_t>{7});
+    const std::string cut = "一二三四五六七八九十一二三四五六";
+    EXPECT_EQ(recorder.inputs, (std::vector<NameChange>{{7, cut, cut}}));
     session.close();
     EXPECT_EQ(iniReadString(paths.editListFile(), "MatrixInputStringList", "InputString7", ""),
               "一二三四五六七八九十一二三四五六");

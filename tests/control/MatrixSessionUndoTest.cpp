@@ -21,7 +21,7 @@ protected:
 TEST_F(SessionUndo, UndoAndRedoQueueTheFramesOfClicksAndSkipWhatOthersChanged) {
     ModeStore(paths.modeFile()).saveMode("Mode会议", {{0, 1}, {1, 2}, {2, 3}});
     ASSERT_TRUE(session->clickBox(0, 5, true));
-    ASSERT_TRUE(session->applyMode("会议").done);
+    ASSERT_TRUE(session->applyMode("会议").done());
     frames();
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 1, 7));  // another owner, after the mode
     frames();

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,7 +77,10 @@ public:
         portErrors.push_back({text, detail});
         return answerIgnore;
     }
-    void showError(const std::string& text) override { errors.push_back(text); }
+    void showError(const std::string& text) override {
+        errors.push_back(text);
+        if (onError) onError();
+    }
     void showMessage(const std::string& text) override { messages.push_back(text); }
     std::optional<std::string> askModeName() override {
         ++nameAsks;
@@ -87,6 +91,8 @@ public:
     }
 
     bool answerIgnore = true;  // the error box is closed with "&Ignore"
+    // Runs while the error box is shown (what its event loop may bring).
+    std::function<void()> onError;
     // Answers of the mode-name dialog, in order; none left: cancelled.
     std::deque<std::optional<std::string>> modeNames;
 
@@ -104,9 +110,12 @@ public:
         changes.push_back(change);
         for (const RouteChange& route : change.routes)
             outputs.push_back(route.output);
-        inputNames.insert(inputNames.end(), change.inputNames.begin(), change.inputNames.end());
-        outputNames.insert(outputNames.end(), change.outputNames.begin(), change.outputNames.end());
-        firstPages += change.firstPage ? 1 : 0;
+        for (const NameChange& name : change.inputNames)
+            inputNames.push_back(name.port);
+        for (const NameChange& name : change.outputNames)
+            outputNames.push_back(name.port);
+        loads += change.loaded ? 1 : 0;
+        if (change.presence) presences.push_back(*change.presence);
         layers += change.layer ? 1 : 0;
         portStates += change.port ? 1 : 0;
         notes += change.note ? 1 : 0;
@@ -118,7 +127,8 @@ public:
     std::vector<std::int32_t> outputs;
     std::vector<std::int32_t> inputNames;
     std::vector<std::int32_t> outputNames;
-    int firstPages = 0;
+    int loads = 0;
+    std::vector<PortState> presences;
     int layers = 0;
     int portStates = 0;
     int notes = 0;

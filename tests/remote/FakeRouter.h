@@ -56,37 +56,39 @@ public:
     // A change made outside the network (the window), reported as one.
     void setRoute(int output, std::optional<int> input) {
         m_routes.at(output) = input;
-        if (m_server) m_server->routesChanged({output});
+        if (m_server) m_server->routesChanged({{output, input.value_or(-1)}});
     }
 
-    bool routeOutput(const std::string& owner, int output, int input) override {
+    Outcome routeOutput(const std::string& owner, int output, int input) override {
         routeCalls.push_back({owner, output, input, std::chrono::steady_clock::now()});
-        if (!mayChange(owner, output)) return false;
+        if (!mayChange(owner, output)) return Outcome::refused(Refusal::Locked);
         m_routes.at(output) = input < 0 ? std::nullopt : std::optional<int>(input);
-        if (m_server) m_server->routesChanged({output});
-        return true;
+        if (m_server) m_server->routesChanged({{output, input}});
+        return {};
     }
-    bool setInputLabel(const std::string&, int input, const std::string& label) override {
+    Outcome setInputLabel(const std::string&, int input, const std::string& label) override {
         m_inputLabels.at(input) = label.substr(0, 16);
-        if (m_server) m_server->inputLabelsChanged({input});
-        return true;
+        if (m_server) m_server->inputLabelsChanged({{input, m_inputLabels.at(input)}});
+        return {};
     }
-    bool setOutputLabel(const std::string&, int output, const std::string& label) override {
+    Outcome setOutputLabel(const std::string&, int output, const std::string& label) override {
         m_outputLabels.at(output) = label.substr(0, 16);
-        if (m_server) m_server->outputLabelsChanged({output});
-        return true;
+        if (m_server) m_server->outputLabelsChanged({{output, m_outputLabels.at(output)}});
+        return {};
     }
     bool takeMode() const override { return m_takeMode; }
-    void setTakeMode(const std::string&, bool on) override {
+    Outcome setTakeMode(const std::string&, bool on) override {
         m_takeMode = on;
-        if (m_server) m_server->configurationChanged();
+        if (m_server) m_server->configurationChanged(on);
+        return {};
     }
-    bool lockOutput(const std::string& owner, int output, LockRequest request) override {
+    Outcome lockOutput(const std::string& owner, int output, LockRequest request) override {
         std::string& holder = m_locks.at(output);
-        if (request != LockRequest::ForceUnlock && !mayChange(owner, output)) return false;
+        if (request != LockRequest::ForceUnlock && !mayChange(owner, output))
+            return Outcome::refused(Refusal::Locked, holder);
         holder = request == LockRequest::Lock ? owner : std::string();
-        if (m_server) m_server->locksChanged({output});
-        return true;
+        if (m_server) m_server->locksChanged({{output, holder}});
+        return {};
     }
 
 private:

@@ -109,10 +109,10 @@ TEST_F(ServerTest, ChangesFromTheWindowAreGatheredAndSentToAll) {
     EXPECT_EQ(dump[4].lines, (Lines{"0 -1", "1 -1"}));
 
     model.present = false;
-    server.deviceChanged();
+    server.deviceChanged(false);
     EXPECT_EQ(b->take(8).back().lines, Lines{"Device present: false"});
     model.present = true;
-    server.deviceChanged();  // back: the whole state again
+    server.deviceChanged(true);  // back: the whole state again
     EXPECT_EQ(headers(b->take(7)).back(), "END PRELUDE");
 }
 

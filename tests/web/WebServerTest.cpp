@@ -34,6 +34,13 @@ TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCaller
     EXPECT_EQ(call("/api/v1/route", R"({"output":0,"input":8})").status, 404);
     EXPECT_EQ(call("/api/v1/label", R"({"kind":"output","port":9,"text":"x"})").status, 404);
     EXPECT_EQ(call("/api/v1/modes/apply", R"({"name":"none"})").status, 404);
+    // A number beyond the ports is no port, never another one by wrapping;
+    // beyond 64 bits it is no number at all.
+    EXPECT_EQ(call("/api/v1/route", R"({"output":4294967296,"input":2})").body["code"],
+              "out_of_range");
+    EXPECT_EQ(call("/api/v1/route", R"({"output":18446744073709551615,"input":2})").status, 400);
+    EXPECT_EQ(call("/api/v1/label", R"({"kind":"output","port":0,"text":"A\nB"})").body["code"],
+              "bad_label");
     EXPECT_EQ(call("/api/v1/nothing").status, 404);
     EXPECT_EQ(call("/secret.txt").status, 404);
     EXPECT_EQ(call("/api/v1/route").status, 405);
@@ -60,7 +67,10 @@ TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCaller
     EXPECT_EQ(call("/api/v1/label", R"({"kind":"input","port":0,"text":"Cam 1"})").status, 200);
     EXPECT_EQ(session.state().inputText(0), "Cam 1");
     ASSERT_TRUE(session.lockOutput(MatrixSession::kWindowOwner, 2, LockRequest::Lock));
-    EXPECT_EQ(call("/api/v1/route", R"({"output":2,"input":0})").status, 409);
+    const Answer locked = call("/api/v1/route", R"({"output":2,"input":0})");
+    EXPECT_EQ(locked.status, 409);
+    EXPECT_EQ(locked.body["code"], "locked");
+    EXPECT_EQ(locked.body["owner"], MatrixSession::kWindowOwner);
     EXPECT_EQ(call("/api/v1/lock", R"({"output":2,"op":"unlock"})").status, 409);
     EXPECT_EQ(call("/api/v1/lock", R"({"output":2,"op":"force"})").status, 200);
     EXPECT_EQ(call("/api/v1/lock", R"({"output":3,"op":"lock"})").body["lock"], "own");
