@@ -2,6 +2,7 @@
 
 #include <QTcpSocket>
 
+#include "web/WebApi.h"
 #include "web/WebServer.h"
 
 namespace mc::web {
@@ -14,8 +15,9 @@ constexpr int kHardUnsentFactor = 4;
 // The whole answer to a connection over a limit: a status line, a JSON body,
 // and the end of the connection.
 QByteArray tooMany(bool address) {
-    const QByteArray body = address ? R"({"error":"too many connections from this address"})"
-                                    : R"({"error":"too many connections"})";
+    const ApiReply reply = address ? WebApi::error(429, "too many connections from this address")
+                                   : WebApi::error(503, "too many connections");
+    const QByteArray body = QByteArray::fromStdString(reply.body);
     return (address ? "HTTP/1.1 429 Too Many Requests\r\n"
                     : "HTTP/1.1 503 Service Unavailable\r\n") +
            QByteArray("Content-Type: application/json\r\nContent-Length: ") +
