@@ -188,10 +188,16 @@ void Listener::incomingConnection(qintptr descriptor) {
     }
     ++counts.total;
     ++counts.perAddress[owner];
-    new Connection(socket, owner, m_limits, [shared = m_counts, owner] {
+    auto* connection = new Connection(socket, owner, m_limits, [shared = m_counts, owner] {
         --shared->total;
         const auto it = shared->perAddress.find(owner);
         if (it != shared->perAddress.end() && --it->second <= 0) shared->perAddress.erase(it);
+    });
+    // An events socket's closing is the server's to tell (its page).
+    connect(connection, &Connection::closing, this, [this, connection](const QString& reason) {
+        if (!connection->isEventsSocket())
+            emit refused(QStringLiteral("web: connection of %1 closed: %2")
+                             .arg(QString::fromStdString(connection->owner), reason));
     });
     addPendingConnection(socket);
 }

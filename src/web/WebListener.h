@@ -82,7 +82,8 @@ public:
     // After the WebSocket library has read from the socket (and may have
     // answered pings): counts the unsent bytes, reads on.
     void eventsRead();
-    // What the connection presented when it was upgraded (token digests).
+    bool isEventsSocket() const { return m_upgraded; }
+    // The tokens the upgrade request presented (an events socket's).
     std::vector<QByteArray> tokens;
 
 signals:
@@ -120,6 +121,7 @@ public:
     int connectionCount() const { return m_counts->total; }
 
 signals:
+    // One line for the log: a connection refused or closed for a limit.
     void refused(const QString& line);
 
 protected:
