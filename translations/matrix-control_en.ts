@@ -1393,6 +1393,16 @@
         <translation>Clear</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>允许的主机名 </source>
+        <translation>Allowed host names </translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>本机的地址和名称之外，逗号分隔</source>
+        <translation>Besides this machine&apos;s addresses and names, comma-separated</translation>
+    </message>
+    <message>
         <location line="+6"/>
         <source>应用</source>
         <translation>Apply</translation>
@@ -1403,7 +1413,7 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+34"/>
         <source>网页控制的两次密码输入不一致，请重新输入。</source>
         <translation>The two web panel passwords differ; enter them again.</translation>
     </message>
@@ -1423,7 +1433,7 @@
         <translation>The web panel needs a password to listen on “%1”: anyone on the network could open this address and switch the matrix. Set a password, or change the listen address to 127.0.0.1 (only this computer can open it).</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>已设置密码</source>
         <translation>Password set</translation>
     </message>
@@ -1454,9 +1464,9 @@
 <context>
     <name>mc::web::WebControl</name>
     <message>
-        <location filename="../src/web/WebControl.cpp" line="+40"/>
-        <source>存储的密码无法识别，请重新设置密码</source>
-        <translation>The stored password is not recognised; set the password again</translation>
+        <location filename="../src/web/WebControl.cpp" line="+48"/>
+        <source>网页控制已停止：存储的密码（PasswordHash）无法识别，请重新设置密码</source>
+        <translation>Web control stopped: the stored password (PasswordHash) cannot be read; set the password again</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -1474,7 +1484,7 @@
         <translation>Listening on %1 needs a password (set one on the “Web Panel” page of the configuration)</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+64"/>
         <source>网页控制：http://%1:%2，%3 个页面</source>
         <translation>Web panel: http://%1:%2, pages open: %3</translation>
     </message>

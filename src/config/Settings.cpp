@@ -59,6 +59,7 @@ void readWebSettings(const IniFile& config, StartupSettings& s) {
     w.Address = config.readString(kWebSection, kWebAddress, w.Address);
     w.Port = config.readInteger(kWebSection, kWebPort, w.Port);
     w.PasswordHash = config.readString(kWebSection, kWebPasswordHash, w.PasswordHash);
+    w.AllowedHosts = config.readString(kWebSection, kWebAllowedHosts, w.AllowedHosts);
 }
 
 void writeModelNumber(const AppPaths& paths, std::size_t count) {
@@ -280,6 +281,7 @@ void writeWebSettings(const AppPaths& paths, const WebSettings& web) {
     config.writeString(kWebSection, kWebAddress, web.Address);
     config.writeInteger(kWebSection, kWebPort, web.Port);
     config.writeString(kWebSection, kWebPasswordHash, web.PasswordHash);
+    config.writeString(kWebSection, kWebAllowedHosts, web.AllowedHosts);
     config.commit();
 }
 

@@ -43,6 +43,7 @@ inline constexpr const char* kWebEnabled = "Enabled";
 inline constexpr const char* kWebAddress = "Address";
 inline constexpr const char* kWebPort = "Port";
 inline constexpr const char* kWebPasswordHash = "PasswordHash";
+inline constexpr const char* kWebAllowedHosts = "AllowedHosts";
 
 // --- MatrixModelConfig.con: the keys of a model's section ---------------------
 inline constexpr const char* kMatrixAddress = "MatrixAddress";

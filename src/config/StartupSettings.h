@@ -37,6 +37,9 @@ struct WebSettings {
     std::int32_t Port = startupDefaults::WebPort;
     // "pbkdf2-sha256$<iterations>$<salt base64>$<key base64>"; empty: no password.
     std::string PasswordHash;
+    // Host names besides this machine's own that the panel answers to
+    // (comma-separated), for a name the operator gave it in DNS.
+    std::string AllowedHosts;
     bool operator==(const WebSettings&) const = default;
 };
 

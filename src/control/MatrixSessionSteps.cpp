@@ -22,7 +22,9 @@ void MatrixSession::beginStep(const std::string& origin) {
     m_step.entry = JournalEntry{};
     m_step.replaying = false;
     m_step.heldQueue = CommandQueue.get();
-    if (m_step.heldQueue != nullptr) m_step.heldQueue->hold();
+    // A network or web client's frames follow the queue's replacing rule.
+    if (m_step.heldQueue != nullptr)
+        m_step.heldQueue->hold(!origin.empty() && origin != kWindowOwner);
     m_step.layer = m_layer;
     m_step.note = m_note;
     m_step.port = m_portStatus;

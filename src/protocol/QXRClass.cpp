@@ -35,9 +35,7 @@ void CommandQueue::append(std::unique_ptr<TMatrixCommDataType> record) {
 }
 
 void CommandQueue::appendReplacing(std::unique_ptr<TMatrixCommDataType> record) {
-    const bool route = record->Tag.kind == FrameTag::Kind::Route;
-    if (route) record->Tag.replaceable = true;
-    enqueue(std::move(record), route);
+    enqueue(std::move(record), true);
 }
 
 void CommandQueue::enqueue(std::unique_ptr<TMatrixCommDataType> record, bool replacing) {
@@ -45,7 +43,7 @@ void CommandQueue::enqueue(std::unique_ptr<TMatrixCommDataType> record, bool rep
     {
         std::lock_guard lock(m_mutex);
         if (m_holding) {
-            m_held.push_back({std::move(record), replacing});
+            m_held.push_back({std::move(record), replacing || m_holdingClient});
             return;
         }
     }
@@ -55,31 +53,44 @@ void CommandQueue::enqueue(std::unique_ptr<TMatrixCommDataType> record, bool rep
     });
 }
 
+namespace {
+
+bool setsOutput(const FrameTag& tag) {
+    return tag.kind == FrameTag::Kind::Route || tag.kind == FrameTag::Kind::Cycle;
+}
+
+}  // namespace
+
 void CommandQueue::place(std::unique_ptr<TMatrixCommDataType> record, bool replacing) {
-    if (replacing) {
-        for (auto waiting = m_records.rbegin(); waiting != m_records.rend(); ++waiting) {
-            const FrameTag& seen = (*waiting)->Tag;
-            const bool route = seen.kind == FrameTag::Kind::Route;
-            if (route && seen.output != record->Tag.output) continue;
-            if (route && seen.replaceable) {
-                *waiting = std::move(record);
-                return;
-            }
-            break;
+    FrameTag& tag = record->Tag;
+    const bool output = setsOutput(tag);
+    tag.replaceable = replacing && (output || tag.kind == FrameTag::Kind::Layer);
+    for (auto waiting = m_records.rbegin(); tag.replaceable && waiting != m_records.rend();
+         ++waiting) {
+        const FrameTag& seen = (*waiting)->Tag;
+        const bool sameTarget = output ? setsOutput(seen) && seen.output == tag.output
+                                       : seen.kind == FrameTag::Kind::Layer;
+        if (output && setsOutput(seen) && !sameTarget) continue;  // another output's
+        if (sameTarget && seen.replaceable) {
+            *waiting = std::move(record);
+            return;
         }
+        break;
     }
     m_records.push_back(std::move(record));
     m_ready.notify_all();
 }
 
-void CommandQueue::hold() {
+void CommandQueue::hold(bool client) {
     std::lock_guard lock(m_mutex);
     m_holding = true;
+    m_holdingClient = client;
 }
 
 void CommandQueue::release() {
     changeAndNotify([&] {
         m_holding = false;
+        m_holdingClient = false;
         for (Held& held : m_held)
             place(std::move(held.record), held.replacing);
         m_held.clear();

@@ -27,8 +27,9 @@ struct FrameTag {
     };
     Kind kind = Kind::Other;
     std::int32_t output = -1;  // Route and Cycle: the output whose route it sets
-    // Set by appendReplacing: a later appendReplacing of the same output may
-    // take this record's place.
+    // Set for a client's frame (appendReplacing, or appended while the queue
+    // is held for a client): a later client frame of the same output (or the
+    // layer) may take this record's place.
     bool replaceable = false;
 };
 
@@ -57,19 +58,25 @@ public:
 
     // REQUIRES for both appends: record is not null.
     void append(std::unique_ptr<TMatrixCommDataType> record);
-    // The append of a route that a later route of the same output supersedes
-    // (a network client's request): at most one such record per output waits,
+    // The append of a network or web client's frame, which a later client
+    // frame of the same output supersedes: at most one such frame per output
+    // (and one for the layer) waits, the newest, in the place of the first,
     // and the device still ends as the requests, applied in order, leave it.
-    // A record whose tag is not a Route is appended as by append(). A route
-    // is marked replaceable; then, looking from the newest waiting record
-    // back, the first one that is not a route of another output decides:
-    // - a replaceable route of the same output: the record takes its place
+    // A route, close or cycle frame sets an output (a cycle frame output 0);
+    // it is marked replaceable, then, looking from the newest waiting record
+    // back, past the routes of other outputs, the first one that is not
+    // decides:
+    // - a replaceable frame of the same output: the record takes its place
     //   (same position, the count unchanged);
-    // - anything else (a route of the same output that is not replaceable,
-    //   such as a click's; a cycle, layer, on/off or set-address frame), or
-    //   none at all: the record is appended, so it never overtakes a frame
-    //   that was queued after the one it would replace.
-    // A record the sender has taken is no longer waiting and is not replaced.
+    // - anything else (a frame of the same output that is not replaceable,
+    //   such as a click's; a layer, on/off or set-address frame), or none at
+    //   all: the record is appended, so it never overtakes a frame that was
+    //   queued after the one it would replace.
+    // A layer frame is marked replaceable and takes the place of the newest
+    // waiting record only when that is a replaceable layer frame (the frames
+    // queued after a layer frame are meant for its layer). An on/off or
+    // set-address frame is appended as by append(). A record the sender has
+    // taken is no longer waiting and is not replaced.
     void appendReplacing(std::unique_ptr<TMatrixCommDataType> record);
     std::size_t count() const;
     // The tags of the waiting records, oldest first.
@@ -78,8 +85,11 @@ public:
     // appendReplacing set their records aside, where the sender cannot take
     // them and count() does not see them; release() queues them in order,
     // each by the rule of the append that brought it. So a step can write its
-    // frames down before any of them can reach the line. Holds do not nest.
-    void hold();
+    // frames down before any of them can reach the line. With `client` (the
+    // step of a network or web client), every record appended until release()
+    // is queued as by appendReplacing, whichever builder made it: one rule for
+    // all a client's frames. Holds do not nest.
+    void hold(bool client = false);
     void release();
     // The oldest record, or null when the queue is empty.
     std::unique_ptr<TMatrixCommDataType> take();
@@ -122,6 +132,7 @@ private:
     std::function<void(std::size_t)> m_countListener;                  // set before use
     std::function<void(const TMatrixCommDataType&)> m_appendListener;  // set before use
     bool m_holding = false;                                            // guarded by m_mutex
+    bool m_holdingClient = false;                                      // guarded by m_mutex
     std::vector<Held> m_held;                                          // guarded by m_mutex
 };
 

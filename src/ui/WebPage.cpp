@@ -30,7 +30,7 @@ QLineEdit* passwordEdit(QWidget* parent, int top, const QString& name) {
 WebPage::WebPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("WebPage"));
     WebGroupBox = named(new QGroupBox(tr("网页控制"), this), QStringLiteral("WebGroupBox"));
-    WebGroupBox->setGeometry(2, 4, 571, 320);
+    WebGroupBox->setGeometry(2, 4, 571, 340);
     QGroupBox* group = WebGroupBox;
 
     WebEnabledCheckBox =
@@ -66,8 +66,14 @@ WebPage::WebPage(QWidget* parent) : QWidget(parent) {
     WebClearPasswordButton =
         button(tr("清除密码"), 360, 230, group, QStringLiteral("WebClearPasswordButton"));
 
+    WebHostsLabel = label(tr("允许的主机名 "), 17, 272, group, QStringLiteral("WebHostsLabel"));
+    WebHostsEdit = named(new QLineEdit(group), QStringLiteral("WebHostsEdit"));
+    WebHostsEdit->setGeometry(149, 268, 410, 21);
+    WebHostsEdit->setMaxLength(512);
+    WebHostsEdit->setPlaceholderText(tr("本机的地址和名称之外，逗号分隔"));
+
     WebUrlLabel = named(new QLabel(group), QStringLiteral("WebUrlLabel"));
-    WebUrlLabel->setGeometry(17, 276, 540, 21);
+    WebUrlLabel->setGeometry(17, 306, 540, 21);
     WebUrlLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     WebApplyButton = button(tr("应用"), 324, 392, this, QStringLiteral("WebApplyButton"));
@@ -79,7 +85,7 @@ WebPage::WebPage(QWidget* parent) : QWidget(parent) {
 
     QWidget* const order[] = {WebEnabledCheckBox, WebAddressEdit, WebPortSpinBox,
                               WebPasswordEdit,    WebConfirmEdit, WebClearPasswordButton,
-                              WebApplyButton,     WebCancelButton};
+                              WebHostsEdit,       WebApplyButton, WebCancelButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     showPasswordState();
@@ -90,6 +96,7 @@ void WebPage::showSettings(const WebSettings& web) {
     WebEnabledCheckBox->setChecked(web.Enabled);
     WebAddressEdit->setText(QString::fromStdString(web.Address));
     WebPortSpinBox->setValue(std::clamp(web.Port, kMinNetworkPort, kMaxNetworkPort));
+    WebHostsEdit->setText(QString::fromStdString(web.AllowedHosts));
     WebPasswordEdit->clear();
     WebConfirmEdit->clear();
     m_storedHash = web.PasswordHash;
@@ -125,6 +132,7 @@ WebSettings WebPage::settings() const {
     web.Enabled = WebEnabledCheckBox->isChecked();
     web.Address = WebAddressEdit->text().trimmed().toStdString();
     web.Port = WebPortSpinBox->value();
+    web.AllowedHosts = WebHostsEdit->text().trimmed().toStdString();
     const QString password = WebPasswordEdit->text();
     if (!password.isEmpty() && m_hasher)
         web.PasswordHash = m_hasher(password);

@@ -71,7 +71,9 @@ public:
     QLineEdit* WebConfirmEdit = nullptr;
     QLabel* WebPasswordState = nullptr;  // "已设置密码" / "未设置密码"
     QPushButton* WebClearPasswordButton = nullptr;
-    QLabel* WebUrlLabel = nullptr;  // "面板地址：http://<address>:<port>/"
+    QLabel* WebHostsLabel = nullptr;
+    QLineEdit* WebHostsEdit = nullptr;  // "AllowedHosts"
+    QLabel* WebUrlLabel = nullptr;      // "面板地址：http://<address>:<port>/"
     QPushButton* WebApplyButton = nullptr;
     QPushButton* WebCancelButton = nullptr;
 

@@ -9,10 +9,16 @@
 // are kept in memory only (at most kMaxTokens; the oldest go first). Basic
 // credentials that passed are remembered (as a keyed digest, never as text)
 // for kCredentialLifetime, so a program sending them with every request costs
-// one PBKDF2 derivation, not one per request. Five wrong passwords in a row
-// (by login or Basic; a right one starts the count again) from one address
-// block it for kBlockTime. A new hash forgets every
-// token, credential and block.
+// one PBKDF2 derivation, not one per request.
+//
+// The derivation itself is the caller's (off the event loop, PasswordCheck):
+// check() and login() answer Check with an Attempt, and settle() takes its
+// outcome. Every failed attempt counts, a wrong user name too; five in a row
+// (a right one starts the count again; attempts still being checked count)
+// block the address for kBlockTime, whatever other addresses do: the table
+// of failures keeps at most kMaxAddresses addresses, and when it is full a
+// new address's failure is refused (Full) rather than an entry dropped. A new
+// hash forgets every token, credential and block.
 //
 // Threads: the user-interface thread only. Times come from the caller.
 
@@ -21,6 +27,7 @@
 
 #include <chrono>
 #include <map>
+#include <vector>
 
 namespace mc::web {
 
@@ -39,28 +46,53 @@ public:
 
     WebAuth();
 
-    void setPasswordHash(const QString& hash);
+    // A new hash forgets every token, credential and block; false when it
+    // is the hash in use already.
+    bool setPasswordHash(const QString& hash);
     bool required() const { return !m_hash.isEmpty(); }
 
-    enum class Verdict { Allowed, Missing, Wrong, Blocked };
+    enum class Verdict { Allowed, Missing, Wrong, Blocked, Full, Check };
+    // A password to check for an address, from check() or login().
+    struct Attempt {
+        QString address;
+        QByteArray password;
+        QByteArray credential;  // the Basic header value; empty for a login
+        QString hash;
+        quint64 generation = 0;  // of the hash
+    };
     // A request with these "Authorization" and "Cookie" header values (empty
-    // when absent) from `address`.
+    // when absent) from `address`; on Check, `attempt` is the password to
+    // check, and settle() says the verdict.
     Verdict check(const QByteArray& authorization, const QByteArray& cookie, const QString& address,
-                  Clock::time_point now);
-    // A login with `password` from `address`; on Allowed, `token` is the new
-    // token.
+                  Clock::time_point now, Attempt& attempt);
+    // A login with `password` from `address`: Allowed (no password is
+    // needed), Blocked, or Check with `attempt`.
     Verdict login(const QByteArray& password, const QString& address, Clock::time_point now,
-                  QByteArray& token);
+                  Attempt& attempt);
+    // The outcome of an attempt's check: Allowed (then a Basic credential is
+    // remembered), Wrong (counted), Full (the failure could not be counted),
+    // or Missing when the hash changed meanwhile.
+    Verdict settle(const Attempt& attempt, bool right, Clock::time_point now);
+    // An attempt that will not be checked (no room for it).
+    void abandon(const Attempt& attempt);
+    // A new token (after a login that passed).
+    QByteArray newToken(Clock::time_point now);
     // Forgets the token (log out).
     void forget(const QByteArray& token);
 
     // The token of the "mc_session" cookie in a Cookie header value; empty
     // when there is none.
     static QByteArray cookieToken(const QByteArray& cookie);
+    // The tokens a request presents: its cookie's and its Bearer token.
+    static std::vector<QByteArray> presentedTokens(const QByteArray& authorization,
+                                                   const QByteArray& cookie);
 
 private:
     bool blocked(const QString& address, Clock::time_point now);
-    void failed(const QString& address, Clock::time_point now);
+    // False when the failure could not be counted (the table is full).
+    bool failed(const QString& address, Clock::time_point now);
+    Verdict attempt(const QString& address, QByteArray password, QByteArray credential,
+                    Attempt& out);
     QByteArray digest(const QByteArray& secret) const;
     bool validToken(const QByteArray& token, Clock::time_point now);
 
@@ -73,6 +105,8 @@ private:
     std::map<QByteArray, Clock::time_point> m_tokens;       // digest -> expiry
     std::map<QByteArray, Clock::time_point> m_credentials;  // digest -> expiry
     std::map<QString, Failures> m_failures;
+    std::map<QString, int> m_checking;  // attempts being checked, per address
+    quint64 m_generation = 0;           // of m_hash
 };
 
 }  // namespace mc::web

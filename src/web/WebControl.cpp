@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 
 #include "config/StartupSettings.h"
 
@@ -23,6 +24,13 @@ QString endpoint(const WebSettings& settings) {
     return QStringLiteral("%1:%2").arg(QString::fromStdString(settings.Address)).arg(settings.Port);
 }
 
+QStringList allowedHosts(const std::string& list) {
+    QStringList hosts;
+    for (const QString& name : QString::fromStdString(list).split(QLatin1Char(',')))
+        if (!name.trimmed().isEmpty()) hosts.append(name.trimmed().toLower());
+    return hosts;
+}
+
 QString hostText(const QHostAddress& address) {
     return address.protocol() == QAbstractSocket::IPv6Protocol
                ? QStringLiteral("[%1]").arg(address.toString())
@@ -37,7 +45,7 @@ std::optional<WebRefusal> webSettingsRefusal(const WebSettings& settings) {
     if (!hash.isEmpty() && !isPasswordHash(hash))
         return WebRefusal{
             QStringLiteral("\"PasswordHash\" is not a password hash; set the password again"),
-            WebControl::tr("存储的密码无法识别，请重新设置密码")};
+            WebControl::tr("网页控制已停止：存储的密码（PasswordHash）无法识别，请重新设置密码")};
     if (!isListenAddress(settings.Address))
         return WebRefusal{QStringLiteral("%1 is not an IP address").arg(address),
                           WebControl::tr("监听地址“%1”不是 IP 地址").arg(address)};
@@ -76,28 +84,30 @@ void WebControl::applySettings() {
     const bool changed = !m_applied || !sameEndpoint(*m_applied, wanted);
     m_applied = wanted;
     const auto refusal = webSettingsRefusal(wanted);
-    m_server->setPasswordHash(refusal ? QString() : QString::fromStdString(wanted.PasswordHash));
-    if (!changed && (!wanted.Enabled || m_server->isListening())) return updateStatus();
+    m_server->setAllowedHosts(allowedHosts(wanted.AllowedHosts));
+    if (changed) m_reported.reset();
+    // Refused settings close the server whatever it served before: nothing
+    // is served with less protection than the settings ask for.
+    if (changed || refusal) m_server->close();
+    if (!refusal) m_server->setPasswordHash(QString::fromStdString(wanted.PasswordHash));
+    if (!wanted.Enabled || m_server->isListening()) return updateStatus();
 
-    if (changed) {
-        m_reported.reset();
-        m_server->close();
+    const bool reported = m_reported && sameEndpoint(*m_reported, wanted);
+    QString failure;
+    if (refusal) {
+        failure = refusal->note;
+        if (!reported)
+            emit logMessage(QStringLiteral("Web control does not listen on %1: %2")
+                                .arg(endpoint(wanted), refusal->log));
+    } else if (!m_server->listen(QHostAddress(QString::fromStdString(wanted.Address)),
+                                 static_cast<quint16>(wanted.Port))) {
+        failure = m_server->errorString();
+    } else {
+        m_reported.reset();  // a later failure is told again
     }
-    if (wanted.Enabled) {
-        QString failure;
-        if (refusal) {
-            failure = refusal->note;
-            if (!m_reported || !sameEndpoint(*m_reported, wanted))
-                emit logMessage(QStringLiteral("Web control does not listen on %1: %2")
-                                    .arg(endpoint(wanted), refusal->log));
-        } else if (!m_server->listen(QHostAddress(QString::fromStdString(wanted.Address)),
-                                     static_cast<quint16>(wanted.Port))) {
-            failure = m_server->errorString();
-        }
-        if (!failure.isEmpty() && (!m_reported || !sameEndpoint(*m_reported, wanted))) {
-            m_reported = wanted;
-            emit bindFailed(failure);
-        }
+    if (!failure.isEmpty() && !reported) {
+        m_reported = wanted;
+        emit bindFailed(failure);
     }
     updateStatus();
 }

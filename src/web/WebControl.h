@@ -8,12 +8,15 @@
 // configuration dialog's Apply both end with one): it starts, stops or moves
 // the server only when Enabled, Address or Port changed, and tries again when
 // the server is enabled but not listening (the port was busy). The password
-// hash is taken on every build. An address other than a loopback one is not
-// listened on without a password, nor is a "PasswordHash" that is not a hash
-// this program can check. A setting that cannot be listened on is reported
-// once through bindFailed (for a refusal, the note saying why and what to do)
-// and logMessage; the program runs on without the server until the
-// settings change or the next build finds the port free.
+// hash and the allowed host names are taken on every build. An address other
+// than a loopback one is not listened on without a password, nor is a
+// "PasswordHash" that is not a hash this program can check: such settings
+// close the server whatever it served before (so a configuration write that
+// failed and left a broken hash never serves with less protection). A
+// setting that cannot be listened on is reported once through bindFailed
+// (for a refusal, the note saying why and what to do) and logMessage; the
+// program runs on without the server until the settings change or the next
+// build finds the port free.
 //
 // Lifetime: the session must outlive this object. Call applySettings() once
 // the session has started and the signals are connected. Threads: the

@@ -4,6 +4,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QNetworkRequest>
+#include <QSysInfo>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QWebSocket>
@@ -43,16 +44,31 @@ bool ownOrigin(const QByteArray& origin, const QByteArray& host) {
     return !host.isEmpty() && origin.compare("http://" + host, Qt::CaseInsensitive) == 0;
 }
 
-// Whether a Host header names this machine by a numeric address or as
-// "localhost". A page of another site whose name was made to resolve to a
-// loopback address (DNS rebinding) sends its own name.
-bool numericHost(const QByteArray& host) {
-    const QString name = QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host();
-    return !name.isEmpty() && (name == QLatin1String("localhost") || !QHostAddress(name).isNull());
+// Whether a Host header names this machine: a numeric address, "localhost",
+// its host name, the name DNS-SD announces (<host name>.local), or one of
+// `allowed`. A page of another site whose name was made to resolve to this
+// machine (DNS rebinding) sends its own name.
+bool ownHost(const QByteArray& host, const QStringList& allowed) {
+    const QString name =
+        QUrl(QStringLiteral("http://") + QString::fromLatin1(host)).host().toLower();
+    if (name.isEmpty()) return false;
+    const QString machine = QSysInfo::machineHostName().toLower();
+    return name == QLatin1String("localhost") || !QHostAddress(name).isNull() ||
+           (!machine.isEmpty() && (name == machine || name == machine + QLatin1String(".local"))) ||
+           allowed.contains(name, Qt::CaseInsensitive);
 }
 
-bool isUpgrade(const QHttpServerRequest& request) {
-    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+// Whether a request asks for a WebSocket as RFC 6455 has it: "Connection:
+// Upgrade", "Upgrade: websocket", version 13 and a key of 16 bytes.
+bool validUpgrade(const QHttpServerRequest& request) {
+    bool connectionUpgrade = false;
+    for (const QByteArray& token : header(request, "connection").split(','))
+        connectionUpgrade |= token.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    const auto key = QByteArray::fromBase64Encoding(header(request, "sec-websocket-key").trimmed(),
+                                                    QByteArray::AbortOnBase64DecodingErrors);
+    return connectionUpgrade && isUpgradeRequest(request) &&
+           header(request, "sec-websocket-version").trimmed() == "13" && key &&
+           key.decoded.size() == 16;
 }
 
 std::string text(const QByteArray& bytes) {
@@ -60,6 +76,10 @@ std::string text(const QByteArray& bytes) {
 }
 
 }  // namespace
+
+bool isUpgradeRequest(const QHttpServerRequest& request) {
+    return header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+}
 
 std::string ownerOf(const QHostAddress& address) {
     bool mapped = false;
@@ -102,9 +122,14 @@ bool WebServer::listen(const QHostAddress& address, quint16 port) {
 }
 
 void WebServer::close() {
+    // A held socket sends no signals, not even its destruction's.
+    for (Connection* connection : findChildren<Connection*>())
+        connection->socket()->blockSignals(false);
+    m_upgrading.clear();
     const bool hadPages = !m_pages.empty();
     for (Page& page : m_pages) {
         page.socket->disconnect(this);
+        if (page.connection) page.connection->socket()->blockSignals(false);
         page.socket->abort();
     }
     m_pages.clear();
@@ -127,39 +152,48 @@ quint16 WebServer::listenPort() const {
 // --- HTTP ------------------------------------------------------------------------------
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    auto* info = socket->findChild<ConnectionInfo*>(QString(), Qt::FindDirectChildrenOnly);
-    const std::string owner = info ? info->owner : ownerOf(request.remoteAddress());
-    if (info != nullptr) info->unanswered = 0;
-    if (info != nullptr && info->over != ConnectionInfo::Over::None) {
-        const bool address = info->over == ConnectionInfo::Over::Address;
-        send(request, socket,
-             jsonReply(WebApi::error(
-                 address ? 429 : 503,
-                 address ? "too many connections from this address" : "too many connections")),
-             true);
-        return true;
+    Connection* connection = Connection::of(socket);
+    const std::string owner = connection ? connection->owner : ownerOf(request.remoteAddress());
+    Reply reply = route(request, socket, owner);
+    if (reply.status == kLater) return true;  // answered once its password is checked
+    if (reply.status == kUpgrade && connection != nullptr) {
+        connection->upgraded();
+        connection->tokens =
+            WebAuth::presentedTokens(header(request, "authorization"), header(request, "cookie"));
+        m_upgrading.emplace_back(connection);
+        return true;  // the library makes it an events socket
     }
-    const Reply reply = route(request, owner);
-    if (reply.status == 0) return true;  // the library makes it an events socket
-    // A refused upgrade request is not "handled": the library closes the
-    // connection once the answer is written.
-    send(request, socket, reply, false);
-    return !isUpgrade(request);
+    if (reply.status == kUpgrade)
+        reply = jsonReply(WebApi::error(503, "not a connection of this server"));
+    if (isUpgradeRequest(request)) {
+        // The library would upgrade whatever is handled here; an unhandled
+        // request is answered by missingHandler (then, when the library took
+        // it for an upgrade, it closes the connection).
+        m_unhandled = std::move(reply);
+        return false;
+    }
+    send(request, socket, reply);
+    return true;
 }
 
 void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    send(request, socket, jsonReply(WebApi::error(404, "no such path")), false);
+    const Reply reply =
+        m_unhandled ? std::move(*m_unhandled) : jsonReply(WebApi::error(404, "no such path"));
+    m_unhandled.reset();
+    send(request, socket, reply);
 }
 
-WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::string& owner) {
+WebServer::Reply WebServer::route(const QHttpServerRequest& request, QTcpSocket* socket,
+                                  const std::string& owner) {
     const QString path = request.url().path();
     const bool post = request.method() == Method::Post;
     if (!path.startsWith(kApi)) {
         if (request.method() != Method::Get) return jsonReply(WebApi::error(405, "use GET"));
         return panelFile(path);
     }
-    if (!m_auth.required() && !numericHost(header(request, "host")))
-        return jsonReply(WebApi::error(403, "without a password, use the address, not a name"));
+    if (!ownHost(header(request, "host"), m_allowedHosts))
+        return jsonReply(
+            WebApi::error(403, "use this machine's address or name (or list it in AllowedHosts)"));
     if (post && !ownOrigin(header(request, "origin"), header(request, "host")))
         return jsonReply(WebApi::error(403, "the request comes from another site's page"));
     if (post && request.body().size() > kMaxBody)
@@ -169,53 +203,31 @@ WebServer::Reply WebServer::route(const QHttpServerRequest& request, const std::
     const QString name = path.mid(kApi.size());
     if (name == QLatin1String("login")) {
         if (!post) return jsonReply(WebApi::error(405, "use POST"));
-        return login(request, owner);
+        return login(request, socket, owner);
     }
-    const WebAuth::Verdict verdict =
-        m_auth.check(header(request, "authorization"), header(request, "cookie"),
-                     QString::fromStdString(owner), WebAuth::Clock::now());
-    if (verdict == WebAuth::Verdict::Blocked)
-        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
-    if (verdict != WebAuth::Verdict::Allowed) {
-        Reply reply = jsonReply(WebApi::error(401, "log in first"));
-        reply.headers.emplace_back("WWW-Authenticate", "Bearer realm=\"matrix-control\"");
-        return reply;
-    }
+    if (Reply refusal = authorize(request, socket, owner); refusal.status != 200) return refusal;
     if (name == QLatin1String("logout")) {
         if (!post) return jsonReply(WebApi::error(405, "use POST"));
-        m_auth.forget(WebAuth::cookieToken(header(request, "cookie")));
+        // Every token it presents, and the pages opened with them.
+        const std::vector<QByteArray> tokens =
+            WebAuth::presentedTokens(header(request, "authorization"), header(request, "cookie"));
+        for (const QByteArray& token : tokens)
+            m_auth.forget(token);
+        dropPages(tokens, QStringLiteral("logged out"));
         Reply reply = jsonReply({200, "{}"});
         reply.headers.emplace_back("Set-Cookie",
                                    QByteArray(WebAuth::kCookie) + "=; Max-Age=0; Path=/");
         return reply;
     }
     if (name == QLatin1String("events")) {
-        if (!isUpgrade(request)) return jsonReply(WebApi::error(400, "events is a WebSocket"));
+        if (!validUpgrade(request))
+            return jsonReply(WebApi::error(400, "events is a WebSocket (version 13)"));
         if (!ownOrigin(header(request, "origin"), header(request, "host")))
             return jsonReply(WebApi::error(403, "the request comes from another site's page"));
         if (pageCount() >= kMaxPages) return jsonReply(WebApi::error(503, "too many pages open"));
-        return Reply{0, {}, {}, {}};  // upgraded by the library
+        return Reply{kUpgrade, {}, {}, {}};  // upgraded by the library
     }
     return jsonReply(m_api.handle(post, name.toStdString(), text(request.body()), owner));
-}
-
-WebServer::Reply WebServer::login(const QHttpServerRequest& request, const std::string& owner) {
-    const auto body = nlohmann::json::parse(text(request.body()), nullptr, false);
-    const auto password = body.is_object() ? body.find("password") : body.end();
-    if (!body.is_object() || password == body.end() || !password->is_string())
-        return jsonReply(WebApi::error(400, "give \"password\""));
-    QByteArray token;
-    const WebAuth::Verdict verdict =
-        m_auth.login(QByteArray::fromStdString(password->get<std::string>()),
-                     QString::fromStdString(owner), WebAuth::Clock::now(), token);
-    if (verdict == WebAuth::Verdict::Blocked)
-        return jsonReply(WebApi::error(403, "too many wrong passwords; try again in 30 s"));
-    if (verdict != WebAuth::Verdict::Allowed)
-        return jsonReply(WebApi::error(401, "wrong password"));
-    Reply reply = jsonReply({200, nlohmann::json{{"token", token.toStdString()}}.dump()});
-    reply.headers.emplace_back("Set-Cookie", QByteArray(WebAuth::kCookie) + '=' + token +
-                                                 "; HttpOnly; SameSite=Strict; Path=/");
-    return reply;
 }
 
 WebServer::Reply WebServer::panelFile(const QString& path) {
@@ -249,8 +261,7 @@ WebServer::Reply WebServer::jsonReply(const ApiReply& reply) {
     return out;
 }
 
-void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply,
-                     bool close) {
+void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
     responder.writeHeader("Content-Type", reply.type);
@@ -258,9 +269,8 @@ void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, cons
     responder.writeHeader("Cache-Control", "no-store");
     for (const auto& [name, value] : reply.headers)
         responder.writeHeader(name, value);
-    if (close) responder.writeHeader("Connection", "close");
     responder.writeBody(reply.body);
-    if (close) socket->disconnectFromHost();
+    if (Connection* connection = Connection::of(socket)) connection->answered();
 }
 
 // --- Events ------------------------------------------------------------------------------
@@ -272,10 +282,29 @@ void WebServer::acceptPages() {
         const std::string owner = ownerOf(socket->peerAddress());
         socket->setMaxAllowedIncomingFrameSize(4096);
         socket->setMaxAllowedIncomingMessageSize(4096);
+        socket->setReadBufferSize(m_limits.maxUnanswered);
         QWebSocket* raw = socket.get();
+        // Its connection, which the upgrade request came on.
+        QPointer<Connection> connection;
+        std::erase_if(m_upgrading, [&](const QPointer<Connection>& upgraded) {
+            if (!upgraded) return true;
+            const QTcpSocket* tcp = upgraded->socket();
+            if (tcp->peerPort() != raw->peerPort() || tcp->peerAddress() != raw->peerAddress())
+                return false;
+            connection = upgraded;
+            return true;
+        });
         connect(raw, &QWebSocket::disconnected, this,
                 [this, raw] { dropPage(raw, QStringLiteral("closed")); });
-        m_pages.push_back({{socket.release(), &deleteSocket}, owner});
+        if (connection) {
+            // After the WebSocket library's own reader, which may have
+            // answered pings.
+            connect(connection->socket(), &QIODevice::readyRead, connection,
+                    &Connection::eventsRead);
+            connect(connection, &Connection::closing, this,
+                    [this, raw](const QString& reason) { dropPage(raw, reason); });
+        }
+        m_pages.push_back({{socket.release(), &deleteSocket}, owner, connection});
         emit logMessage(
             QStringLiteral("web: page of %1 opened").arg(QString::fromStdString(owner)));
         emit pageCountChanged(pageCount());
@@ -287,14 +316,10 @@ void WebServer::acceptPages() {
 }
 
 void WebServer::sendTo(Page& page, const QString& text) {
-    if (page.socket->bytesToWrite() > kMaxBacklog) {
-        QWebSocket* socket = page.socket.get();
-        QMetaObject::invokeMethod(
-            this, [this, socket] { dropPage(socket, QStringLiteral("reads too slowly")); },
-            Qt::QueuedConnection);
-        return;
-    }
     page.socket->sendTextMessage(text);
+    // May close the page: later, since a loop over the pages may be running.
+    if (page.connection)
+        QMetaObject::invokeMethod(page.connection, &Connection::countUnsent, Qt::QueuedConnection);
 }
 
 void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
@@ -305,9 +330,33 @@ void WebServer::dropPage(QWebSocket* socket, const QString& reason) {
     emit logMessage(
         QStringLiteral("web: page of %1 %2").arg(QString::fromStdString(it->owner), reason));
     it->socket->disconnect(this);
+    if (it->connection) it->connection->socket()->blockSignals(false);
     it->socket->abort();
     m_pages.erase(it);
     emit pageCountChanged(pageCount());
+}
+
+void WebServer::dropPages(const std::vector<QByteArray>& tokens, const QString& reason) {
+    std::vector<QWebSocket*> dropped;
+    for (const Page& page : m_pages) {
+        if (!page.connection) continue;
+        for (const QByteArray& token : page.connection->tokens)
+            if (std::find(tokens.begin(), tokens.end(), token) != tokens.end()) {
+                dropped.push_back(page.socket.get());
+                break;
+            }
+    }
+    for (QWebSocket* socket : dropped)
+        dropPage(socket, reason);
+}
+
+void WebServer::setPasswordHash(const QString& hash) {
+    if (!m_auth.setPasswordHash(hash)) return;
+    std::vector<QWebSocket*> pages;
+    for (const Page& page : m_pages)
+        pages.push_back(page.socket.get());
+    for (QWebSocket* socket : pages)
+        dropPage(socket, QStringLiteral("closed: the password changed"));
 }
 
 void WebServer::sessionChanged(const SessionChange& change) {

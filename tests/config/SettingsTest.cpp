@@ -86,15 +86,17 @@ TEST_F(StartupFiles, FirstRunWithoutFilesReadsTheDefaults) {
     EXPECT_EQ(s.MatrixCustomLogo, "VELMORAN MATRIX");
     EXPECT_TRUE(s.SerialPortMap.empty());
     EXPECT_FALSE(s.countsClamped);
-    EXPECT_EQ(s.Web, (WebSettings{false, "127.0.0.1", 8990, ""}));
+    EXPECT_EQ(s.Web, (WebSettings{false, "127.0.0.1", 8990, "", ""}));
 }
 
 TEST_F(StartupFiles, WebControlRoundTripsAndTheHashIsWrittenAlone) {
-    const WebSettings web{true, "0.0.0.0", 8080, "pbkdf2-sha256$1000$c2FsdA==$a2V5"};
+    const WebSettings web{true, "0.0.0.0", 8080, "pbkdf2-sha256$1000$c2FsdA==$a2V5",
+                          "panel.studio.test, panel"};
     writeWebSettings(paths, web);
     EXPECT_EQ(readStartupSettings(paths).Web, web);
     writeWebPasswordHash(paths, "");
-    EXPECT_EQ(readStartupSettings(paths).Web, (WebSettings{true, "0.0.0.0", 8080, ""}));
+    EXPECT_EQ(readStartupSettings(paths).Web,
+              (WebSettings{true, "0.0.0.0", 8080, "", "panel.studio.test, panel"}));
 }
 
 TEST(ListenAddress, OnlyNumericLoopbackAddressesCountAsLoopback) {

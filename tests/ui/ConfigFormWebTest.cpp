@@ -20,7 +20,9 @@ namespace {
 class ConfigFormWebTest : public test::ConfigFormTest {
 protected:
     void SetUp() override {
-        writeMain("[Web Control]\nEnabled=1\nAddress=127.0.0.1\nPort=8990\nPasswordHash=old\n");
+        writeMain(
+            "[Web Control]\nEnabled=1\nAddress=127.0.0.1\nPort=8990\nPasswordHash=old\n"
+            "AllowedHosts=panel.test\n");
         start();
         form->setPasswordHasher([this](const QString& password) {
             hashed.push_back(password);
@@ -54,6 +56,8 @@ TEST_F(ConfigFormWebTest, ANewPasswordIsStoredAsItsHashOnlyAndEmptyFieldsKeepIt)
     EXPECT_EQ(stored("Address"), "::1");
     EXPECT_EQ(stored("Port"), "8080");
     EXPECT_EQ(stored("PasswordHash"), "old") << "empty fields keep the stored password";
+    EXPECT_EQ(page->WebHostsEdit->text(), QStringLiteral("panel.test"));
+    EXPECT_EQ(stored("AllowedHosts"), "panel.test") << "kept as it was shown";
 
     open();
     EXPECT_EQ(apply(QStringLiteral("秘密 1"), QStringLiteral("秘密 1"), QStringLiteral("0.0.0.0")),
