@@ -297,17 +297,17 @@
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
-        <location line="+107"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+164"/>
         <source>%1 的请求未完成：%2</source>
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
     <message>
-        <location line="+236"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+298"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionFiles.cpp" line="+21"/>
+        <location filename="../src/control/MatrixSessionFiles.cpp" line="+22"/>
         <source>调用的文件与但前矩阵不匹配</source>
         <translation>The file does not match the current matrix</translation>
     </message>
@@ -337,7 +337,7 @@
         <translation>Output %1 has changed or is locked by someone else; not redone</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+192"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+83"/>
         <source>串口已重新连接</source>
         <translation>Serial port reconnected</translation>
     </message>
@@ -621,7 +621,7 @@
 <context>
     <name>mc::JournalDialog</name>
     <message>
-        <location filename="../src/ui/JournalDialog.cpp" line="+29"/>
+        <location filename="../src/ui/JournalDialog.cpp" line="+31"/>
         <source>操作记录</source>
         <translation>Journal</translation>
     </message>
@@ -691,7 +691,7 @@
         <translation>Close</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+62"/>
         <source>全部输出</source>
         <translation>All outputs</translation>
     </message>
@@ -815,7 +815,7 @@
         <translation>The serial devices of this computer. Pick one and press “Apply”: the port number on the “Matrix Settings” page then opens this device (written to Serial Port Map).</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+17"/>
         <source>应用</source>
         <translation>Apply</translation>
     </message>
@@ -825,7 +825,7 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="+71"/>
         <source>%1（当前）</source>
         <translation>%1 (current)</translation>
     </message>
@@ -983,7 +983,12 @@
     <message>
         <location line="+85"/>
         <source>型号参数已修改，保存到型号表？</source>
-        <translation>The model's settings have changed. Save them to the model table?</translation>
+        <translation>The model&apos;s settings have changed. Save them to the model table?</translation>
+    </message>
+    <message>
+        <location line="+48"/>
+        <source>将删除 %1 个端口名称和 %2 个矩阵模式</source>
+        <translation>This deletes %1 port names and %2 matrix modes</translation>
     </message>
 </context>
 <context>
@@ -995,7 +1000,7 @@
     </message>
     <message>
         <location line="+112"/>
-        <location filename="../src/ui/MatrixFormMenus.cpp" line="+105"/>
+        <location filename="../src/ui/MatrixFormMenus.cpp" line="+106"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
     </message>
@@ -1276,7 +1281,7 @@
         <translation>Matrix Switcher</translation>
     </message>
     <message>
-        <location line="+161"/>
+        <location line="+163"/>
         <source>预选 %1 项</source>
         <translation>%1 staged</translation>
     </message>
@@ -1316,7 +1321,7 @@
         <translation>Not done</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="-1"/>
         <source>未执行：输出 %1 已被 %2 锁定</source>
         <translation>Not done: output %1 is locked by %2</translation>
     </message>

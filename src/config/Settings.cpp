@@ -107,18 +107,22 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
     readNetworkSettings(config, s);
     readWebSettings(config, s);
 
-    const IniFile models(paths.modelConfigFile());
-    const std::string& model = s.MatrixNowUse;
-    s.MatrixAddress = models.readInteger(model, kMatrixAddress, s.MatrixAddress);
-    s.MatrixCustomAddress = models.readInteger(model, kMatrixCustomAddress, s.MatrixCustomAddress);
-    s.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, s.MatrixOutputNum);
-    s.MatrixInputNum = models.readInteger(model, kMatrixInputNum, s.MatrixInputNum);
-    s.MatrixPattern = models.readBool(model, kMatrixPattern, s.MatrixPattern);
-    s.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, s.MatrixCustomLogo);
-
+    readModelSettings(paths, s.MatrixNowUse, s);
     readSerialPortMap(config, s);
-    s.countsClamped = outsidePortRange(s.MatrixOutputNum) || outsidePortRange(s.MatrixInputNum);
     return s;
+}
+
+void readModelSettings(const AppPaths& paths, const std::string& model, StartupSettings& s) {
+    const StartupSettings defaults;
+    const IniFile models(paths.modelConfigFile());
+    s.MatrixAddress = models.readInteger(model, kMatrixAddress, defaults.MatrixAddress);
+    s.MatrixCustomAddress =
+        models.readInteger(model, kMatrixCustomAddress, defaults.MatrixCustomAddress);
+    s.MatrixOutputNum = models.readInteger(model, kMatrixOutputNum, defaults.MatrixOutputNum);
+    s.MatrixInputNum = models.readInteger(model, kMatrixInputNum, defaults.MatrixInputNum);
+    s.MatrixPattern = models.readBool(model, kMatrixPattern, defaults.MatrixPattern);
+    s.MatrixCustomLogo = models.readString(model, kMatrixCustomLogo, defaults.MatrixCustomLogo);
+    s.countsClamped = outsidePortRange(s.MatrixOutputNum) || outsidePortRange(s.MatrixInputNum);
 }
 
 ModelFields readModelFields(const AppPaths& paths, const std::string& model,

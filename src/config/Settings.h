@@ -33,6 +33,10 @@ namespace mc {
 // reading creates no file. The port counts are returned raw; countsClamped
 // tells whether either lies outside 1..256.
 StartupSettings readStartupSettings(const AppPaths& paths);
+// The model keys of `model` in the model table (defaults for keys or a
+// section that are missing) into `settings`, as readStartupSettings reads
+// those of the model in use.
+void readModelSettings(const AppPaths& paths, const std::string& model, StartupSettings& settings);
 
 // One model of the model table as the configuration dialog shows it.
 struct ModelFields {

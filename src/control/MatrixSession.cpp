@@ -165,10 +165,10 @@ void MatrixSession::build() {
     m_state = std::make_unique<CrosspointState>(*CommandQueue, m_settings);
     // The line stays what it was across a rebuild for the same model (the
     // configuration dialog's Apply); otherwise it starts from the stored one.
-    const std::string lineKey =
-        m_settings.MatrixNowUse + '\n' + std::to_string(m_state->ActiveAddress) + '\n' +
-        std::to_string(m_state->MatrixInputNum()) + '\n' +
-        std::to_string(m_state->MatrixOutputNum()) + '\n' + (m_state->MatrixPattern ? "1" : "0");
+    const std::string lineKey = std::to_string(m_state->ActiveAddress) + '\n' +
+                                std::to_string(m_state->MatrixInputNum()) + '\n' +
+                                std::to_string(m_state->MatrixOutputNum()) + '\n' +
+                                (m_state->MatrixPattern ? "1" : "0");
     const bool lineKept = lineKey == m_lineKey;
     if (!lineKept) m_line.reset(m_state->MatrixOutputNum(), m_state->MatrixPattern);
     m_lineKey = lineKey;
@@ -208,16 +208,20 @@ void MatrixSession::close() {
     if (m_closed) return;
     m_closed = true;
     if (m_state) {
-        const CrosspointState& state = *m_state;
-        PortNameLists names;
-        if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
-        if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
-        guarded({}, [&] { savePortNameFile(m_paths, names); });
+        saveNames();
         writeLine();
     }
     stopSender();
     closePort();
     m_paths.restoreCurrentDirectory();
+}
+
+bool MatrixSession::saveNames() {
+    const CrosspointState& state = *m_state;
+    PortNameLists names;
+    if (state.MatrixInputEditEnable) names.inputs = state.InputNames();
+    if (state.MatrixOutputEditEnable) names.outputs = state.OutputNames();
+    return guarded({}, [&] { savePortNameFile(m_paths, names); }).done();
 }
 
 void MatrixSession::openPort() {

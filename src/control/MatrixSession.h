@@ -266,7 +266,14 @@ public:
     // step of the window.
     void setCircleTime(std::int32_t seconds);
     void setPattern(bool pattern);
-    // Apply: see the configuration dialog. The matrix is rebuilt from what is
+    // What Apply with `choice` would erase (see ApplyLoss), for the dialog to
+    // ask first.
+    ApplyLoss applyLoss(const ConfigChoice& choice) const;
+    // Apply: see the configuration dialog. While the chosen model runs the
+    // same matrix (address, counts, pattern), the port names, the matrix modes
+    // and the line are kept (the names are saved first); otherwise
+    // MatrixMode.xml and MatrixEditList.con are copied to ".bak" beside them
+    // and every name and mode is erased. The matrix is rebuilt from what is
     // stored whatever fails on the way. True when no file write failed.
     bool applyConfiguration(const ConfigChoice& choice);
 
@@ -285,6 +292,11 @@ private:
     // The device and the speed of the port field, from Comm1.
     void takePortFigures();
     void portLost();
+    // True when `model` in the model table runs another matrix than this build.
+    bool changesMatrix(const std::string& model) const;
+    // The close's save of the name switches and the names; false (the error
+    // shown) when it failed.
+    bool saveNames();
     // Queues the routes and the layer remembered while the device was away,
     // the layer first, and says so in the note and the port's log.
     void portReconnected();

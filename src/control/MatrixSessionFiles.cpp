@@ -2,6 +2,7 @@
 // operations.
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <utility>
 
@@ -227,8 +228,48 @@ void MatrixSession::setPattern(bool pattern) {
     m_state->MatrixPattern = pattern;
 }
 
+namespace {
+
+// The matrix a build of `settings` runs: active address, counts, pattern.
+std::string matrixOf(const StartupSettings& s) {
+    const std::int32_t address =
+        s.MatrixCustomAddress != 1 ? s.MatrixCustomAddress : s.MatrixAddress;
+    return std::to_string(address) + ' ' + std::to_string(clampPortCount(s.MatrixInputNum)) + ' ' +
+           std::to_string(clampPortCount(s.MatrixOutputNum)) + (s.MatrixPattern ? " pattern" : "");
+}
+
+// A copy of `path` as path + ".bak", when it exists.
+void keepCopy(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+        std::filesystem::copy_file(path, path + ".bak",
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+bool MatrixSession::changesMatrix(const std::string& model) const {
+    StartupSettings chosen = m_settings;
+    readModelSettings(m_paths, model, chosen);
+    m_paths.restoreCurrentDirectory();
+    return matrixOf(chosen) != matrixOf(m_settings);
+}
+
+ApplyLoss MatrixSession::applyLoss(const ConfigChoice& choice) const {
+    ApplyLoss loss;
+    if (!m_state || !changesMatrix(choice.model)) return loss;
+    loss.matrixChanges = true;
+    for (const auto* names : {&m_state->InputNames(), &m_state->OutputNames()})
+        loss.names += static_cast<int>(
+            std::count_if(names->begin(), names->end(), [](const auto& n) { return !n.empty(); }));
+    loss.modes = static_cast<int>(readModes().names.size());
+    return loss;
+}
+
 bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
     if (m_closed) return false;
+    // Decided before anything is written: the matrix the chosen model runs.
+    const bool keep = m_state && !changesMatrix(choice.model);
     bool gridFreed = false;
     bool completed = false;
     guarded(kWindowOwner, [&] {
@@ -263,6 +304,14 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
         writeNetworkSettings(m_paths, choice.network);
         writeWebSettings(m_paths, choice.web);
         m_caption = windowCaption(choice.model);
+        if (keep) {
+            // The same matrix: names (saved for the rebuild to read), modes and
+            // the line stay.
+            completed = saveNames();
+            return;
+        }
+        keepCopy(m_paths.modeFile());
+        keepCopy(m_paths.editListFile());
         if (m_state) {
             m_state->MatrixInputEditEnable = false;
             m_state->MatrixOutputEditEnable = false;

@@ -60,6 +60,15 @@ struct ModeList : Outcome {
     std::vector<std::string> names;
 };
 
+// What the configuration dialog's Apply would erase: the port names and the
+// matrix modes, when the chosen model runs another matrix (address, counts or
+// pattern) than the one in use; nothing otherwise.
+struct ApplyLoss {
+    bool matrixChanges = false;
+    int names = 0;  // port names set, inputs and outputs together
+    int modes = 0;
+};
+
 // Which layer a route request acts on.
 enum class RouteLayer {
     Operator,   // the layer the operator checked (the window's clicks)

@@ -238,6 +238,13 @@ void TConfigForm::UpDataButtonClick() {
     choice.model = utf8(modelName());
     choice.network = NetworkTabSheet->settings();
     choice.web = WebTabSheet->settings();
+    // Another matrix erases the names and modes: said first, and asked.
+    const ApplyLoss loss = m_session.applyLoss(choice);
+    if (loss.names > 0 || loss.modes > 0) {
+        const QString question =
+            tr("将删除 %1 个端口名称和 %2 个矩阵模式").arg(loss.names).arg(loss.modes);
+        if (m_dialogs.ask(this, question) != IDialogs::Answer::Yes) return;
+    }
     if (m_session.applyConfiguration(choice)) accept();
 }
 

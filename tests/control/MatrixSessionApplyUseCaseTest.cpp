@@ -1,7 +1,7 @@
 // The configuration dialog's Apply run on the session without any window: the
 // port and model stored, the fallback to COM1 when the chosen port cannot be
-// opened, names and modes erased, and a rebuild from what is stored whatever
-// fails on the way.
+// opened, names, modes and the line kept for the same matrix and erased for
+// another, and a rebuild from what is stored whatever fails on the way.
 
 #include <filesystem>
 #include <string>
@@ -19,7 +19,7 @@ const char* const kTwoModels =
 
 // COM1 and COM2 are pseudo-terminals, COM3 a device that does not exist.
 class SessionApply : public SessionTest {
-protected:
+public:
     SessionApply() {
         setConfig("Serial Port Map", "COM2", com2.slavePath());
         setConfig("Serial Port Map", "COM3", "/nonexistent/ttyCFG");
@@ -71,45 +71,73 @@ TEST_F(SessionApply, ErrorBoxNotAnsweredIgnoreKeepsTheChosenPort) {
     EXPECT_TRUE(session->hasState());
 }
 
-TEST_F(SessionApply, SameModelErasesNamesAndModes) {
-    setConfig("Serial Commucation Set", "PortNum", "COM2");
-    setConfig("Serial Commucation Set", "ComPortNum", "2");
-    setConfig("Serial Commucation Set", "PortBandRate", "115200");
-    setConfig("Matrix Manage Message", "MatrixNowUse", "Hall");
-    setConfig("Matrix Manage Message", "MatrixInputEditEnable", "1");
-    setConfig("Matrix Manage Message", "MatrixOutputEditEnable", "1");
-    writeBytes(paths.modelConfigFile(), kTwoModels);
-    writeBytes(paths.editListFile(),
-               "[MatrixInputStringList]\nInputString0=Cam\n[MatrixOutputStringList]\n"
-               "OutputString0=TV\n");
-    writeBytes(paths.modeFile(),
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MatrixMode><Mode会议><SwitchNode1>"
-               "<InputPort>1</InputPort><OutputPort>0</OutputPort></SwitchNode1></Mode会议>"
-               "</MatrixMode>\n");
+// Hall as the model in use, with a name on each side and the mode 会议.
+void prepareHall(SessionApply& t);
+
+TEST_F(SessionApply, TheSameMatrixKeepsNamesModesAndTheLine) {
+    prepareHall(*this);
     start();
-    ASSERT_EQ(state().InputNames().at(0), "Cam");
     ASSERT_TRUE(session->applyMode("会议").done());
+    ASSERT_TRUE(session->setInputName(MatrixSession::kWindowOwner, 1, "Desk"));
     const int rebuilds = events.rebuilds;
+    ConfigChoice choice;
+    choice.model = "Hall";
+    EXPECT_FALSE(session->applyLoss(choice).matrixChanges);
 
     EXPECT_TRUE(apply(2, 115200, "Hall"));
     EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_EQ(state().InputNames().at(0), "Cam");
+    EXPECT_EQ(state().InputNames().at(1), "Desk") << "saved for the rebuild";
+    EXPECT_EQ(ModeStore(paths.modeFile()).listModes(), std::vector<std::string>{"会议"});
+    EXPECT_EQ(manage("MatrixInputEditEnable"), "1");
+    EXPECT_EQ(session->line().carried(LineLayer::All, 0), Carried::routed(1));
+    EXPECT_FALSE(session->line().entry(LineLayer::All, 0).lastKnown) << "kept, not restored";
+    EXPECT_EQ(manage("MatrixNowUse"), "Hall");
+    EXPECT_EQ(serial("PortBandRate"), "115200");
+    EXPECT_EQ(session->caption(), "Hall 汇切台");
+    EXPECT_EQ(events.rebuilds, rebuilds + 1);
+    EXPECT_EQ(session->port().CommName(), "COM2");
+}
+
+TEST_F(SessionApply, AnotherMatrixErasesNamesAndModesKeepingCopies) {
+    prepareHall(*this);
+    const std::string modes = readBytes(paths.modeFile()).value_or("");
+    const std::string names = readBytes(paths.editListFile()).value_or("");
+    start();
+    ConfigChoice choice;
+    choice.model = "Stage";
+    const ApplyLoss loss = session->applyLoss(choice);
+    EXPECT_TRUE(loss.matrixChanges);
+    EXPECT_EQ(loss.names, 2);
+    EXPECT_EQ(loss.modes, 1);
+
+    EXPECT_TRUE(apply(2, 115200, "Stage"));
     EXPECT_EQ(readBytes(paths.editListFile()), "");
     EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
+    EXPECT_EQ(readBytes(paths.modeFile() + ".bak"), modes);
+    EXPECT_EQ(readBytes(paths.editListFile() + ".bak"), names);
     EXPECT_EQ(manage("MatrixInputEditEnable"), "0");
-    EXPECT_EQ(manage("MatrixOutputEditEnable"), "0");
-    EXPECT_EQ(manage("MatrixNowUse"), "Hall");
-    EXPECT_EQ(serial("PortNum"), "COM2");
-    EXPECT_EQ(serial("PortBandRate"), "115200");
-    ASSERT_TRUE(session->hasState());
     EXPECT_FALSE(state().MatrixInputEditEnable);
-    EXPECT_FALSE(state().MatrixOutputEditEnable);
     EXPECT_EQ(state().InputNames().at(0), "");
-    EXPECT_TRUE(session->currentModeName().empty());
-    EXPECT_EQ(session->caption(), "Hall 汇切台");
-    // The rebuild is what tells the windows to read the (now empty) mode list again.
-    EXPECT_EQ(events.rebuilds, rebuilds + 1);
-    EXPECT_TRUE(session->portOpen());
-    EXPECT_EQ(session->port().CommName(), "COM2");
+    EXPECT_EQ(state().MatrixInputNum(), 16);
+    EXPECT_FALSE(session->line().carried(LineLayer::Video, 0).known()) << "the line starts unknown";
+}
+
+void prepareHall(SessionApply& t) {
+    t.setConfig("Serial Commucation Set", "PortNum", "COM2");
+    t.setConfig("Serial Commucation Set", "ComPortNum", "2");
+    t.setConfig("Serial Commucation Set", "PortBandRate", "115200");
+    t.setConfig("Matrix Manage Message", "MatrixNowUse", "Hall");
+    t.setConfig("Matrix Manage Message", "MatrixInputEditEnable", "1");
+    t.setConfig("Matrix Manage Message", "MatrixOutputEditEnable", "1");
+    writeBytes(t.paths.modelConfigFile(), kTwoModels);
+    writeBytes(t.paths.editListFile(),
+               "[MatrixInputStringList]\nInputString0=Cam\n[MatrixOutputStringList]\n"
+               "OutputString0=TV\n");
+    writeBytes(t.paths.modeFile(),
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<MatrixMode><Mode会议><SwitchNode1>"
+               "<InputPort>1</InputPort><OutputPort>0</OutputPort></SwitchNode1></Mode会议>"
+               "</MatrixMode>\n");
 }
 
 TEST_F(SessionApply, ModelWithoutSectionStartsWithTheDefaults) {
@@ -129,8 +157,9 @@ TEST_F(SessionApply, ModelWithoutSectionStartsWithTheDefaults) {
 TEST_F(SessionApply, MalformedModeFileIsReportedAndTheMatrixRebuilt) {
     const std::string broken = "<MatrixMode><Mode会议></MatrixMode>";
     writeBytes(paths.modeFile(), broken);
+    writeBytes(paths.modelConfigFile(), kTwoModels);
     start();
-    EXPECT_TRUE(apply(1, 9600, "DefaultMatrix")) << "no file write failed";
+    EXPECT_TRUE(apply(1, 9600, "Stage")) << "no file write failed";
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_NE(prompts.errors[0].find("MatrixMode.xml"), std::string::npos) << prompts.errors[0];
     EXPECT_EQ(readBytes(paths.modeFile()), broken);
@@ -140,8 +169,9 @@ TEST_F(SessionApply, MalformedModeFileIsReportedAndTheMatrixRebuilt) {
 }
 
 TEST_F(SessionApply, CreatesAMissingModeFile) {
+    writeBytes(paths.modelConfigFile(), kTwoModels);
     start();
-    EXPECT_TRUE(apply(1, 9600, "DefaultMatrix"));
+    EXPECT_TRUE(apply(1, 9600, "Stage"));
     EXPECT_TRUE(prompts.errors.empty());
     EXPECT_TRUE(std::filesystem::exists(paths.modeFile()));
     EXPECT_TRUE(ModeStore(paths.modeFile()).listModes().empty());
@@ -154,6 +184,7 @@ TEST_F(SessionApply, WriteThatFailsStillRebuildsTheMatrix) {
     const std::string target = dir.file(std::string(250, 'n'));
     writeBytes(target, "[MatrixInputStringList]\nInputString0=Cam\n");
     std::filesystem::create_symlink(target, paths.editListFile());
+    writeBytes(paths.modelConfigFile(), kTwoModels);
     start();
     EXPECT_FALSE(apply(1, 9600, "Hall"));
     ASSERT_EQ(prompts.errors.size(), 1u);

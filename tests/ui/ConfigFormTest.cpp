@@ -357,9 +357,9 @@ TEST_F(ConfigFormTest, ApplyStoresTheShownRateForAnUnknownStoredRate) {
 }
 
 TEST_F(ConfigFormTest, ApplyThatCannotWriteShowsTheErrorAndStaysOpen) {
-    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\n");
+    writeMain("[Matrix Manage Message]\nMatrixNowUse=Hall\nMatrixInputEditEnable=1\n");
     // The names file is a link to a file whose name leaves no room for the
-    // temporary file of a write: erasing the names fails.
+    // temporary file of a write: saving the names for the rebuild fails.
     const std::string target = dir.file(std::string(250, 'n'));
     writeBytes(target, "[MatrixInputStringList]\nInputString0=Cam\n");
     std::filesystem::create_symlink(target, paths.editListFile());
