@@ -179,6 +179,8 @@ public:
     Outcome setTakeMode(const std::string& owner, bool on);
     // Staged cell per output.
     const std::map<std::int32_t, std::int32_t>& staged() const { return m_staged; }
+    // The same as clients see it: per output its input, -1 for the close box.
+    std::map<std::int32_t, std::int32_t> stagedRoutes() const;
     // A web client's tap in take mode: stages input `input` (-1: the close
     // box) for output o as a click on that box does (staging it again, or the
     // route the output already shows, unstages it). Refused outside take mode
@@ -305,8 +307,6 @@ private:
     // Queues the known routes of `outputs` (all when empty) as resendCurrentState
     // describes; returns how many route frames it queued.
     int queueLine(const std::set<std::int32_t>& outputs);
-    // Queues the frame that puts `carried` on output o (none for unknown).
-    void queueCarried(std::int32_t o, const Carried& carried);
     // The layer frame for `code` when the device is not on it already.
     void moveDeviceTo(std::int32_t code);
     // MatrixLine.json: read at a build (restoreLine), written about a second
@@ -419,9 +419,6 @@ private:
     // The journal entry of a name change: port `port` (an input or an output)
     // is to be named `text`.
     void labelStep(bool input, std::int32_t port, const std::string& text);
-    // The staged cells as clients see them: per output its input, -1 for
-    // the close box.
-    std::map<std::int32_t, std::int32_t> stagedRoutes() const;
     Outcome setName(const std::string& owner, bool input, std::int32_t port, std::string text);
 
     struct QueueFeed;

@@ -29,10 +29,6 @@ void MatrixSession::moveDeviceTo(std::int32_t code) {
     queueLayerFrame(code, *m_state, *CommandQueue);
 }
 
-void MatrixSession::queueCarried(std::int32_t o, const Carried& carried) {
-    m_state->queueCarried(o, carried);
-}
-
 int MatrixSession::queueLine(const std::set<std::int32_t>& only) {
     const auto wanted = [&](std::int32_t o) { return only.empty() || only.contains(o); };
     int queued = 0;
@@ -41,7 +37,7 @@ int MatrixSession::queueLine(const std::set<std::int32_t>& only) {
         if (outputs.empty()) return;
         moveDeviceTo(code);
         for (const std::int32_t o : outputs) {
-            queueCarried(o, m_line.carried(table, o));
+            m_state->queueCarried(o, m_line.carried(table, o));
             ++queued;
         }
     };

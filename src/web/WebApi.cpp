@@ -134,13 +134,11 @@ ApiReply WebApi::refusal(const Outcome& outcome) {
             break;
         case Refusal::OutOfRange:
             return error(404, "out_of_range", "no such port");
-        case Refusal::Locked: {
-            ApiReply reply = error(409, "locked", "the output is locked by " + outcome.detail);
-            json body = json::parse(reply.body);
-            body["owner"] = outcome.detail;
-            reply.body = body.dump(-1, ' ', false, json::error_handler_t::replace);
-            return reply;
-        }
+        case Refusal::Locked:
+            return {409, json{{"error", "the output is locked by " + outcome.detail},
+                              {"code", "locked"},
+                              {"owner", outcome.detail}}
+                             .dump(-1, ' ', false, json::error_handler_t::replace)};
         case Refusal::Busy:
             return error(503, "busy", "the matrix is busy; try again");
         case Refusal::FileError:
@@ -178,9 +176,6 @@ json WebApi::state(const std::string& owner) {
         if (!line.pattern()) audioRoutes.push_back(line.carried(LineLayer::Audio, o).clientInput());
         locks.push_back(lockView(o, owner));
     }
-    std::map<std::int32_t, std::int32_t> staged;
-    for (const auto& [output, cell] : m_session.staged())
-        staged.emplace(output, cell == state.MatrixInputNum() ? -1 : cell);
     json out = {{"model", m_session.settings().MatrixNowUse},
                 {"inputs", state.MatrixInputNum()},
                 {"outputs", state.MatrixOutputNum()},
@@ -190,7 +185,7 @@ json WebApi::state(const std::string& owner) {
                 {"locks", std::move(locks)},
                 {"layer", layerJson(m_session.layer())},
                 {"takeMode", m_session.takeMode()},
-                {"pending", stagedJson(staged)},
+                {"pending", stagedJson(m_session.stagedRoutes())},
                 {"modes", m_session.readModes().names},
                 {"currentMode", modeName(m_session.currentModeName())},
                 {"device", deviceJson(m_session.portStatus())},
