@@ -2,9 +2,12 @@
 // named: a network client's route (lock check, state change, frame queued,
 // journal line written, change event to an observer), and the journal's
 // append alone, so the step's cost without the disk write is the difference;
-// a take of 256 staged outputs; and reading the journal dialog's newest 1,000
-// entries from a journal about to rotate, and from one just rotated (the
-// older file read as well).
+// a take of 256 staged outputs; storing the line of 256 outputs on two
+// tables, as the user-interface thread pays for it (a copy handed to the
+// writer's thread) and as that thread writes it (MatrixLine.json, flushed to
+// the disk); and reading the journal dialog's newest 1,000 entries from a
+// journal about to rotate, and from one just rotated (the older file read as
+// well).
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +19,7 @@
 
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
+#include "control/LineWriter.h"
 #include "control/MatrixSession.h"
 #include "serial/UiPoster.h"
 #include "store/Journal.h"
@@ -116,6 +120,37 @@ void BM_Take256(benchmark::State& bench) {
     bench.counters["frames"] = 256;
 }
 BENCHMARK(BM_Take256)->Unit(benchmark::kMicrosecond);
+
+// A line of 256 outputs whose every entry on both tables was sent.
+Line fullLine() {
+    Line line;
+    line.reset(256, false);
+    for (std::int32_t o = 0; o < 256; ++o) {
+        line.restore(LineLayer::Video, o, {Carried::routed((o * 7) % 256), false, 1765000000000});
+        line.restore(LineLayer::Audio, o, {Carried::routed((o * 5) % 256), false, 1765000000000});
+    }
+    return line;
+}
+
+// Argument 0: what the user-interface thread pays per store (the line copied
+// and handed over; writes coalesce). Argument 1: the file written and flushed.
+void BM_LineStore256(benchmark::State& bench) {
+    Folder folder;
+    const std::string path = AppPaths(folder.path).configFile("MatrixLine.json");
+    AppPaths(folder.path).ensureConfigDir();
+    const Line line = fullLine();
+    LineWriter writer(nullptr);
+    for (auto _ : bench) {
+        StoredLine stored = storedLine(line, "Bench", 0x52, 256);
+        if (bench.range(0) == 0) {
+            writer.store(path, std::move(stored));
+        } else {
+            writeStoredLine(path, stored);
+        }
+    }
+    writer.flush();
+}
+BENCHMARK(BM_LineStore256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_JournalAppend(benchmark::State& bench) {
     Folder folder;

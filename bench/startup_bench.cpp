@@ -2,6 +2,8 @@
 //  - process start to the first paint of the shown window for a 32 × 32 and a
 //    256 × 256 model, each as a ratio to a program that shows an empty
 //    QMainWindow (same executable, same libraries, measured in the same run);
+//  - a 256 × 256 window whose MatrixLine.json holds a route for every output
+//    on both tables, as a ratio to a 16 × 16 window without one;
 //  - resident memory of the 256 × 256 window minus the 32 × 32 one;
 //  - a page change on the 256 × 256 model (handler and repaint).
 // Usage: startup_bench [runs]. The executable starts itself as the child
@@ -33,6 +35,7 @@
 
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
+#include "control/LineFile.h"
 #include "ui/Dialogs.h"
 #include "ui/QXRMainControl.h"
 #include "ui/QtUiPoster.h"
@@ -172,6 +175,18 @@ std::string makeProgramDir(const std::string& base, int ports, const std::string
     return dir;
 }
 
+// MatrixLine.json of the folder's model: every output routed on both tables.
+void storeFullLine(const std::string& dir, int ports) {
+    mc::StoredLine line{"Bench", 0x52, ports, ports, false, {}};
+    for (const mc::LineLayer layer : {mc::LineLayer::Video, mc::LineLayer::Audio}) {
+        auto& table = line.tables[layer];
+        for (int o = 0; o < ports; ++o)
+            table.push_back({mc::Carried::routed((o * 7 + (layer == mc::LineLayer::Audio)) % ports),
+                             false, 1765000000000});
+    }
+    mc::writeStoredLine(mc::AppPaths(dir).configFile("MatrixLine.json"), line);
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -234,9 +249,12 @@ int main(int argc, char** argv) {
     const std::string base = ::mkdtemp(pattern);
     const std::string dir32 = makeProgramDir(base, 32, device);
     const std::string dir256 = makeProgramDir(base, 256, device);
+    const std::string dir16 = makeProgramDir(base, 16, device);
+    const std::string dirLine = makeProgramDir(base + "/line", 256, device);
+    storeFullLine(dirLine, 256);
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
-    std::vector<double> empty, label, form32, form256;
+    std::vector<double> empty, label, form32, form256, form16, formLine;
     std::vector<double> rss32, rss256;
     timeChild(self, "empty", base);  // warm the caches once
     for (int run = 0; run < runs; ++run) {
@@ -246,6 +264,8 @@ int main(int argc, char** argv) {
         const ChildRun large = timeChild(self, "form", dir256);
         form32.push_back(small.milliseconds);
         form256.push_back(large.milliseconds);
+        form16.push_back(timeChild(self, "form", dir16).milliseconds);
+        formLine.push_back(timeChild(self, "form", dirLine).milliseconds);
         rss32.push_back(static_cast<double>(small.residentKiB));
         rss256.push_back(static_cast<double>(large.residentKiB));
     }
@@ -259,6 +279,14 @@ int main(int argc, char** argv) {
                 median(form32) / emptyMs);
     std::printf("  256 x 256 window    %7.1f ms   ratio %.2f (target <= 1.5)\n", median(form256),
                 median(form256) / emptyMs);
+    std::printf("  16 x 16 window      %7.1f ms\n", median(form16));
+    std::printf(
+        "  256 x 256 window with a full MatrixLine.json %7.1f ms   ratio to 16 x 16 %.2f "
+        "(target <= 1.5)%s\n",
+        median(formLine), median(formLine) / median(form16),
+        std::filesystem::exists(mc::AppPaths(dirLine).configFile("MatrixLine.json.bad"))
+            ? "  -- NOT READ: the stored line did not match the model"
+            : "");
     std::printf("resident memory 256 x 256 minus 32 x 32: %.2f MiB (target <= 10 MiB)\n",
                 (median(rss256) - median(rss32)) / 1024.0);
     const PageTimes page = pageChangeMilliseconds(dir256);

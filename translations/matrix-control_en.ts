@@ -297,12 +297,12 @@
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+164"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+173"/>
         <source>%1 的请求未完成：%2</source>
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSession.cpp" line="+298"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+294"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
@@ -347,7 +347,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+96"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>
@@ -999,13 +999,13 @@
         <translation>locked by %1</translation>
     </message>
     <message>
-        <location line="+112"/>
+        <location line="+118"/>
         <location filename="../src/ui/MatrixFormMenus.cpp" line="+106"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
     </message>
     <message>
-        <location line="+137"/>
+        <location line="+144"/>
         <source>锁定输出 %1</source>
         <translation>Lock Output %1</translation>
     </message>
@@ -1286,6 +1286,11 @@
         <translation>%1 staged</translation>
     </message>
     <message>
+        <location line="+49"/>
+        <source>（串口断开）</source>
+        <translation> (serial line lost)</translation>
+    </message>
+    <message>
         <location filename="../src/ui/MatrixFormFind.cpp" line="+96"/>
         <source>输入 %1–%2 / %3</source>
         <translation>Inputs %1–%2 / %3</translation>
@@ -1324,6 +1329,36 @@
         <location line="-1"/>
         <source>未执行：输出 %1 已被 %2 锁定</source>
         <translation>Not done: output %1 is locked by %2</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/MatrixFormRoutes.cpp" line="+36"/>
+        <source>关闭</source>
+        <translation>Closed</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>循环 %1</source>
+        <translation>Cycle %1</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>上次运行时发送，%1</source>
+        <translation>Sent before the last start, %1</translation>
+    </message>
+    <message>
+        <location line="+46"/>
+        <source>视频 %1 / 音频 %2</source>
+        <translation>Video %1 / audio %2</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>输出 %1 的当前输入</source>
+        <translation>Current input of output %1</translation>
     </message>
 </context>
 <context>

@@ -102,7 +102,8 @@ void Line::frameQueued(const std::vector<std::uint8_t>& frame, std::int32_t outp
 void Line::set(LineLayer layer, std::int32_t output, Carried carried, std::int64_t now) {
     LineEntry& entry = tableOf(layer).at(static_cast<std::size_t>(output));
     const auto key = std::make_pair(layer, output);
-    if (m_before.emplace(key, entry.carried).second) m_order.push_back(key);
+    if (m_before.emplace(key, std::make_pair(entry.carried, entry.lastKnown)).second)
+        m_order.push_back(key);
     entry.carried = std::move(carried);
     entry.lastKnown = false;
     entry.changedAt = now;
@@ -115,9 +116,10 @@ void Line::restore(LineLayer layer, std::int32_t output, const LineEntry& entry)
 std::vector<LineChange> Line::takeChanges() {
     std::vector<LineChange> changes;
     for (const auto& key : m_order) {
-        const Carried& from = m_before.at(key);
+        const auto& [from, wasLastKnown] = m_before.at(key);
         const Carried& to = carried(key.first, key.second);
-        if (from != to) changes.push_back({key.first, key.second, from, to});
+        if (from != to || wasLastKnown)
+            changes.push_back({key.first, key.second, from, to, wasLastKnown});
     }
     m_before.clear();
     m_order.clear();

@@ -65,6 +65,9 @@ struct LineChange {
     std::int32_t output = 0;
     Carried from;
     Carried to;
+    // The entry was last known before its first change: a frame for it was
+    // queued since (`to` may equal `from`: the stored value sent again).
+    bool wasLastKnown = false;
 };
 
 class Line {
@@ -103,7 +106,8 @@ public:
     void restore(LineLayer layer, std::int32_t output, const LineEntry& entry);
 
     // The entries changed since the last call, each once, in the order of
-    // their first change; entries changed back to what they were are left out.
+    // their first change; entries changed back to what they were are left out,
+    // unless they were last known before (they are not any more).
     std::vector<LineChange> takeChanges();
 
 private:
@@ -114,8 +118,9 @@ private:
     std::int32_t m_outputs = 0;
     std::int32_t m_deviceLayer = 0;
     std::vector<LineEntry> m_video, m_audio;  // pattern mode: m_video is "all"
-    // First value of each entry changed since takeChanges, and the order.
-    std::map<std::pair<LineLayer, std::int32_t>, Carried> m_before;
+    // First value of each entry changed since takeChanges (and whether it was
+    // last known then), and the order.
+    std::map<std::pair<LineLayer, std::int32_t>, std::pair<Carried, bool>> m_before;
     std::vector<std::pair<LineLayer, std::int32_t>> m_order;
 };
 

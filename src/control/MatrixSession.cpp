@@ -1,9 +1,7 @@
 // MatrixSession: construction, the build and its life cycle, the port and the
-// queue figures, the grid, names, locks and the layer. Steps and their change
-// events, and the device going away and coming back, are in
-// MatrixSessionSteps.cpp; status files,
-// modes and the configuration dialog's operations are in
-// MatrixSessionFiles.cpp.
+// queue figures, the grid, locks and the layer (names: MatrixSessionNames.cpp). Steps and their
+// change events, and the device going away and coming back, are in MatrixSessionSteps.cpp; status
+// files, modes and the configuration dialog's operations are in MatrixSessionFiles.cpp.
 
 #include "control/MatrixSession.h"
 
@@ -29,21 +27,6 @@ std::string clampNote(const CrosspointState& state) {
         translated("MatrixSession",
                    "注意：矩阵型号的端口数超出 1～256 的范围，现按 %1 路输入、%2 路输出使用"),
         {std::to_string(state.MatrixInputNum()), std::to_string(state.MatrixOutputNum())});
-}
-
-// `text` cut to its first kPortNameMaxLength characters (UTF-8 code points).
-std::string fieldText(std::string text) {
-    std::size_t at = 0;
-    for (std::size_t n = 0; at < text.size(); ++n) {
-        if (n == static_cast<std::size_t>(kPortNameMaxLength)) {
-            text.resize(at);
-            break;
-        }
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
-            ++at;
-    }
-    return text;
 }
 
 // Answers without asking, for a session without a window.
@@ -89,6 +72,12 @@ MatrixSession::MatrixSession(AppPaths paths, IUiPoster& poster, SessionOptions o
       m_prompts(m_silentPrompts.get()),
       m_options(options),
       m_feed(std::make_shared<QueueFeed>()),
+      m_lineWriter(std::make_unique<LineWriter>([&poster, feed = m_feed](const std::string& error) {
+          poster.post([feed, error] {
+              if (feed->session != nullptr)
+                  feed->session->portLog("cannot store the line: " + error);
+          });
+      })),
       Comm1(poster),
       m_journal(m_paths.configDir()) {
     m_feed->session = this;
@@ -127,6 +116,7 @@ void MatrixSession::start() {
 
 void MatrixSession::rebuild() {
     if (m_closed) return;
+    journalNameEdit();
     closePort();
     stopSender();
     build();
@@ -176,7 +166,7 @@ void MatrixSession::build() {
     m_undo.clear();
     m_redo.clear();
     m_takeMode = m_settings.TakeMode;
-    m_staged.clear();
+    unstageAll();
     m_previousRows.assign(static_cast<std::size_t>(m_state->MatrixOutputNum()), {});
     m_note = m_settings.countsClamped ? clampNote(*m_state) : std::string();
     if (const std::string speed = Comm1.speedNote(); !speed.empty())
@@ -195,7 +185,10 @@ void MatrixSession::build() {
         }
     });
     m_state->queueStartupFrames();
-    if (!lineKept) restoreLine();
+    if (!lineKept) {
+        m_lineWriter->flush();  // the file as last written
+        restoreLine();
+    }
     preselectLayer();
 
     m_paths.restoreCurrentDirectory();
@@ -208,8 +201,10 @@ void MatrixSession::close() {
     if (m_closed) return;
     m_closed = true;
     if (m_state) {
+        journalNameEdit();
         saveNames();
         writeLine();
+        m_lineWriter->flush();
     }
     stopSender();
     closePort();
@@ -290,6 +285,14 @@ void MatrixSession::refreshQueueFigures() {
 }
 
 // The line is stored about a second after it changes (MatrixSessionLine.cpp).
+void MatrixSession::later(std::chrono::milliseconds delay, std::function<void()> task) {
+    m_poster.postLater(
+        [feed = m_feed, task = std::move(task)] {
+            if (feed->session != nullptr) task();
+        },
+        delay);
+}
+
 void MatrixSession::scheduleLineWrite() {
     if (m_lineWriteScheduled) return;
     m_lineWriteScheduled = true;
@@ -338,78 +341,40 @@ Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output
     if (auto refused = refuseOutput(owner, output)) return *refused;
     if (input < -1 || input >= m_state->MatrixInputNum())
         return Outcome::refused(Refusal::OutOfRange);
-    std::int32_t code = 0;  // the operator's layer
+    StepScope step(*this, owner);
+    m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
+    routeOn(output, input == -1 ? m_state->MatrixInputNum() : input, layer, QueueMode::Replace);
+    return {};
+}
+
+std::int32_t MatrixSession::layerCodeOf(RouteLayer layer) const {
     switch (layer) {
         case RouteLayer::Operator:
             break;
         case RouteLayer::VideoSide:
-            if (m_layer.checked == kLayerAudio) code = kLayerVideo;
-            break;
+            return m_layer.checked == kLayerAudio ? kLayerVideo : 0;
         case RouteLayer::Video:
-            code = kLayerVideo;
-            break;
+            return kLayerVideo;
         case RouteLayer::Audio:
-            code = kLayerAudio;
-            break;
+            return kLayerAudio;
         case RouteLayer::Both:
-            code = kLayerVideoAndAudio;
-            break;
+            return kLayerVideoAndAudio;
     }
+    return 0;
+}
+
+void MatrixSession::routeOn(std::int32_t o, std::int32_t k, RouteLayer layer, QueueMode mode) {
+    const std::int32_t code = layerCodeOf(layer);
     const bool aside = code != 0 && code != m_layer.checked && !m_line.pattern();
-    StepScope step(*this, owner);
-    m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
     if (aside) moveDeviceTo(code);
-    m_state->routeOutput(output, input == -1 ? m_state->MatrixInputNum() : input,
-                         aside ? QueueMode::Append : QueueMode::Replace);
+    m_state->routeOutput(o, k, aside ? QueueMode::Append : mode);
     if (aside) moveDeviceTo(m_layer.checked);
-    return {};
 }
 
 bool MatrixSession::queueCheckedLayer() {
     if (m_state->MatrixPattern || !m_layer.enabled || !isLayer(m_layer.checked)) return false;
     queueLayerFrame(m_layer.checked, *m_state, *CommandQueue);
     return true;
-}
-
-// --- Names ----------------------------------------------------------------------------
-
-Outcome MatrixSession::setInputName(const std::string& owner, std::int32_t input,
-                                    std::string text) {
-    return setName(owner, true, input, std::move(text));
-}
-
-Outcome MatrixSession::setOutputName(const std::string& owner, std::int32_t output,
-                                     std::string text) {
-    return setName(owner, false, output, std::move(text));
-}
-
-Outcome MatrixSession::setName(const std::string& owner, bool input, std::int32_t port,
-                               std::string text) {
-    if (auto refused = busy()) return *refused;
-    const std::int32_t count = input ? m_state->MatrixInputNum() : m_state->MatrixOutputNum();
-    if (port < 0 || port >= count) return Outcome::refused(Refusal::OutOfRange);
-    if (std::any_of(text.begin(), text.end(), [](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte < 0x20 || byte == 0x7F;
-        }))
-        return Outcome::refused(Refusal::BadName);
-    StepScope step(*this, owner);
-    text = fieldText(std::move(text));
-    labelStep(input, port, text);
-    if (input) {
-        m_state->setInputName(port, std::move(text));
-        m_state->MatrixInputEditEnable = true;
-    } else {
-        m_state->setOutputName(port, std::move(text));
-        m_state->MatrixOutputEditEnable = true;
-    }
-    return {};
-}
-
-void MatrixSession::labelStep(bool input, std::int32_t port, const std::string& text) {
-    m_step.entry.action = journal::kLabel;
-    m_step.entry.port = port;
-    m_step.entry.text = (input ? "input: " : "output: ") + text;
 }
 
 // --- Locks -------------------------------------------------------------------------------

@@ -43,6 +43,7 @@
 // out of the session. File operations end by setting the current directory
 // back to the program folder.
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -57,9 +58,11 @@
 #include "config/StartupSettings.h"
 #include "control/CrosspointState.h"
 #include "control/Line.h"
+#include "control/LineWriter.h"
 #include "control/OutputLocks.h"
 #include "control/PortStatus.h"
 #include "control/SessionObserver.h"
+#include "control/SessionStep.h"
 #include "control/SessionTypes.h"
 #include "protocol/BytePort.h"
 #include "protocol/MatrixComm.h"
@@ -177,16 +180,20 @@ public:
     bool takeMode() const { return m_takeMode; }
     // FileError when the choice could not be stored (take mode changes still).
     Outcome setTakeMode(const std::string& owner, bool on);
-    // Staged cell per output.
+    // Staged cell per output; a cycle staged on output 0 names its first cell
+    // here and all of its cells in stagedCycle().
     const std::map<std::int32_t, std::int32_t>& staged() const { return m_staged; }
+    std::vector<std::int32_t> stagedCycle() const;
     // The same as clients see it: per output its input, -1 for the close box.
     std::map<std::int32_t, std::int32_t> stagedRoutes() const;
     // A web client's tap in take mode: stages input `input` (-1: the close
     // box) for output o as a click on that box does (staging it again, or the
     // route the output already shows, unstages it). Refused outside take mode
     // (Unavailable), for a port that does not exist or an output locked by
-    // another owner.
-    Outcome stageRoute(const std::string& owner, std::int32_t output, std::int32_t input);
+    // another owner. `layer`: the layer take() will switch it on (see
+    // routeOutput).
+    Outcome stageRoute(const std::string& owner, std::int32_t output, std::int32_t input,
+                       RouteLayer layer = RouteLayer::Operator);
     // take() and clearStaged() as `owner`: the step's origin, and take()
     // skips the outputs locked by anyone else. take() is Unavailable when
     // nothing is staged.
@@ -219,8 +226,17 @@ public:
     // clears it) and its list is in use. OutOfRange for a port that does not
     // exist, BadName for a text with a control character (below U+0020, or
     // U+007F), which no field or file could hold.
-    Outcome setInputName(const std::string& owner, std::int32_t input, std::string text);
-    Outcome setOutputName(const std::string& owner, std::int32_t output, std::string text);
+    // NameEntry::Typing (the window's field, a keystroke): clients see the name
+    // at once; the journal gets one line per edit, see finishNameEdit.
+    Outcome setInputName(const std::string& owner, std::int32_t input, std::string text,
+                         NameEntry entry = NameEntry::Whole);
+    Outcome setOutputName(const std::string& owner, std::int32_t output, std::string text,
+                          NameEntry entry = NameEntry::Whole);
+    // The edit of a name field has ended (the field was left, Enter): its one
+    // journal line, with the whole new name, is written now. Otherwise it is
+    // written a second after the last keystroke, before another step's line,
+    // or at close. Nothing when the name ends as it began.
+    void finishNameEdit();
 
     // --- Locks --------------------------------------------------------------------
     // See OutputLocks::request. Locked (with the holder) when refused.
@@ -313,6 +329,8 @@ private:
     // after a change (scheduleLineWrite) and at close (writeLine).
     void restoreLine();
     void scheduleLineWrite();
+    // Runs `task` on this thread after `delay`, unless the session is gone.
+    void later(std::chrono::milliseconds delay, std::function<void()> task);
     void writeLine();
     // The layer frame of the checked layer button, when the layer is in use
     // (not pattern mode, the buttons enabled, a layer checked); true when queued.
@@ -359,49 +377,19 @@ private:
     private:
         MatrixSession& m_session;
     };
-    struct Step {
-        int depth = 0;
-        SessionChange change;
-        // What the journal gets: a step with an action is written down, with
-        // the frames it queued, before the queue (held while the step runs)
-        // lets any of them go. The origin is the change's; time and changes
-        // are filled in at the end.
-        JournalEntry entry;
-        mc::CommandQueue* heldQueue = nullptr;
-        std::vector<std::uint8_t> cells;  // as the step found them; empty without a state
-        std::vector<std::string> inputNames;
-        std::vector<std::string> outputNames;
-        bool inputNamesInUse = false;
-        bool outputNamesInUse = false;
-        bool replaying = false;  // an undo or redo: not recorded for undo
-        LayerView layer;
-        std::string note;
-        PortStatus port;
-        bool takeMode = false;
-        std::map<std::int32_t, std::int32_t> staged;
-        std::string currentMode;
-    };
     void beginStep(const std::string& origin);
     void endStep();
-    // An output's cells as one step changed them: `now` is what it must still
-    // hold for the change to be taken back, `then` what it goes back to.
-    struct RowChange {
-        std::int32_t output = 0;
-        CrosspointState::Row now;
-        CrosspointState::Row then;
-        // What the line carried on each of its tables after the step: the
-        // output is left alone when this no longer holds (someone changed it).
-        std::vector<Carried> carried;
-        std::int32_t layerCode = 0;  // the device's layer the step acted on
-    };
-    using HistoryStep = std::vector<RowChange>;
     // The one-based numbers of `outputs` for a note: "3、5" for outputs 2 and 4.
     static std::string outputNumbers(const std::vector<std::int32_t>& outputs);
     // Stages cell k of output o, or unstages o (see takeMode()).
-    void stage(std::int32_t o, std::int32_t k);
+    void stage(std::int32_t o, std::int32_t k, RouteLayer layer = RouteLayer::Operator);
+    // The layer code a route on `layer` is switched on; 0: the operator's.
+    std::int32_t layerCodeOf(RouteLayer layer) const;
+    // Output o to cell k on `layer`, as routeOutput does without its checks.
+    void routeOn(std::int32_t o, std::int32_t k, RouteLayer layer, QueueMode mode);
     // True when the line carries cell k of output o (an input, or closed for
     // the close cell) on every table of the operator's layer.
-    bool carries(std::int32_t o, std::int32_t k) const;
+    bool carries(std::int32_t o, std::int32_t k, RouteLayer layer = RouteLayer::Operator) const;
     // What the line carries on output o, one value per table.
     std::vector<Carried> carriedAt(std::int32_t o) const;
     // Take mode's part of a mode or a status file: stages each output whose
@@ -416,10 +404,15 @@ private:
     // Writes the step's entry; a failure is noted once (in `change`) until a
     // write succeeds again.
     void journalStep(const SessionChange& change);
+    // Appends `entry` stamped now, noting a failure as journalStep says.
+    void appendJournal(JournalEntry entry);
+    // The line of the name edit in progress, if any (see finishNameEdit).
+    void journalNameEdit();
     // The journal entry of a name change: port `port` (an input or an output)
     // is to be named `text`.
     void labelStep(bool input, std::int32_t port, const std::string& text);
-    Outcome setName(const std::string& owner, bool input, std::int32_t port, std::string text);
+    Outcome setName(const std::string& owner, bool input, std::int32_t port, std::string text,
+                    NameEntry entry);
 
     struct QueueFeed;
 
@@ -430,6 +423,7 @@ private:
     SessionOptions m_options;
     std::vector<ISessionObserver*> m_observers;
     std::shared_ptr<QueueFeed> m_feed;
+    std::unique_ptr<LineWriter> m_lineWriter;  // MatrixLine.json, off this thread
 
     // The serial port component. Declared after the poster it posts through.
     TComm Comm1;
@@ -447,15 +441,29 @@ private:
     OutputLocks m_locks;
     std::string m_note;
     bool m_closed = false;
-    Step m_step;
+    SessionStep m_step;
     Journal m_journal;
     bool m_takeMode = false;
     std::map<std::int32_t, std::int32_t> m_staged;
+    std::map<std::int32_t, StagedHow> m_stagedHow;  // staged outputs taken otherwise
+    void unstageAll() {
+        m_staged.clear();
+        m_stagedHow.clear();
+    }
     std::deque<HistoryStep> m_undo;  // oldest first
     std::deque<HistoryStep> m_redo;
     // Per output, its cells before its last change; empty: none since the build.
     std::vector<CrosspointState::Row> m_previousRows;
     bool m_journalFailed = false;  // the failure has been noted
+    // The window's name edit not journalled yet: its field, name before, origin.
+    struct NameEdit {
+        bool input = false;
+        std::int32_t port = 0;
+        std::string before;
+        std::string origin;
+    };
+    std::optional<NameEdit> m_nameEdit;
+    std::uint64_t m_nameEditKeys = 0;  // keystrokes so far; the pause waits for the last
     Line m_line;
     std::string m_lineKey;  // the model, address, counts and pattern the line is of
     bool m_lineWriteScheduled = false;

@@ -111,13 +111,9 @@ void MatrixSession::restoreLine() {
 void MatrixSession::writeLine() {
     m_lineWriteScheduled = false;
     if (!m_state) return;
-    try {
-        writeStoredLine(m_paths.configFile(kLineFile),
+    m_lineWriter->store(m_paths.configFile(kLineFile),
                         storedLine(m_line, m_settings.MatrixNowUse, m_state->ActiveAddress,
                                    m_state->MatrixInputNum()));
-    } catch (const std::exception& error) {
-        portLog(std::string("cannot store the line: ") + error.what());
-    }
 }
 
 }  // namespace mc

@@ -30,6 +30,7 @@ void MatrixSession::beginStep(const std::string& origin) {
     m_step.port = m_portStatus;
     m_step.takeMode = m_takeMode;
     m_step.staged = m_staged;
+    m_step.stagedHow = m_stagedHow;
     m_step.currentMode = currentModeName();
     if (m_state) {
         m_step.cells = m_state->cells();
@@ -79,9 +80,13 @@ void MatrixSession::endStep() {
         change.rebuilt = true;
     } else if (m_state && !m_step.cells.empty()) {
         change.selection = m_state->changedOutputs(m_step.cells);
-        for (LineChange& route : m_line.takeChanges())
-            change.routes.push_back(
-                {route.layer, route.output, std::move(route.from), std::move(route.to)});
+        for (LineChange& route : m_line.takeChanges()) {
+            if (route.from == route.to)
+                change.confirmed.emplace_back(route.layer, route.output);
+            else
+                change.routes.push_back(
+                    {route.layer, route.output, std::move(route.from), std::move(route.to)});
+        }
         const CrosspointState& state = *m_state;
         change.inputNames = changedNames(m_step.inputNames, state.InputNames(),
                                          [&](std::int32_t i) { return state.inputText(i); });
@@ -93,16 +98,15 @@ void MatrixSession::endStep() {
     if (!change.rebuilt) {
         if (m_layer != m_step.layer) change.layer = m_layer;
         if (m_takeMode != m_step.takeMode) change.takeMode = m_takeMode;
-        if (m_staged != m_step.staged) change.staged = stagedRoutes();
+        if (m_staged != m_step.staged || m_stagedHow != m_step.stagedHow)
+            change.staged = stagedRoutes();
         if (currentModeName() != m_step.currentMode) change.currentMode = currentModeName();
         if (m_portStatus.state != m_step.port.state) change.presence = m_portStatus.state;
         if (m_portStatus != m_step.port) change.port = m_portStatus;
     }
     if (change.rebuilt) m_line.takeChanges();  // views are made anew
-    if (!change.routes.empty()) {
-        if (!change.selection.empty()) recordHistory(change);
-        scheduleLineWrite();
-    }
+    if (!change.routes.empty() && !change.selection.empty()) recordHistory(change);
+    if (!change.routes.empty() || !change.confirmed.empty()) scheduleLineWrite();
     m_step.cells.clear();
     if (!m_step.entry.action.empty() && !change.rebuilt) journalStep(change);
     if (m_note != m_step.note && !change.rebuilt) change.note = m_note;
@@ -131,11 +135,16 @@ void MatrixSession::journalStep(const SessionChange& change) {
     // A name typed or sent as it was already changes nothing worth a line.
     if (entry.action == journal::kLabel && change.inputNames.empty() && change.outputNames.empty())
         return;
-    entry.time = std::chrono::system_clock::now();
+    journalNameEdit();  // a name typed before this step comes first
     entry.origin = change.origin.empty() ? std::string(kWindowOwner) : change.origin;
     for (const RouteChange& route : change.routes)
         entry.changes.push_back({route.output, route.from.clientInput(), route.to.clientInput(),
                                  layerName(route.layer)});
+    appendJournal(std::move(entry));
+}
+
+void MatrixSession::appendJournal(JournalEntry entry) {
+    entry.time = std::chrono::system_clock::now();
     if (m_journal.append(entry)) {
         m_journalFailed = false;
     } else if (!m_journalFailed) {

@@ -15,36 +15,47 @@ Outcome MatrixSession::setTakeMode(const std::string& owner, bool on) {
     if (on == m_takeMode) return {};
     StepScope step(*this, owner);
     m_takeMode = on;
-    if (!on) m_staged.clear();
+    if (!on) unstageAll();
     return guarded(owner, [&] { writeTakeModeSetting(m_paths, on); });
 }
 
-bool MatrixSession::carries(std::int32_t o, std::int32_t k) const {
+bool MatrixSession::carries(std::int32_t o, std::int32_t k, RouteLayer layer) const {
     const Carried wanted = k == m_state->MatrixInputNum() ? Carried::closed() : Carried::routed(k);
-    for (const LineLayer table : m_line.tablesOf(m_layer.checked)) {
+    const std::int32_t code = layerCodeOf(layer);
+    for (const LineLayer table : m_line.tablesOf(code != 0 ? code : m_layer.checked)) {
         if (m_line.carried(table, o) != wanted) return false;
     }
     return true;
 }
 
-void MatrixSession::stage(std::int32_t o, std::int32_t k) {
+void MatrixSession::stage(std::int32_t o, std::int32_t k, RouteLayer layer) {
     const auto staged = m_staged.find(o);
-    if ((staged != m_staged.end() && staged->second == k) || carries(o, k)) {
-        if (staged == m_staged.end()) return;
-        m_staged.erase(staged);
-    } else {
-        m_staged[o] = k;
+    const auto how = m_stagedHow.find(o);
+    const bool same =
+        staged != m_staged.end() && staged->second == k &&
+        (how == m_stagedHow.end() ? StagedHow{} : how->second) == StagedHow{layer, {}};
+    if (how != m_stagedHow.end()) m_stagedHow.erase(how);
+    if (same || carries(o, k, layer)) {
+        if (staged != m_staged.end()) m_staged.erase(staged);
+        return;
     }
+    m_staged[o] = k;
+    if (layer != RouteLayer::Operator) m_stagedHow[o] = {layer, {}};
 }
 
-Outcome MatrixSession::stageRoute(const std::string& owner, std::int32_t output,
-                                  std::int32_t input) {
+std::vector<std::int32_t> MatrixSession::stagedCycle() const {
+    const auto how = m_stagedHow.find(0);
+    return how != m_stagedHow.end() ? how->second.cycle : std::vector<std::int32_t>{};
+}
+
+Outcome MatrixSession::stageRoute(const std::string& owner, std::int32_t output, std::int32_t input,
+                                  RouteLayer layer) {
     if (auto refused = refuseOutput(owner, output)) return *refused;
     if (input < -1 || input >= m_state->MatrixInputNum())
         return Outcome::refused(Refusal::OutOfRange);
     if (!m_takeMode) return Outcome::refused(Refusal::Unavailable);
     StepScope step(*this, owner);
-    stage(output, input == -1 ? m_state->MatrixInputNum() : input);
+    stage(output, input == -1 ? m_state->MatrixInputNum() : input, layer);
     return {};
 }
 
@@ -52,7 +63,7 @@ Outcome MatrixSession::clearStaged(const std::string& owner) {
     if (auto refused = busy()) return *refused;
     if (m_staged.empty()) return {};
     StepScope step(*this, owner);
-    m_staged.clear();
+    unstageAll();
     return {};
 }
 
@@ -67,10 +78,21 @@ Outcome MatrixSession::take(const std::string& owner) {
             locked.push_back(output);
             continue;
         }
-        // A route, also on the cycle output: never added to a cycle.
-        m_state->routeOutput(output, cell);
+        const auto how = m_stagedHow.find(output);
+        if (how == m_stagedHow.end()) {
+            // A route, also on the cycle output: never added to a cycle.
+            m_state->routeOutput(output, cell);
+        } else if (!how->second.cycle.empty()) {
+            // A stored cycle, as the mode or file holds it.
+            CrosspointState::Row row(static_cast<std::size_t>(m_state->MatrixInputNum()) + 1, 0);
+            for (const std::int32_t k : how->second.cycle)
+                row[static_cast<std::size_t>(k)] = 1;
+            m_state->restoreRow(output, row);
+        } else {
+            routeOn(output, cell, how->second.layer, QueueMode::Append);
+        }
     }
-    m_staged.clear();
+    unstageAll();
     if (!locked.empty()) {
         setNote(formatText(translated("MatrixSession", "输出 %1 已被他人锁定，预选未执行"),
                            {outputNumbers(locked)}));
@@ -94,13 +116,26 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
         }
     }
     for (const auto& [output, wanted] : cells) {
-        // Several cells (the cycle output's inputs) cannot be staged as one.
-        if (wanted.size() != 1) continue;
-        if (carries(output, *wanted.begin())) {
+        m_stagedHow.erase(output);
+        if (wanted.size() != 1) {
+            // Several cells: the cycle output's stored cycle, staged as one.
+            if (output != 0 || m_state->MatrixPattern || wanted.contains(m_state->MatrixInputNum()))
+                continue;
+            const std::vector<std::int32_t> cycle(wanted.begin(), wanted.end());
+            const Carried& now = m_line.carried(operatorTable(), 0);
+            if (now.kind == Carried::Kind::Cycle &&
+                std::set<std::int32_t>(now.inputs.begin(), now.inputs.end()) == wanted) {
+                m_staged.erase(output);
+                continue;
+            }
+            m_staged[output] = cycle.front();
+            m_stagedHow[output] = {RouteLayer::Operator, cycle};
+        } else if (carries(output, *wanted.begin())) {
             m_staged.erase(output);
             continue;
+        } else {
+            m_staged[output] = *wanted.begin();
         }
-        m_staged[output] = *wanted.begin();
         ++outcome.applied;
     }
     return outcome;

@@ -94,6 +94,9 @@ struct SessionChange {
     std::string origin;
     // What the line carries that changed, in the order of the frames.
     std::vector<RouteChange> routes;
+    // Entries restored as last known whose stored value was queued again: the
+    // device is now known to carry what they say (their value is unchanged).
+    std::vector<std::pair<LineLayer, std::int32_t>> confirmed;
     // Outputs whose tick marks (the operator's selection) changed, in node order.
     std::vector<std::int32_t> selection;
     // Ports whose names changed, in order.
@@ -122,9 +125,10 @@ struct SessionChange {
     bool rebuilt = false;
 
     bool empty() const {
-        return routes.empty() && selection.empty() && inputNames.empty() && outputNames.empty() &&
-               locks.empty() && !loaded && !nameLists && !layer && !presence && !port && !note &&
-               !currentMode && !modeList && !takeMode && !staged && !rebuilt;
+        return routes.empty() && confirmed.empty() && selection.empty() && inputNames.empty() &&
+               outputNames.empty() && locks.empty() && !loaded && !nameLists && !layer &&
+               !presence && !port && !note && !currentMode && !modeList && !takeMode && !staged &&
+               !rebuilt;
     }
 };
 

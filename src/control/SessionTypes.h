@@ -79,4 +79,8 @@ enum class RouteLayer {
     Both,
 };
 
+// How a name arrives: whole (a client's request: one journal line), or as the
+// window's operator types it (one journal line per edit).
+enum class NameEntry { Whole, Typing };
+
 }  // namespace mc

@@ -103,10 +103,14 @@ void TMatrixForm::createGrid() {
         mark->hide();
         OutputLockMarks[static_cast<std::size_t>(r)] = mark;
     }
-    // A name field without the focus shows the start of its name.
+    // A name field without the focus shows the start of its name. Leaving it
+    // or Enter ends the edit: its journal line is written.
     for (auto* fields : {&InputNameEdits, &OutputNameEdits}) {
-        for (QLineEdit* field : *fields)
+        for (QLineEdit* field : *fields) {
             field->installEventFilter(this);
+            connect(field, &QLineEdit::editingFinished, this,
+                    [this] { m_session.finishNameEdit(); });
+        }
     }
 
     ColumnLabels.resize(static_cast<std::size_t>(columns) + 1);
@@ -133,6 +137,7 @@ void TMatrixForm::createGrid() {
             row[static_cast<std::size_t>(c)] = box;
         }
     }
+    createRouteLabels();
     refreshGrid();
 }
 
@@ -154,6 +159,7 @@ void TMatrixForm::freeGrid() {
     for (QLabel* mark : OutputLockMarks)
         delete mark;
     OutputLockMarks.clear();
+    freeRouteLabels();
     m_page.reset();
     m_markedOutput = -1;
     m_markedInput = -1;
@@ -165,6 +171,7 @@ void TMatrixForm::refreshGrid() {
     for (std::size_t r = 0; r < GridBoxes.size(); ++r)
         applyRow(static_cast<std::int32_t>(r));
     applyNameFields();
+    applyRouteLabels();
     applyPagingButtons();
     applyMarks();
 }
@@ -178,8 +185,13 @@ void TMatrixForm::applyBox(std::int32_t r, std::int32_t c) {
         owner.empty() ? toQ(view.hint) : tr("%1（%2）").arg(toQ(view.hint), lockHint(owner));
     // A staged box shows partially checked; the output's current box stays ticked.
     const auto staged = cell ? m_session.staged().find(cell->output) : m_session.staged().end();
-    const Qt::CheckState shown = staged != m_session.staged().end() && staged->second == cell->cell
-                                     ? Qt::PartiallyChecked
+    const auto inCycle = [&] {
+        const std::vector<std::int32_t> cycle = m_session.stagedCycle();
+        return std::find(cycle.begin(), cycle.end(), cell->cell) != cycle.end();
+    };
+    const bool stagedHere = staged != m_session.staged().end() &&
+                            (staged->second == cell->cell || (staged->first == 0 && inCycle()));
+    const Qt::CheckState shown = stagedHere     ? Qt::PartiallyChecked
                                  : view.checked ? Qt::Checked
                                                 : Qt::Unchecked;
     {
@@ -291,7 +303,8 @@ void TMatrixForm::InputStringEditChange(std::int32_t column) {
     if (!m_page || column < 0 || column >= static_cast<std::int32_t>(InputNameEdits.size())) return;
     if (const std::optional<std::int32_t> input = m_page->inputAt(column)) {
         m_session.setInputName(MatrixSession::kWindowOwner, *input,
-                               fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()));
+                               fromQ(InputNameEdits[static_cast<std::size_t>(column)]->text()),
+                               NameEntry::Typing);
     }
 }
 
@@ -299,7 +312,8 @@ void TMatrixForm::OutputStringEditChange(std::int32_t row) {
     if (!m_page || row < 0 || row >= static_cast<std::int32_t>(OutputNameEdits.size())) return;
     if (const std::optional<std::int32_t> output = m_page->outputAt(row)) {
         m_session.setOutputName(MatrixSession::kWindowOwner, *output,
-                                fromQ(OutputNameEdits[static_cast<std::size_t>(row)]->text()));
+                                fromQ(OutputNameEdits[static_cast<std::size_t>(row)]->text()),
+                                NameEntry::Typing);
     }
 }
 

@@ -2,7 +2,8 @@
 // size. W and H are the width and height of input name field 0; every place
 // follows from them and from the real sizes of the other controls. With 16
 // columns the columns start at 29 and step by 50, the close column stands at
-// 829, the output name fields at 899, and GroupBox is 985 wide.
+// 829, the output name fields at 899, their lock marks at 958, the labels of
+// what each output carries at 978, and GroupBox is 1138 wide.
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "ui/ElidedLabel.h"
 #include "ui/QXRMainControl.h"
 
 namespace mc {
@@ -72,6 +74,7 @@ void TMatrixForm::layoutGrid() {
         field->move(closeBox->x() + closeBox->width(), top);
         OutputLockMarks[r]->move(field->x() + field->width() + 3,
                                  top + (field->height() - OutputLockMarks[r]->height()) / 2);
+        OutputRouteLabels[r]->move(field->x() + field->width() + 23, top);
     }
 
     // The paging buttons.
@@ -85,8 +88,8 @@ void TMatrixForm::layoutGrid() {
                      lastRowFirst->y() + lastRowFirst->height() + 10);
 
     // The outer group and the window.
-    QLineEdit* output0 = OutputNameEdits[0];
-    GroupBox->setGeometry(0, 0, output0->x() + output0->width() + 30,
+    QWidget* routes0 = OutputRouteLabels[0];
+    GroupBox->setGeometry(0, 0, routes0->x() + routes0->width() + 10,
                           InputGroupBox->height() + DownBitBtn->height() +
                               static_cast<int>(rows - 1) * GridBoxes[0][0]->height() + 50);
     centralWidget()->setFixedSize(GroupBox->x() + GroupBox->width(), GroupBox->height());

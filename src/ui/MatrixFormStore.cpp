@@ -49,6 +49,7 @@ void TMatrixForm::layerChanged(const LayerView& view) {
         button->setEnabled(view.enabled);
     if (view.checked >= kLayerVideo && view.checked <= kLayerVideoAndAudio)
         buttons[view.checked - 1]->setChecked(true);
+    if (m_page) applyRouteLabels();  // they show the table of the layer chosen
 }
 
 // --- Matrix status files -------------------------------------------------------

@@ -3,7 +3,7 @@
 // PortStatusField: the permanent field at the right end of the control
 // window's status bar: the serial device, its speed and state, and the frames
 // waiting (describePortStatus); shortened at a word when the bar is narrow,
-// the whole text in its tooltip.
+// the whole text in its tooltip. Red while the device is lost.
 
 #include "ui/ElidedLabel.h"
 
@@ -17,6 +17,10 @@ public:
     explicit PortStatusField(QWidget* parent = nullptr);
 
     void setStatus(const PortStatus& status);
+    bool lost() const { return m_lost; }
+
+private:
+    bool m_lost = false;
 };
 
 }  // namespace mc

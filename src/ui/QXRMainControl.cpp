@@ -214,8 +214,13 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     } else {
         for (const std::int32_t output : change.selection)
             outputChanged(output);
+        for (const RouteChange& route : change.routes)
+            applyRouteLabelOf(route.output);
+        for (const auto& [layer, output] : change.confirmed)
+            applyRouteLabelOf(output);
         for (const NameChange& name : change.inputNames)
             inputNameChanged(name.port, name.text);
+        if (!change.inputNames.empty()) applyRouteLabels();  // they name inputs
         for (const NameChange& name : change.outputNames)
             outputNameChanged(name.port, name.text);
         for (const LockChange& lock : change.locks)
@@ -224,10 +229,16 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     }
     if (change.layer) layerChanged(*change.layer);
     if (change.port) m_portField->setStatus(*change.port);
+    if (change.presence) applyPresence();
     if (change.note) noteChanged();
     if (change.modeList) modeListChanged();
     if (change.takeMode || change.staged) applyTakeState();
     applyEditItems();
+}
+
+void TMatrixForm::applyPresence() {
+    const bool lost = m_session.portStatus().state == PortState::Lost;
+    setWindowTitle(toQ(m_session.caption()) + (lost ? tr("（串口断开）") : QString()));
 }
 
 void TMatrixForm::applyTakeState() {
@@ -256,11 +267,11 @@ void TMatrixForm::ClearButtonClick() {
 void TMatrixForm::rebuilt() {
     freeGrid();
     if (!m_session.hasState() || m_closed) return;
-    setWindowTitle(toQ(m_session.caption()));
     createGrid();
     layerChanged(m_session.layer());
     noteChanged();
     m_portField->setStatus(m_session.portStatus());
+    applyPresence();
     applyEditItems();
     applyTakeState();
     if (m_shownOnce) FormShow();

@@ -236,6 +236,16 @@ private:
     // MatrixFormLayout.cpp
     void layoutGrid();
 
+    // MatrixFormRoutes.cpp: what each output on the page carries.
+    void createRouteLabels();
+    void freeRouteLabels();
+    void applyRouteLabels();
+    void applyRouteLabel(std::int32_t row);
+    void applyRouteLabelOf(std::int32_t output);
+    // The caption and the port field as the device's presence is: "（串口断开）"
+    // and red while the port is lost.
+    void applyPresence();
+
     // MatrixFormKeys.cpp: the Edit menu's take items as the session has them.
     void applyTakeKeys();
 
@@ -305,6 +315,8 @@ private:
     std::vector<QLineEdit*> InputNameEdits;   // visible columns
     std::vector<QLineEdit*> OutputNameEdits;  // visible rows
     std::vector<QLabel*> OutputLockMarks;     // visible rows: beside the name field
+    // Visible rows: right of the lock mark, what the output carries.
+    std::vector<ElidedLabel*> OutputRouteLabels;
 
     // Menus and items.
     QMenu* FileSubMenu = nullptr;

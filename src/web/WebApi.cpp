@@ -262,19 +262,18 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
         if (!output.present) return error(400, "\"output\" must be an integer");
         const IntegerField input = integer(in, "input");
         if (!input.present) return error(400, "\"input\" must be an integer");
-        if (path == "route") {
-            RouteLayer layer = RouteLayer::Operator;
-            if (const auto it = in.find("layer"); it != in.end()) {
-                const std::string name = it->is_string() ? it->get<std::string>() : "";
-                if (name != "video" && name != "audio" && name != "both")
-                    return error(400, "\"layer\" must be \"video\", \"audio\" or \"both\"");
-                layer = name == "video"   ? RouteLayer::Video
-                        : name == "audio" ? RouteLayer::Audio
-                                          : RouteLayer::Both;
-            }
-            return answer(m_session.routeOutput(owner, output.value, input.value, layer));
+        RouteLayer layer = RouteLayer::Operator;
+        if (const auto it = in.find("layer"); it != in.end()) {
+            const std::string name = it->is_string() ? it->get<std::string>() : "";
+            if (name != "video" && name != "audio" && name != "both")
+                return error(400, "\"layer\" must be \"video\", \"audio\" or \"both\"");
+            layer = name == "video"   ? RouteLayer::Video
+                    : name == "audio" ? RouteLayer::Audio
+                                      : RouteLayer::Both;
         }
-        return answer(m_session.stageRoute(owner, output.value, input.value));
+        if (path == "route")
+            return answer(m_session.routeOutput(owner, output.value, input.value, layer));
+        return answer(m_session.stageRoute(owner, output.value, input.value, layer));
     }
     if (path == "label") {
         const auto kind = text(in, "kind");

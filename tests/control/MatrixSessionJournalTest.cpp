@@ -42,6 +42,34 @@ TEST_F(SessionJournal, EveryStepIsALineWithItsOriginChangesAndFrames) {
     EXPECT_EQ(latest[0].text, "output: Monitor");
 }
 
+TEST_F(SessionJournal, ANameTypedIsOneLinePerEditWithTheWholeName) {
+    useModel(8, 4, true);
+    start();
+    const auto latest = [&] { return Journal::readLatest(paths.configDir(), 10); };
+    for (const char* typed : {"M", "Mo", "Mon"})
+        session->setOutputName(MatrixSession::kWindowOwner, 0, typed, NameEntry::Typing);
+    EXPECT_EQ(events.changes.back().outputNames.at(0).text, "Mon") << "clients see each key";
+    EXPECT_TRUE(latest().empty());
+    poster.runLater();  // a second after the last keystroke
+    ASSERT_EQ(latest().size(), 1u);
+    EXPECT_EQ(latest()[0].text, "output: Mon");
+
+    session->setOutputName(MatrixSession::kWindowOwner, 0, "Mont", NameEntry::Typing);
+    ASSERT_TRUE(session->clickBox(1, 2, true));
+    ASSERT_EQ(latest().size(), 3u);
+    EXPECT_EQ(latest()[1].text, "output: Mont") << "before the next step's line";
+    EXPECT_EQ(latest()[0].action, "route");
+
+    session->setInputName(MatrixSession::kWindowOwner, 2, "X", NameEntry::Typing);
+    session->setInputName(MatrixSession::kWindowOwner, 2, "", NameEntry::Typing);
+    session->finishNameEdit();  // as it began: no line
+    session->setInputName(MatrixSession::kWindowOwner, 3, "Cam", NameEntry::Typing);
+    session->finishNameEdit();  // the field was left
+    poster.runLater();
+    ASSERT_EQ(latest().size(), 4u);
+    EXPECT_EQ(latest()[0].text, "input: Cam");
+}
+
 TEST_F(SessionJournal, AFailedWriteIsNotedOnceAndSwitchingGoesOn) {
     useModel(8, 4, true);
     std::filesystem::create_directory(paths.configDir() + "/" + Journal::kFileName);

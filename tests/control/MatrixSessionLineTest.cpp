@@ -119,6 +119,12 @@ TEST_F(SessionLine, IsKeptAcrossARestartAsLastKnownUnlessItDoesNotFit) {
     EXPECT_TRUE(restored.lastKnown);
     EXPECT_EQ(session->line().carried(LineLayer::Video, 3), Carried::closed());
     EXPECT_FALSE(session->line().entry(LineLayer::Audio, 2).carried.known());
+    session->resendCurrentState();
+    EXPECT_FALSE(session->line().entry(LineLayer::Video, 3).lastKnown);
+    const auto& confirmed = events.changes.back().confirmed;
+    EXPECT_NE(std::find(confirmed.begin(), confirmed.end(), std::make_pair(LineLayer::Video, 3)),
+              confirmed.end())
+        << "sent again as it was: no route change, but known now";
     ASSERT_TRUE(session->clickBox(2, 6, true));
     EXPECT_FALSE(session->line().entry(LineLayer::Video, 2).lastKnown);
     session->close();

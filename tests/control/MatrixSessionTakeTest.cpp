@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control/SessionTestUtil.h"
+#include "control/SwitchingLayer.h"
 #include "store/ModeStore.h"
 
 namespace mc::test {
@@ -18,8 +19,8 @@ protected:
         frames();
         session->setTakeMode(MatrixSession::kWindowOwner, true);
     }
-    using Staged = std::map<std::int32_t, std::int32_t>;
 };
+using Staged = std::map<std::int32_t, std::int32_t>;
 
 TEST_F(SessionTake, ClicksStageAndTakeSendsThemInNodeOrderAsOneStep) {
     EXPECT_EQ(config("System config", "TakeMode"), "1");
@@ -62,6 +63,32 @@ TEST_F(SessionTake, AModeStagesWhatItWouldChangeAndLeavingTakeModeDropsIt) {
     EXPECT_EQ(config("System config", "TakeMode"), "0");
     ASSERT_TRUE(session->clickBox(3, 4, true));
     EXPECT_EQ(frames(), std::vector<Bytes>{switchFrame(0x52, 4, 3)});
+}
+
+using SessionTakeAs = SessionTest;
+
+TEST_F(SessionTakeAs, AStoredCycleIsTakenAsACycleAndAStagedLayerAsThatLayer) {
+    useModel(8, 4);
+    start();
+    ASSERT_TRUE(session->chooseLayer(kLayerVideo));
+    ModeStore(paths.modeFile()).saveMode("Mode轮切", {{0, 2}, {0, 3}});
+    ASSERT_TRUE(session->setTakeMode(MatrixSession::kWindowOwner, true));
+    EXPECT_EQ(session->applyMode("轮切").applied, 1);
+    EXPECT_EQ(session->stagedCycle(), (std::vector<std::int32_t>{2, 3}));
+    ASSERT_TRUE(session->stageRoute("127.0.0.2", 2, 5, RouteLayer::Audio));
+    EXPECT_EQ(session->stagedRoutes(), (Staged{{0, 2}, {2, 5}}));
+    frames();
+    ASSERT_TRUE(session->take());
+    const std::vector<Bytes> sent = frames();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1], layerFrame(0x52, kLayerAudio));
+    EXPECT_EQ(sent[2], switchFrame(0x52, 5, 2));
+    EXPECT_EQ(sent[3], layerFrame(0x52, kLayerVideo));
+    const Carried& cycle = session->line().carried(LineLayer::Video, 0);
+    EXPECT_EQ(cycle.kind, Carried::Kind::Cycle);
+    EXPECT_EQ(cycle.inputs, (std::vector<std::int32_t>{2, 3}));
+    EXPECT_EQ(session->line().carried(LineLayer::Audio, 2), Carried::routed(5));
+    EXPECT_FALSE(session->line().carried(LineLayer::Video, 2).known());
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ TEST_F(MatrixFormLayout, SixteenColumnsStartAt29AndStepBy50) {
     EXPECT_EQ(box(0, 16)->width(), 70);
     EXPECT_EQ(outputEdit(window, 0)->x(), 899);
     EXPECT_EQ(outputEdit(window, 0)->width(), 56);
-    EXPECT_EQ(group->width(), 985);
+    EXPECT_EQ(child<QWidget>(window, QStringLiteral("OutputRouteLabel0"))->x(), 978);
+    EXPECT_EQ(group->width(), 1138);
     EXPECT_EQ(inputGroup->geometry(),
               QRect(2, 0, 890, caption->height() + 30 + inputEdit(window, 0)->height() + 35));
     EXPECT_EQ(caption->x(), (890 - caption->width()) / 2);
@@ -48,7 +49,7 @@ TEST_F(MatrixFormLayout, SixteenColumnsStartAt29AndStepBy50) {
     EXPECT_EQ(group->height(), inputGroup->height() + 41 + 15 * height + 50);
 
     // The window is exactly as wide as the group, with a fixed size.
-    EXPECT_EQ(window.width(), 985);
+    EXPECT_EQ(window.width(), 1138);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(window.centralWidget()->size(), group->size());
 }
@@ -59,8 +60,8 @@ TEST_F(MatrixFormLayout, SmallModelWindowShrinks) {
     TMatrixForm& window = open();
     EXPECT_EQ(box(0, 8)->x(), 429);
     EXPECT_EQ(outputEdit(window, 0)->x(), 499);
-    EXPECT_EQ(child<QGroupBox>(window, QStringLiteral("GroupBox"))->width(), 585);
-    EXPECT_EQ(window.width(), 585);
+    EXPECT_EQ(child<QGroupBox>(window, QStringLiteral("GroupBox"))->width(), 738);
+    EXPECT_EQ(window.width(), 738);
     EXPECT_LT(window.height(), large.height());
 }
 

@@ -19,6 +19,7 @@
 #include "ui/AboutBox.h"
 #include "ui/MatrixFormTestUtil.h"
 #include "ui/ModeNameUnit.h"
+#include "ui/PortStatusField.h"
 #include "ui/TerminationWatch.h"
 
 namespace mc::test {
@@ -50,6 +51,8 @@ TEST_F(MatrixFormLife, DestroyingWithoutCloseLeavesTheSessionOpen) {
 
 TEST_F(MatrixFormLife, HangUpShowsTheLineLost) {
     TMatrixForm& window = open();
+    const QString caption = window.windowTitle();
+    EXPECT_FALSE(caption.contains(QStringLiteral("串口断开")));
     pty.closeMaster();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
@@ -58,6 +61,10 @@ TEST_F(MatrixFormLife, HangUpShowsTheLineLost) {
         },
         5000))
         << window.portStatusText().toStdString();
+    EXPECT_EQ(window.windowTitle(), caption + QStringLiteral("（串口断开）"));
+    auto* field = window.findChild<PortStatusField*>(QStringLiteral("PortStatusField"));
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(field->lost());
 }
 
 TEST_F(MatrixFormLife, MenuCommandsShowTheirDialogs) {
