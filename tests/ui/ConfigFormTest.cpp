@@ -304,9 +304,18 @@ TEST_F(ConfigFormTest, ApplyHandsTheShownChoiceToTheSessionAndCloses) {
     EXPECT_EQ(form->ComSelSpinEdit->text(), QStringLiteral("2"));
     EXPECT_EQ(form->BandComboBox->currentText(), QStringLiteral("115200"));
     typeInto(form->MatrixModelComboBox->lineEdit(), QStringLiteral("Stage"));
+    // Another matrix: what will be erased is said first, and No applies nothing.
+    dialogs.answerAsk = IDialogs::Answer::No;
+    form->UpDataButton->click();
+    ASSERT_EQ(dialogs.questions,
+              std::vector<QString>{QStringLiteral("将删除 0 个端口名称和 1 个矩阵模式")});
+    EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Hall");
+    EXPECT_EQ(modes->count(), 1);
+    dialogs.answerAsk = IDialogs::Answer::Yes;
     form->UpDataButton->click();
 
     EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_TRUE(std::filesystem::exists(paths.modeFile() + ".bak"));
     EXPECT_EQ(readMain(paths, "Matrix Manage Message", "MatrixNowUse"), "Stage");
     EXPECT_EQ(session->port().CommName(), "COM2");
     EXPECT_EQ(session->port().BaudRate(), 115200u);
