@@ -345,6 +345,10 @@ Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output
         case RouteLayer::VideoSide:
             if (m_layer.checked == kLayerAudio) code = kLayerVideo;
             break;
+        case RouteLayer::AudioSide:
+            if (m_layer.checked != kLayerAudio && m_layer.checked != kLayerVideoAndAudio)
+                code = kLayerAudio;
+            break;
         case RouteLayer::Video:
             code = kLayerVideo;
             break;
