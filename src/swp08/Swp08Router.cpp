@@ -173,7 +173,7 @@ void Swp08Router::namesChanged(bool inputs, const std::vector<NameChange>& names
                                 text);
             }
         }
-        link->send(m_out);
+        if (!m_out.empty()) link->send(m_out);
     }
 }
 
