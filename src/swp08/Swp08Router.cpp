@@ -73,33 +73,30 @@ void Swp08Router::handle(Swp08Link& link, const Request& request) {
         appendTallyDump(m_out, request.extended, 0, request.level, 0, sources);
         return link.send(m_out);
     }
-    if (request.destination >= outputs) return;
     if (request.kind == K::Connect) return connect(link, request, *table);
+    if (request.destination >= outputs) return;
     appendTally(m_out, request.extended, false, 0, request.level, request.destination,
                 reported(*table, request.destination));
     link.send(m_out);
 }
 
 void Swp08Router::connect(Swp08Link& link, const Request& request, LineLayer table) {
-    const std::int32_t inputs = m_session.state().MatrixInputNum();
-    if (request.source >= inputs && request.source != kNoSource) return;
     const std::int32_t input = request.source == kNoSource ? -1 : request.source;
     m_connecting = Connecting{request.level, request.destination, false};
     const Outcome outcome =
         m_session.routeOutput(link.owner(), request.destination, input,
                               request.level == 0 ? RouteLayer::VideoSide : RouteLayer::AudioSide);
-    const Connecting connecting = *m_connecting;
+    const bool told = m_connecting->told;
     m_connecting.reset();
-    const std::int32_t source = reported(table, request.destination);
-    if (outcome.done()) {
-        if (connecting.told) return;
-        const Tally tally{request.level, request.destination, source};
-        return broadcast({&tally, 1});
+    if (outcome.done() && !told) {
+        const Tally tally{request.level, request.destination, reported(table, request.destination)};
+        broadcast({&tally, 1});
+    } else if (outcome.refusal == Refusal::Locked) {
+        m_out.clear();
+        appendTally(m_out, request.extended, false, 0, request.level, request.destination,
+                    reported(table, request.destination));
+        link.send(m_out);
     }
-    if (outcome.refusal != Refusal::Locked) return;
-    m_out.clear();
-    appendTally(m_out, request.extended, false, 0, request.level, request.destination, source);
-    link.send(m_out);
 }
 
 void Swp08Router::sendNames(Swp08Link& link, const Request& request) {

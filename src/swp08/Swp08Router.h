@@ -30,6 +30,10 @@
 //   renamed later reaches the links that asked in that length and form.
 // - A rebuild disconnects every link, so controllers read everything again.
 //
+// The host that listens makes one router after the session, a Swp08Link per
+// accepted connection (with an IPeer that writes to it), feeds each link what
+// its connection reads, and destroys the link once the connection is closed.
+//
 // Lifetime: attaches itself to the session at construction and detaches in
 // its destructor; the session must outlive the router. Links that outlive
 // the router answer ACK and NAK only. Threads: the session's thread only.
