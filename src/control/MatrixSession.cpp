@@ -353,6 +353,8 @@ std::int32_t MatrixSession::layerCodeOf(RouteLayer layer) const {
             break;
         case RouteLayer::VideoSide:
             return m_layer.checked == kLayerAudio ? kLayerVideo : 0;
+        case RouteLayer::AudioSide:
+            return m_layer.checked == kLayerVideo ? kLayerAudio : 0;
         case RouteLayer::Video:
             return kLayerVideo;
         case RouteLayer::Audio:

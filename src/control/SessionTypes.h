@@ -74,6 +74,8 @@ enum class RouteLayer {
     Operator,   // the layer the operator checked (the window's clicks)
     VideoSide,  // video: the operator's layer when it includes video, else video
                 // alone (the router protocol's one routing table)
+    AudioSide,  // audio: the operator's layer when it includes audio, else audio
+                // alone (SW-P-08's level 1)
     Video,
     Audio,
     Both,

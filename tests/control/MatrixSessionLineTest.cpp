@@ -80,6 +80,16 @@ TEST_F(SessionLine, AnAudioRouteIsAudioOnlyAndTheResendPutsBothTablesBack) {
                                             layerFrame(0x52, 2)}));
     EXPECT_EQ(events.changes.back().routes,
               (std::vector<RouteChange>{{LineLayer::Video, 0, {}, Carried::routed(6)}}));
+
+    // Audio aside while the operator is on video; on both, both tables follow.
+    ASSERT_TRUE(session->chooseLayer(kLayerVideo));
+    frames();
+    ASSERT_TRUE(session->routeOutput("127.0.0.2", 0, 3, RouteLayer::AudioSide));
+    EXPECT_EQ(frames(), (std::vector<Bytes>{layerFrame(0x52, 2), switchFrame(0x52, 3, 0),
+                                            layerFrame(0x52, 1)}));
+    ASSERT_TRUE(session->chooseLayer(kLayerVideoAndAudio));
+    ASSERT_TRUE(session->routeOutput("127.0.0.2", 0, 1, RouteLayer::AudioSide));
+    EXPECT_EQ(events.changes.back().routes.size(), 2u);
 }
 
 TEST_F(SessionLine, ANewModeClearsTheTicksOnlyAndUndoStillWorks) {
