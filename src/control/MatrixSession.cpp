@@ -354,7 +354,9 @@ std::int32_t MatrixSession::layerCodeOf(RouteLayer layer) const {
         case RouteLayer::VideoSide:
             return m_layer.checked == kLayerAudio ? kLayerVideo : 0;
         case RouteLayer::AudioSide:
-            return m_layer.checked == kLayerVideo ? kLayerAudio : 0;
+            return m_layer.checked == kLayerAudio || m_layer.checked == kLayerVideoAndAudio
+                       ? 0
+                       : kLayerAudio;
         case RouteLayer::Video:
             return kLayerVideo;
         case RouteLayer::Audio:
