@@ -109,6 +109,11 @@ void Line::set(LineLayer layer, std::int32_t output, Carried carried, std::int64
     entry.changedAt = now;
 }
 
+void Line::forget(std::int32_t output) {
+    for (const LineLayer layer : layers())
+        tableOf(layer).at(static_cast<std::size_t>(output)) = LineEntry{};
+}
+
 void Line::restore(LineLayer layer, std::int32_t output, const LineEntry& entry) {
     tableOf(layer).at(static_cast<std::size_t>(output)) = entry;
 }

@@ -102,6 +102,9 @@ public:
     // the epoch). Frames that set no route (on/off, set-address) change
     // nothing; a layer frame moves the device's layer.
     void frameQueued(const std::vector<std::uint8_t>& frame, std::int32_t output, std::int64_t now);
+    // Output o's entries on every table are unknown (their frames were
+    // dropped before they left). REQUIRES: 0 <= o < outputs().
+    void forget(std::int32_t output);
     // Sets an entry as a stored line had it (last known, or not).
     void restore(LineLayer layer, std::int32_t output, const LineEntry& entry);
 

@@ -203,6 +203,8 @@ void MatrixSession::close() {
     if (m_state) {
         journalNameEdit();
         saveNames();
+        if (SenderThread) SenderThread->stop();  // what still waits never leaves
+        forgetWaitingFrames();
         writeLine();
         m_lineWriter->flush();
     }
@@ -265,8 +267,19 @@ void MatrixSession::stopSender() {
     if (m_step.heldQueue == CommandQueue.get()) m_step.heldQueue = nullptr;
     if (SenderThread) SenderThread->stop();
     SenderThread.reset();
+    forgetWaitingFrames();
     m_state.reset();
     CommandQueue.reset();
+}
+
+void MatrixSession::forgetWaitingFrames() {
+    // Frames still waiting are dropped with the queue: the device may never
+    // get them, so what the line says of their outputs is not known any more.
+    if (!CommandQueue) return;
+    for (const FrameTag& tag : CommandQueue->waitingTags()) {
+        if (tag.kind == FrameTag::Kind::Layer) m_line.forgetDeviceLayer();
+        if (tag.output >= 0 && tag.output < m_line.outputs()) m_line.forget(tag.output);
+    }
 }
 
 void MatrixSession::setPortState(PortState state) {

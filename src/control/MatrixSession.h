@@ -329,6 +329,9 @@ private:
     // after a change (scheduleLineWrite) and at close (writeLine).
     void restoreLine();
     void scheduleLineWrite();
+    // The line forgets the outputs (and the device's layer) of the frames
+    // still waiting in the queue, which is about to be dropped.
+    void forgetWaitingFrames();
     // Runs `task` on this thread after `delay`, unless the session is gone.
     void later(std::chrono::milliseconds delay, std::function<void()> task);
     void writeLine();

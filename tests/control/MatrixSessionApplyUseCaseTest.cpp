@@ -78,6 +78,8 @@ TEST_F(SessionApply, TheSameMatrixKeepsNamesModesAndTheLine) {
     prepareHall(*this);
     start();
     ASSERT_TRUE(session->applyMode("会议").done());
+    frames();                                          // on the line
+    ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, 3));  // still waiting at the rebuild
     ASSERT_TRUE(session->setInputName(MatrixSession::kWindowOwner, 1, "Desk"));
     const int rebuilds = events.rebuilds;
     ConfigChoice choice;
@@ -92,6 +94,7 @@ TEST_F(SessionApply, TheSameMatrixKeepsNamesModesAndTheLine) {
     EXPECT_EQ(manage("MatrixInputEditEnable"), "1");
     EXPECT_EQ(session->line().carried(LineLayer::All, 0), Carried::routed(1));
     EXPECT_FALSE(session->line().entry(LineLayer::All, 0).lastKnown) << "kept, not restored";
+    EXPECT_FALSE(session->line().carried(LineLayer::All, 2).known()) << "its frame was dropped";
     EXPECT_EQ(manage("MatrixNowUse"), "Hall");
     EXPECT_EQ(serial("PortBandRate"), "115200");
     EXPECT_EQ(session->caption(), "Hall 汇切台");

@@ -122,8 +122,12 @@ TEST_F(SessionLine, IsKeptAcrossARestartAsLastKnownUnlessItDoesNotFit) {
     start();
     ASSERT_TRUE(session->clickBox(2, 5, true));
     ASSERT_TRUE(session->clickBox(3, 8, true));
+    ASSERT_TRUE(session->clickBox(1, 4, true));
+    frames();  // on the line; output 1's next frame is still waiting at close
+    ASSERT_TRUE(session->clickBox(1, 6, true));
     session->close();
     start();
+    EXPECT_FALSE(session->line().carried(LineLayer::Video, 1).known()) << "never left";
     const LineEntry& restored = session->line().entry(LineLayer::Video, 2);
     EXPECT_EQ(restored.carried, Carried::routed(5));
     EXPECT_TRUE(restored.lastKnown);

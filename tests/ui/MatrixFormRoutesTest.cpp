@@ -36,6 +36,7 @@ TEST_F(MatrixFormRoutes, SayWhatEachOutputCarriesOnTheLayerShownAndWhatIsLastKno
     EXPECT_EQ(label(4)->foregroundRole(), QPalette::WindowText);
 
     // After a restart: grey, with the time it was sent, until sent again.
+    frames();  // sent
     form.reset();
     session->close();
     open();
