@@ -147,14 +147,14 @@
     </message>
     <message>
         <location line="+10"/>
-        <location line="+67"/>
+        <location line="+69"/>
         <location line="+18"/>
         <location line="+34"/>
         <source>输出%1</source>
         <translation>Output %1</translation>
     </message>
     <message>
-        <location line="-116"/>
+        <location line="-118"/>
         <source>%1 名称清除</source>
         <translation>%1 name cleared</translation>
     </message>
@@ -207,6 +207,16 @@
         <location line="+1"/>
         <source>调用模式</source>
         <translation>Recall preset</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>保存模式</source>
+        <translation>Save preset</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除模式</source>
+        <translation>Delete preset</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -307,7 +317,7 @@
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionFiles.cpp" line="+22"/>
+        <location filename="../src/control/MatrixSessionFiles.cpp" line="+23"/>
         <source>调用的文件与但前矩阵不匹配</source>
         <translation>The file does not match the current matrix</translation>
     </message>
@@ -347,7 +357,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+75"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+76"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>

@@ -225,7 +225,7 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.layer) layerChanged(*change.layer);
     if (change.port) m_portField->setStatus(*change.port);
     if (change.note) noteChanged();
-    if (change.modeList) modeListChanged();
+    if (change.modes) modeListChanged(*change.modes);
     if (change.takeMode || change.staged) applyTakeState();
     applyEditItems();
 }
@@ -268,10 +268,6 @@ void TMatrixForm::rebuilt() {
 
 void TMatrixForm::noteChanged() {
     showNotes();
-}
-
-void TMatrixForm::modeListChanged() {
-    reloadModeList();
 }
 
 // --- Session questions -------------------------------------------------------------
