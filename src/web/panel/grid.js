@@ -9,7 +9,7 @@
 const Grid = (() => {
   const CELL_W = 56;
   const CELL_H = 44;
-  const HEAD_H = 52;
+  const HEAD_H = 64;
   const SPARE = 2;      // rows and columns made beyond each edge
   let rowHead = 160;
   let rows = [];        // the output of each row
@@ -33,7 +33,7 @@ const Grid = (() => {
   function rebuild() {
     clear();
     if (!S || tab !== 'grid') return;
-    rowHead = innerWidth < 600 ? 112 : 180;
+    rowHead = innerWidth < 600 ? 128 : 180;
     rows = shown.outputs;
     cols = shown.none ? [] : [...shown.inputs, -1];
     const style = view().style;

@@ -27,7 +27,7 @@ const TEXT = {
     failed: '操作失败：{error}',
   },
   en: {
-    outputs: 'Outputs', modes: 'Presets', grid: 'Grid', search: 'Search number or name',
+    outputs: 'Outputs', modes: 'Presets', grid: 'Grid', search: 'Number or name',
     close: 'Close output', cancel: 'Cancel', closed: 'closed', unknown: '—', lock: 'Lock',
     unlock: 'Unlock', force: 'Force unlock', forceAsk: 'Output {o} is locked by {who}. Force it open?',
     lockedBy: 'Locked by {who}: view only', take: 'Take', clear: 'Clear', pending: '{n} staged',
