@@ -92,8 +92,9 @@ const Grid = (() => {
     for (let r = r0; r < r1; ++r) {
       if (rowHeads.has(r)) continue;
       const o = rows[r];
-      const head = el('div', { class: 'rowhead', title: S.outputNames[o] },
-                      el('b', {}, String(o + 1)), S.outputNames[o]);
+      const name = S.outputNames[o];
+      const head = el('div', { class: 'rowhead', title: name }, el('b', {}, String(o + 1)),
+                      name === String(o + 1) ? '' : name);
       head.style.top = r * CELL_H + 'px';
       rowHeads.set(r, head);
       heads.append(head);
@@ -105,7 +106,8 @@ const Grid = (() => {
       const i = cols[c];
       const name = inputName(i);
       const head = el('div', { class: 'col', title: name },
-                      el('b', {}, i < 0 ? '×' : String(i + 1)), el('span', {}, name));
+                      el('b', {}, i < 0 ? '×' : String(i + 1)),
+                      el('span', {}, name === String(i + 1) ? '' : name));
       head.style.left = rowHead + c * CELL_W + 'px';
       colHeads.set(c, head);
       columns.append(head);
@@ -118,7 +120,8 @@ const Grid = (() => {
     cell.dataset.on = String(S.routes[o] === i);
     cell.dataset.staged = String(pending === i);
     cell.dataset.locked = S.locks[o];
-    cell.title = tr('cellTitle', { o: (o + 1) + ' ' + S.outputNames[o], i: inputName(i) });
+    cell.title = tr('cellTitle', { o: label(o, S.outputNames[o]),
+                                   i: i < 0 ? tr('closed') : label(i, S.inputNames[i]) });
   }
 
   // The cells on screen of the outputs in `outputs` (a Set).

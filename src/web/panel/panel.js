@@ -228,6 +228,8 @@ function applyChange(m) {
 // --- Views -------------------------------------------------------------------
 
 const inputName = (i) => (i < 0 ? tr('closed') : S.inputNames[i]);
+// A port's number and name ("3 Desk"); the number alone when the name is it.
+const label = (port, name) => (name === String(port + 1) ? name : (port + 1) + ' ' + name);
 const pendingOf = (o) => { const p = S.pending.find((x) => x.output === o); return p ? p.input : null; };
 const outputButton = (o) => $('outputs').children[o];
 
@@ -267,7 +269,7 @@ function renderOutput(o) {
   button.dataset.selected = String(o === picked);
   if (pending === null) delete button.dataset.pending;
   else button.dataset.pending = pending;
-  button.children[0].textContent = (o + 1) + ' ' + S.outputNames[o];
+  button.children[0].textContent = label(o, S.outputNames[o]);
   button.children[1].textContent = (routed < 0 ? tr('unknown') : S.inputNames[routed]) +
     (pending === null ? '' : ' → ' + inputName(pending));
   // Words, not symbols: a desktop without an emoji font would show boxes.
@@ -388,7 +390,7 @@ function renderPicker(fresh) {
   }
   const inputs = $('inputs').children;
   for (let i = 0; i < inputs.length; ++i) {
-    inputs[i].children[0].textContent = (i + 1) + ' ' + S.inputNames[i];
+    inputs[i].children[0].textContent = label(i, S.inputNames[i]);
     inputs[i].title = S.inputNames[i];
     inputs[i].dataset.carried = String(S.routes[o] === i);
   }
