@@ -147,14 +147,14 @@
     </message>
     <message>
         <location line="+10"/>
-        <location line="+67"/>
+        <location line="+69"/>
         <location line="+18"/>
         <location line="+34"/>
         <source>输出%1</source>
         <translation>Output %1</translation>
     </message>
     <message>
-        <location line="-116"/>
+        <location line="-118"/>
         <source>%1 名称清除</source>
         <translation>%1 name cleared</translation>
     </message>
@@ -207,6 +207,16 @@
         <location line="+1"/>
         <source>调用模式</source>
         <translation>Recall preset</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>保存模式</source>
+        <translation>Save preset</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>删除模式</source>
+        <translation>Delete preset</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -292,7 +302,7 @@
         <translation>%1 Matrix Switcher</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSession.cpp" line="+29"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+27"/>
         <source>注意：矩阵型号的端口数超出 1～256 的范围，现按 %1 路输入、%2 路输出使用</source>
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
@@ -302,12 +312,12 @@
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSession.cpp" line="+294"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+316"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionFiles.cpp" line="+22"/>
+        <location filename="../src/control/MatrixSessionFiles.cpp" line="+23"/>
         <source>调用的文件与但前矩阵不匹配</source>
         <translation>The file does not match the current matrix</translation>
     </message>
@@ -347,7 +357,7 @@
         <translation>Serial port reconnected; %1 route(s) sent again</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionTake.cpp" line="+96"/>
+        <location filename="../src/control/MatrixSessionTake.cpp" line="+98"/>
         <source>输出 %1 已被他人锁定，预选未执行</source>
         <translation>Output %1 is locked by someone else; its staged switch was not taken</translation>
     </message>
@@ -999,7 +1009,7 @@
         <translation>locked by %1</translation>
     </message>
     <message>
-        <location line="+118"/>
+        <location line="+119"/>
         <location filename="../src/ui/MatrixFormMenus.cpp" line="+106"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
@@ -1331,7 +1341,7 @@
         <translation>Not done: output %1 is locked by %2</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixFormRoutes.cpp" line="+36"/>
+        <location filename="../src/ui/MatrixFormRoutes.cpp" line="+37"/>
         <source>关闭</source>
         <translation>Closed</translation>
     </message>

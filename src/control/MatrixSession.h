@@ -278,6 +278,19 @@ public:
     // the file could not be changed.
     bool deleteMode(const std::string& modeName);
     const std::string& currentModeName() const;
+    // A client's save: stores the selection (the current routes) as the mode
+    // `modeName`, keeping every other mode, and makes it the current mode; one
+    // step, no frame. Refused BadName for a name a mode cannot have, Exists
+    // when the file has a mode of that name and `overwrite` is false,
+    // FileError while the file cannot be read or written.
+    Outcome saveModeAs(const std::string& owner, const std::string& modeName, bool overwrite);
+    // What applying the mode `modeName` as `owner` would do, doing nothing:
+    // `applied` counts the outputs whose route it changes (see stageLoaded);
+    // NotFound, FileError as applyMode.
+    LoadOutcome previewMode(const std::string& modeName, const std::string& owner) const;
+    // A client's delete of the mode `modeName` (no longer the current mode
+    // then); the selection stays. NotFound when the file has none; FileError.
+    Outcome removeMode(const std::string& owner, const std::string& modeName);
 
     // --- The configuration dialog ---------------------------------------------------------
     // The cycle interval / pattern flag the dialog has just stored, each as a
@@ -352,6 +365,8 @@ private:
     Outcome reportError(const std::string& origin, const std::string& text);
     // Runs `operation` as attempt does and reports its error (reportError).
     Outcome guarded(const std::string& origin, const std::function<void()>& operation);
+    // Sets the step's mode list from the file when it can be read.
+    void noteModeList();
     // Shows the errors held back while a step was open.
     void showHeldErrors();
     // Busy when the matrix is not built or a step is open; else nullopt.
@@ -399,6 +414,11 @@ private:
     // nodes name one cell it does not show alone now.
     LoadOutcome stageLoaded(const std::vector<Node>& nodes, int unreadable,
                             const std::string& owner);
+    // The cells `nodes` name per output, leaving out (and counting in
+    // `outcome`) those outside the matrix and those another owner has locked.
+    std::map<std::int32_t, std::set<std::int32_t>> loadedCells(const std::vector<Node>& nodes,
+                                                               const std::string& owner,
+                                                               LoadOutcome& outcome) const;
     // Notes the rows `changed` had before the step (for returnToPreviousInput)
     // and, for a routing step of the window, the step for undo.
     void recordHistory(const SessionChange& change);

@@ -11,6 +11,7 @@
 #include "control/MatrixSession.h"
 #include "control/PortOpenDetail.h"
 #include "serial/CommsError.h"
+#include "store/ModeName.h"
 #include "store/ModeStore.h"
 #include "store/StatusFile.h"
 #include "text/Text.h"
@@ -195,7 +196,7 @@ bool MatrixSession::saveMode() {
                 }).done();
     }
     m_paths.restoreCurrentDirectory();
-    m_step.change.modeList = true;
+    noteModeList();
     return saved;
 }
 
@@ -210,8 +211,52 @@ bool MatrixSession::deleteMode(const std::string& modeName) {
         m_state->clearSelection([this](std::int32_t o) { return heldByOther(o, kWindowOwner); });
         m_state->CurrentModeName.clear();
     }
-    m_step.change.modeList = true;
+    noteModeList();
     return deleted;
+}
+
+Outcome MatrixSession::saveModeAs(const std::string& owner, const std::string& modeName,
+                                  bool overwrite) {
+    if (auto refused = busy()) return *refused;
+    if (modeName.empty() || modeNameProblem(modeName)) return Outcome::refused(Refusal::BadName);
+    const std::string element = modeElementName(modeName);
+    const ModeStore store(m_paths.modeFile());
+    StepScope step(*this, owner);
+    bool exists = false;
+    const Outcome outcome = guarded(owner, [&] {
+        exists = store.readMode(element).found;
+        if (!exists || overwrite) store.saveMode(element, m_state->selectedNodes());
+    });
+    m_paths.restoreCurrentDirectory();
+    if (!outcome) return outcome;
+    if (exists && !overwrite) return Outcome::refused(Refusal::Exists);
+    m_state->CurrentModeName = element;
+    m_step.entry.action = journal::kModeSave;
+    m_step.entry.mode = modeName;
+    noteModeList();
+    return outcome;
+}
+
+Outcome MatrixSession::removeMode(const std::string& owner, const std::string& modeName) {
+    if (auto refused = busy()) return *refused;
+    const std::string element = modeElementName(modeName);
+    StepScope step(*this, owner);
+    bool deleted = false;
+    const Outcome outcome =
+        guarded(owner, [&] { deleted = ModeStore(m_paths.modeFile()).deleteMode(element); });
+    m_paths.restoreCurrentDirectory();
+    if (!outcome) return outcome;
+    if (!deleted) return Outcome::refused(Refusal::NotFound);
+    if (m_state->CurrentModeName == element) m_state->CurrentModeName.clear();
+    m_step.entry.action = journal::kModeDelete;
+    m_step.entry.mode = modeName;
+    noteModeList();
+    return outcome;
+}
+
+void MatrixSession::noteModeList() {
+    ModeList list = readModes();
+    if (list) m_step.change.modes = std::move(list.names);
 }
 
 // --- The configuration dialog -----------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "config/Settings.h"
 #include "control/MatrixSession.h"
+#include "store/ModeStore.h"
 #include "text/Text.h"
 
 namespace mc {
@@ -100,10 +101,8 @@ Outcome MatrixSession::take(const std::string& owner) {
     return {};
 }
 
-LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable,
-                                       const std::string& owner) {
-    LoadOutcome outcome;
-    outcome.skipped = unreadable;
+std::map<std::int32_t, std::set<std::int32_t>> MatrixSession::loadedCells(
+    const std::vector<Node>& nodes, const std::string& owner, LoadOutcome& outcome) const {
     std::map<std::int32_t, std::set<std::int32_t>> cells;
     for (const Node& node : nodes) {
         if (node.I < 0 || node.I >= m_state->MatrixOutputNum() || node.J < 0 ||
@@ -115,7 +114,14 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
             cells[node.I].insert(node.J);
         }
     }
-    for (const auto& [output, wanted] : cells) {
+    return cells;
+}
+
+LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unreadable,
+                                       const std::string& owner) {
+    LoadOutcome outcome;
+    outcome.skipped = unreadable;
+    for (const auto& [output, wanted] : loadedCells(nodes, owner, outcome)) {
         m_stagedHow.erase(output);
         if (wanted.size() != 1) {
             // Several cells: the cycle output's stored cycle, staged as one.
@@ -138,6 +144,25 @@ LoadOutcome MatrixSession::stageLoaded(const std::vector<Node>& nodes, int unrea
         }
         ++outcome.applied;
     }
+    return outcome;
+}
+
+LoadOutcome MatrixSession::previewMode(const std::string& modeName,
+                                       const std::string& owner) const {
+    if (auto refused = busy()) return *refused;
+    ModeStore::ModeNodes mode;
+    try {
+        mode = ModeStore(m_paths.modeFile()).readMode(modeElementName(modeName));
+    } catch (const std::exception& error) {
+        m_paths.restoreCurrentDirectory();
+        return Outcome::refused(Refusal::FileError, error.what());
+    }
+    m_paths.restoreCurrentDirectory();
+    if (!mode.found) return Outcome::refused(Refusal::NotFound);
+    LoadOutcome outcome;
+    outcome.skipped = mode.unreadable;
+    for (const auto& [output, wanted] : loadedCells(mode.nodes, owner, outcome))
+        if (wanted.size() != 1 || !carries(output, *wanted.begin())) ++outcome.applied;
     return outcome;
 }
 

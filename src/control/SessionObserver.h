@@ -27,6 +27,7 @@ enum class Refusal {
     BadName,      // a port name with a control character
     Unavailable,  // not now: take mode off, a model without layers, nothing staged
     NotFound,     // no matrix mode of that name
+    Exists,       // a matrix mode of that name exists (a save that may not overwrite)
 };
 
 // What a request of the window or a client came to: done, or refused with
@@ -115,7 +116,8 @@ struct SessionChange {
     std::optional<PortStatus> port;
     std::optional<std::string> note;         // the note for the status bar
     std::optional<std::string> currentMode;  // the current mode's name ("" none)
-    bool modeList = false;                   // the matrix-mode list may differ (a save, a delete)
+    // The matrix-mode list after a save or a delete, in file order.
+    std::optional<std::vector<std::string>> modes;
     std::optional<bool> takeMode;
     // What is staged now: per output its input, -1 for its close box.
     std::optional<std::map<std::int32_t, std::int32_t>> staged;
@@ -127,7 +129,7 @@ struct SessionChange {
     bool empty() const {
         return routes.empty() && confirmed.empty() && selection.empty() && inputNames.empty() &&
                outputNames.empty() && locks.empty() && !loaded && !nameLists && !layer &&
-               !presence && !port && !note && !currentMode && !modeList && !takeMode && !staged &&
+               !presence && !port && !note && !currentMode && !modes && !takeMode && !staged &&
                !rebuilt;
     }
 };

@@ -101,6 +101,8 @@ QString journalActionText(const std::string& action) {
         {journal::kClose, QT_TRANSLATE_NOOP("JournalText", "关闭输出")},
         {journal::kTake, QT_TRANSLATE_NOOP("JournalText", "执行预选")},
         {journal::kMode, QT_TRANSLATE_NOOP("JournalText", "调用模式")},
+        {journal::kModeSave, QT_TRANSLATE_NOOP("JournalText", "保存模式")},
+        {journal::kModeDelete, QT_TRANSLATE_NOOP("JournalText", "删除模式")},
         {journal::kStatusFile, QT_TRANSLATE_NOOP("JournalText", "读入数据")},
         {journal::kUndo, QT_TRANSLATE_NOOP("JournalText", "撤销")},
         {journal::kRedo, QT_TRANSLATE_NOOP("JournalText", "重做")},

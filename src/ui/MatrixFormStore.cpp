@@ -77,7 +77,10 @@ void TMatrixForm::ReadItemClick() {
 // --- Matrix modes ------------------------------------------------------------------
 
 void TMatrixForm::reloadModeList() {
-    const std::vector<std::string> modes = m_session.modeList();
+    modeListChanged(m_session.modeList());
+}
+
+void TMatrixForm::modeListChanged(const std::vector<std::string>& modes) {
     const QSignalBlocker blocker(MatrixModeComboBox);
     MatrixModeComboBox->clear();
     for (const std::string& mode : modes)

@@ -231,7 +231,7 @@ void TMatrixForm::sessionChanged(const SessionChange& change) {
     if (change.port) m_portField->setStatus(*change.port);
     if (change.presence) applyPresence();
     if (change.note) noteChanged();
-    if (change.modeList) modeListChanged();
+    if (change.modes) modeListChanged(*change.modes);
     if (change.takeMode || change.staged) applyTakeState();
     applyEditItems();
 }
@@ -279,10 +279,6 @@ void TMatrixForm::rebuilt() {
 
 void TMatrixForm::noteChanged() {
     showNotes();
-}
-
-void TMatrixForm::modeListChanged() {
-    reloadModeList();
 }
 
 // --- Session questions -------------------------------------------------------------

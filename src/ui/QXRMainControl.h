@@ -204,7 +204,6 @@ private:
     void lockChanged(std::int32_t output);
     void layerChanged(const LayerView& view);
     void noteChanged();
-    void modeListChanged();
     void rebuilt();
     // Undo and redo enabled as the session can.
     void applyEditItems();
@@ -261,7 +260,9 @@ private:
 
     // MatrixFormStore.cpp
     void layerClicked(QRadioButton* button, std::int32_t layer);
+    // The mode list read anew from the file; the list a change carries.
     void reloadModeList();
+    void modeListChanged(const std::vector<std::string>& modes);
     void showNotes();
 
     MatrixSession& m_session;

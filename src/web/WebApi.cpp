@@ -149,6 +149,8 @@ ApiReply WebApi::refusal(const Outcome& outcome) {
             return error(409, "unavailable", "not possible now");
         case Refusal::NotFound:
             return error(404, "not_found", "no such mode");
+        case Refusal::Exists:
+            return error(409, "exists", "a mode of that name exists");
     }
     return ok();
 }
@@ -167,7 +169,7 @@ json WebApi::state(const std::string& owner) {
     const CrosspointState& state = m_session.state();
     const Line& line = m_session.line();
     json inputs = json::array(), outputs = json::array(), routes = json::array(),
-         audioRoutes = json::array(), locks = json::array();
+         audioRoutes = json::array(), locks = json::array(), lockOwners = json::array();
     for (std::int32_t i = 0; i < state.MatrixInputNum(); ++i)
         inputs.push_back(state.inputText(i));
     for (std::int32_t o = 0; o < state.MatrixOutputNum(); ++o) {
@@ -175,6 +177,8 @@ json WebApi::state(const std::string& owner) {
         routes.push_back(line.carried(line.videoTable(), o).clientInput());
         if (!line.pattern()) audioRoutes.push_back(line.carried(LineLayer::Audio, o).clientInput());
         locks.push_back(lockView(o, owner));
+        const std::string& holder = m_session.lockOwner(o);
+        lockOwners.push_back(holder == owner ? std::string() : holder);
     }
     json out = {{"model", m_session.settings().MatrixNowUse},
                 {"inputs", state.MatrixInputNum()},
@@ -183,6 +187,7 @@ json WebApi::state(const std::string& owner) {
                 {"outputNames", std::move(outputs)},
                 {"routes", std::move(routes)},
                 {"locks", std::move(locks)},
+                {"lockOwners", std::move(lockOwners)},
                 {"layer", layerJson(m_session.layer())},
                 {"takeMode", m_session.takeMode()},
                 {"pending", stagedJson(m_session.stagedRoutes())},
@@ -215,7 +220,7 @@ json WebApi::change(const SessionChange& change) const {
     if (change.layer) out["layer"] = layerJson(*change.layer);
     if (change.takeMode) out["takeMode"] = *change.takeMode;
     if (change.staged) out["pending"] = stagedJson(*change.staged);
-    if (change.modeList) out["modes"] = m_session.readModes().names;
+    if (change.modes) out["modes"] = *change.modes;
     if (change.note) out["note"] = *change.note;
     if (change.currentMode) out["currentMode"] = modeName(*change.currentMode);
     if (change.presence && change.port) out["device"] = deviceJson(*change.port);
@@ -228,7 +233,9 @@ json WebApi::change(const SessionChange& change) const {
 json WebApi::changedLocks(const SessionChange& change, const std::string& owner) {
     json locks = json::array();
     for (const LockChange& lock : change.locks)
-        locks.push_back({{"output", lock.output}, {"lock", lockView(lock.owner, owner)}});
+        locks.push_back({{"output", lock.output},
+                         {"lock", lockView(lock.owner, owner)},
+                         {"owner", lock.owner == owner ? std::string() : lock.owner}});
     return locks;
 }
 
@@ -236,7 +243,8 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
                         const std::string& owner) {
     static const std::vector<std::string_view> kGets = {"state", "modes"};
     static const std::vector<std::string_view> kPosts = {
-        "route", "stage", "label", "lock", "modes/apply", "layer", "take", "clear", "takemode"};
+        "route",      "stage",        "label", "lock", "modes/apply", "modes/preview",
+        "modes/save", "modes/delete", "layer", "take", "clear",       "takemode"};
     const bool isGet = std::ranges::find(kGets, path) != kGets.end();
     const bool isPost = std::ranges::find(kPosts, path) != kPosts.end();
     if (!isGet && !isPost) return error(404, "no such path");
@@ -306,6 +314,30 @@ ApiReply WebApi::handle(bool post, std::string_view path, const std::string& bod
                    {"skipped", outcome.skipped},
                    {"locked", outcome.locked},
                    {"staged", m_session.takeMode()}});
+    }
+    if (path == "modes/preview") {
+        const auto name = text(in, "name");
+        if (!name) return error(400, "\"name\" must be a string");
+        const LoadOutcome outcome = m_session.previewMode(*name, owner);
+        if (!outcome) return refusal(outcome);
+        return ok({{"changes", outcome.applied}, {"locked", outcome.locked}});
+    }
+    if (path == "modes/save") {
+        const auto name = text(in, "name");
+        if (!name) return error(400, "\"name\" must be a string");
+        const auto overwrite = in.find("overwrite");
+        if (overwrite != in.end() && !overwrite->is_boolean())
+            return error(400, "\"overwrite\" must be true or false");
+        const bool replace = overwrite != in.end() && overwrite->get<bool>();
+        const Outcome outcome = m_session.saveModeAs(owner, *name, replace);
+        if (outcome.refusal == Refusal::BadName)
+            return error(400, "bad_label", "a mode's name may hold letters, digits, '-', '.', '_'");
+        return answer(outcome, {{"saved", *name}});
+    }
+    if (path == "modes/delete") {
+        const auto name = text(in, "name");
+        if (!name) return error(400, "\"name\" must be a string");
+        return answer(m_session.removeMode(owner, *name), {{"deleted", *name}});
     }
     if (path == "layer") {
         const IntegerField value = integer(in, "layer");

@@ -13,7 +13,8 @@
 // beyond 64 bits) or bad_label (a control character in a name), 404
 // out_of_range (no such port) or not_found (no such mode or path), 405 (the
 // path exists with another method), 409 locked (by someone else, with
-// "owner") or unavailable (not in take mode, the layer buttons are off), 500
+// "owner"), exists (a mode's name, saved without "overwrite") or unavailable
+// (not in take mode, the layer buttons are off), 500
 // file_error (a file could not be read or written, with its text), 503 busy.
 //
 // Lifetime: the session must outlive this object. Threads: the session's.
@@ -46,13 +47,15 @@ public:
     ApiReply handle(bool post, std::string_view path, const std::string& body,
                     const std::string& owner);
 
-    // The whole state as `owner` sees it (locks "own", "other" or "none").
+    // The whole state as `owner` sees it: locks "own", "other" or "none", and
+    // in "lockOwners" the holder of each lock held by someone else ("" else).
     nlohmann::json state(const std::string& owner);
     // What `change` changed, with the values it carries, without the locks
     // (they differ per caller: changedLocks). Null when nothing a page shows
     // changed (the queue's figures).
     nlohmann::json change(const SessionChange& change) const;
-    // The "locks" part of a change for `owner`.
+    // The "locks" part of a change for `owner`: each output's lock as it sees
+    // it and the holder when that is someone else ("" else).
     static nlohmann::json changedLocks(const SessionChange& change, const std::string& owner);
 
     // An error answer; without a code, the usual one for the status.

@@ -238,6 +238,8 @@ WebServer::Reply WebServer::panelFile(const QString& path) {
         {QStringLiteral("/panel.css"), {QStringLiteral(":/web/panel.css"), "text/css"}},
         {QStringLiteral("/panel.js"),
          {QStringLiteral(":/web/panel.js"), "text/javascript; charset=utf-8"}},
+        {QStringLiteral("/grid.js"),
+         {QStringLiteral(":/web/grid.js"), "text/javascript; charset=utf-8"}},
     };
     if (path == QLatin1String("/favicon.ico")) return Reply{204, "image/x-icon", {}, {}};
     const auto it = kFiles.find(path);

@@ -4,8 +4,8 @@
 // and Qt WebSockets (the library parses HTTP and WebSocket frames; nothing
 // here does).
 //
-// Paths: "/" (also "/index.html"), "/panel.css", "/panel.js": the panel, from
-// the program's resources; "/api/v1/...": the API (WebApi), "login" and
+// Paths: "/" (also "/index.html"), "/panel.css", "/panel.js", "/grid.js": the
+// panel, from the program's resources; "/api/v1/...": the API (WebApi), "login" and
 // "logout", and "events", the WebSocket that first carries the whole state
 // ({"type":"state",...}) and then every change ({"type":"change",...}).
 // Nothing else is served (404).

@@ -119,7 +119,7 @@ public:
         layers += change.layer ? 1 : 0;
         portStates += change.port ? 1 : 0;
         notes += change.note ? 1 : 0;
-        modeLists += change.modeList ? 1 : 0;
+        modeLists += change.modes ? 1 : 0;
         rebuilds += change.rebuilt ? 1 : 0;
     }
 

@@ -3,6 +3,8 @@
 // route reaching the queue in the caller's name, the events socket, and the
 // password rules.
 
+#include <fstream>
+
 #include <QNetworkCookieJar>
 #include <QSysInfo>
 #include <QTcpServer>
@@ -105,9 +107,12 @@ TEST_F(WebServerTest, EventsSocketGetsTheStateThenEveryChangeWithLocksAsItSeesTh
     EXPECT_EQ(change["origin"], "127.0.0.9");
     EXPECT_EQ(change["routes"], json::parse(R"([{"output":2,"input":5}])"));
     ASSERT_TRUE(session.lockOutput(MatrixSession::kWindowOwner, 1, LockRequest::Lock));
-    EXPECT_EQ(next(messages)["locks"], json::parse(R"([{"output":1,"lock":"other"}])"));
+    EXPECT_EQ(next(messages)["locks"],
+              json({{{"output", 1}, {"lock", "other"}, {"owner", MatrixSession::kWindowOwner}}}));
+    EXPECT_EQ(call("/api/v1/state").body["lockOwners"],
+              json({"", MatrixSession::kWindowOwner, "", ""}));
     EXPECT_EQ(call("/api/v1/lock", R"({"output":0,"op":"lock"})").status, 200);
-    EXPECT_EQ(next(messages)["locks"], json::parse(R"([{"output":0,"lock":"own"}])"));
+    EXPECT_EQ(next(messages)["locks"], json::parse(R"([{"output":0,"lock":"own","owner":""}])"));
     session.rebuild();  // its port report comes first, then the whole state
     json message;
     for (int k = 0; k < 5 && message["type"] != "state"; ++k)
@@ -120,9 +125,70 @@ TEST_F(WebServerTest, EventsSocketGetsTheStateThenEveryChangeWithLocksAsItSeesTh
     EXPECT_EQ(server.pageCount(), 0);
 }
 
+TEST_F(WebServerTest, PresetsAreSavedAndDeletedAsJournalledStepsOfTheCallerWithoutAFrame) {
+    QWebSocket socket;
+    QSignalSpy messages(&socket, &QWebSocket::textMessageReceived);
+    socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(server.listenPort())));
+    ASSERT_EQ(next(messages)["type"], "state");
+    ASSERT_TRUE(session.routeOutput("127.0.0.9", 1, 2));
+    next(messages);
+    frames();
+
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"Show"})").status, 200);
+    json change = next(messages);
+    EXPECT_EQ(change["modes"], json({"Show"}));
+    EXPECT_EQ(change["currentMode"], "Show");
+    ASSERT_TRUE(session.routeOutput("127.0.0.9", 1, 5));
+    frames();
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"Two"})").status, 200);
+    EXPECT_EQ(call("/api/v1/modes/preview", R"({"name":"Show"})").body,
+              json({{"changes", 1}, {"locked", 0}}));
+    EXPECT_EQ(call("/api/v1/modes/preview", R"({"name":"Two"})").body["changes"], 0);
+    const Answer exists = call("/api/v1/modes/save", R"({"name":"Show"})");
+    EXPECT_EQ(exists.status, 409);
+    EXPECT_EQ(exists.body["code"], "exists");
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"Show","overwrite":"yes"})").body["code"],
+              "bad_request");
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"A B"})").status, 400);
+    EXPECT_TRUE(frames().empty()) << "a save sends nothing";
+    const JournalEntry saved = Journal::readLatest(paths.configDir(), 1).front();
+    EXPECT_EQ(saved.origin, "127.0.0.1");
+    EXPECT_EQ(saved.action, journal::kModeSave);
+    EXPECT_EQ(saved.mode, "Two");
+
+    // "Show" still holds the routes it was saved with; overwritten, today's.
+    ASSERT_TRUE(session.applyMode("Show", "127.0.0.9"));
+    EXPECT_EQ(call("/api/v1/state").body["routes"][1], 2);
+    ASSERT_TRUE(session.routeOutput("127.0.0.9", 1, 7));
+    frames();
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"Show","overwrite":true})").status, 200);
+    ASSERT_TRUE(session.applyMode("Two", "127.0.0.9"));
+    ASSERT_TRUE(session.applyMode("Show", "127.0.0.9"));
+    EXPECT_EQ(call("/api/v1/state").body["routes"][1], 7);
+
+    messages.clear();
+    frames();
+    EXPECT_EQ(call("/api/v1/modes/delete", R"({"name":"Show"})").status, 200);
+    EXPECT_EQ(call("/api/v1/modes").body["modes"], json({"Two"}));
+    EXPECT_EQ(call("/api/v1/modes/delete", R"({"name":"Show"})").body["code"], "not_found");
+    EXPECT_TRUE(frames().empty()) << "a delete sends nothing";
+    const JournalEntry deleted = Journal::readLatest(paths.configDir(), 1).front();
+    EXPECT_EQ(deleted.action, journal::kModeDelete);
+    EXPECT_EQ(deleted.mode, "Show");
+    for (change = next(messages); !change.is_null() && !change.contains("modes");)
+        change = next(messages);
+    EXPECT_EQ(change["modes"], json({"Two"}));
+
+    std::ofstream(paths.modeFile()) << "<MatrixMode><Mode";  // cannot be read nor written
+    EXPECT_EQ(call("/api/v1/modes/save", R"({"name":"New"})").body["code"], "file_error");
+    EXPECT_EQ(call("/api/v1/modes/delete", R"({"name":"Two"})").body["code"], "file_error");
+}
+
 TEST_F(WebServerTest, WithAPasswordEveryRequestNeedsItAndWrongOnesAreBlocked) {
     server.setPasswordHash(makePasswordHash(QStringLiteral("s3cret"), 1000));
-    EXPECT_EQ(call("/api/v1/state").status, 401);
+    const Answer anonymous = call("/api/v1/state");
+    EXPECT_EQ(anonymous.status, 401);
+    EXPECT_EQ(anonymous.body["code"], "unauthorized");
     EXPECT_EQ(call("/").status, 200) << "the page itself, with its login form";
     const QByteArray basic = "Basic " + QByteArray("operator:s3cret").toBase64();
     EXPECT_EQ(call("/api/v1/state", nullptr, {{"Authorization", basic}}).status, 200);
