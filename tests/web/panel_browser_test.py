@@ -133,6 +133,15 @@ def main():
         wait.until(lambda d: attribute('[data-output="3"]', "data-routed") == "7")
         print(f"HTTP route to data-routed: {(time.monotonic() - started) * 1000:.0f} ms")
 
+        # The layer buttons show the table they name; under both, a differing
+        # audio is marked.
+        assert post(rig, "route", {"output": 3, "input": 2, "layer": "audio"})[0] == 200
+        assert post(rig, "layer", {"layer": 2})[0] == 200
+        wait.until(lambda d: attribute('[data-output="3"]', "data-routed") == "2")
+        assert post(rig, "layer", {"layer": 3})[0] == 200
+        wait.until(lambda d: attribute('[data-output="3"]', "data-audio-differs") == "true")
+        assert attribute('[data-output="3"]', "data-routed") == "7"
+
         # The grid: a tap on a cell routes, the cell shows it.
         tap('[data-tab="grid"]')
         tap('.cell[data-output="3"][data-input="1"]')

@@ -117,7 +117,7 @@ const Grid = (() => {
 
   function paintCell(cell, o, i) {
     const pending = pendingOf(o);
-    cell.dataset.on = String(S.routes[o] === i);
+    cell.dataset.on = String(shownRoute(o) === i);
     cell.dataset.staged = String(pending === i);
     cell.dataset.locked = S.locks[o];
     cell.title = tr('cellTitle', { o: label(o, S.outputNames[o]),

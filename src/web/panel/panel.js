@@ -15,7 +15,7 @@ const TEXT = {
     lostBanner: '程序已停止，正在重新连接…', present: '串口已打开', absent: '串口未打开',
     deviceLost: '串口断开：{path}', deviceClosed: '串口未打开：{path}',
     password: '密码', login: '登录', wrong: '密码错误', lockedOwn: '由本机锁定',
-    output: '输出 {o}', badgeOwn: '已被我锁定', lockedByShort: '{who} 锁定', noMatch: '没有匹配的端口',
+    audioIs: '音频 {i}', output: '输出 {o}', badgeOwn: '已被我锁定', lockedByShort: '{who} 锁定', noMatch: '没有匹配的端口',
     saveMode: '保存当前为预设', saveAsk: '预设名称：', overwriteAsk: '预设 {name} 已存在。覆盖它？',
     deleteMode: '删除', deleteAsk: '删除预设 {name}？', recallAsk: '调用预设 {name}？',
     recallCount: '将改变 {n} 个输出。', recallNone: '不会改变任何输出。',
@@ -35,7 +35,7 @@ const TEXT = {
     lost: 'connection lost', lostBanner: 'Program stopped, reconnecting…', present: 'port open',
     absent: 'port not open', deviceLost: 'Device lost: {path}', deviceClosed: 'Port not open: {path}',
     password: 'Password', login: 'Log in', wrong: 'Wrong password', lockedOwn: 'locked by you',
-    output: 'Output {o}', badgeOwn: 'locked by you', lockedByShort: 'locked by {who}', noMatch: 'No port matches',
+    audioIs: 'audio {i}', output: 'Output {o}', badgeOwn: 'locked by you', lockedByShort: 'locked by {who}', noMatch: 'No port matches',
     saveMode: 'Save current as preset', saveAsk: 'Preset name:',
     overwriteAsk: 'Preset {name} exists. Overwrite it?', deleteMode: 'Delete',
     deleteAsk: 'Delete preset {name}?', recallAsk: 'Recall preset {name}?',
@@ -192,6 +192,10 @@ $('login').addEventListener('submit', async (event) => {
 function applyChange(m) {
   const outputs = new Set();
   for (const r of m.routes || []) { S.routes[r.output] = r.input; outputs.add(r.output); }
+  for (const r of m.audioRoutes || []) {
+    if (S.audioRoutes) S.audioRoutes[r.output] = r.input;
+    outputs.add(r.output);
+  }
   for (const n of m.inputNames || []) S.inputNames[n.port] = n.name;
   for (const n of m.outputNames || []) { S.outputNames[n.port] = n.name; outputs.add(n.port); }
   for (const l of m.locks || []) {
@@ -210,7 +214,7 @@ function applyChange(m) {
     for (const p of S.pending) outputs.add(p.output);
   }
   const names = (m.inputNames || []).length + (m.outputNames || []).length > 0;
-  if ((m.inputNames || []).length) {
+  if ((m.inputNames || []).length || 'layer' in m) {  // names shown, or another table
     for (let o = 0; o < S.outputs; ++o) outputs.add(o);
   }
   for (const o of outputs) renderOutput(o);
@@ -220,7 +224,7 @@ function applyChange(m) {
   if ('pending' in m) renderTakeBar();
   if (names && query) applySearch();
   if (tab === 'grid') {
-    if (names) Grid.rebuild(); else Grid.repaint(outputs);
+    if (names || 'layer' in m) Grid.rebuild(); else Grid.repaint(outputs);
   }
   if (picked >= 0) renderPicker(names);
 }
@@ -228,6 +232,11 @@ function applyChange(m) {
 // --- Views -------------------------------------------------------------------
 
 const inputName = (i) => (i < 0 ? tr('closed') : S.inputNames[i]);
+// The table the layer buttons name: audio under 音频, else video (the one
+// table in pattern mode); under 音视频 an output whose audio differs is marked.
+const shownRoute = (o) => (S.layer.checked === 2 && S.audioRoutes ? S.audioRoutes : S.routes)[o];
+const audioDiffers = (o) =>
+  S.layer.checked === 3 && !!S.audioRoutes && S.audioRoutes[o] !== S.routes[o];
 // A port's number and name ("3 Desk"); the number alone when the name is it.
 const label = (port, name) => (name === String(port + 1) ? name : (port + 1) + ' ' + name);
 const pendingOf = (o) => { const p = S.pending.find((x) => x.output === o); return p ? p.input : null; };
@@ -261,7 +270,7 @@ function renderAll() {
 function renderOutput(o) {
   const button = outputButton(o);
   if (!button) return;
-  const routed = S.routes[o];
+  const routed = shownRoute(o);
   const pending = pendingOf(o);
   const lock = S.locks[o];
   button.dataset.routed = routed;
@@ -270,7 +279,11 @@ function renderOutput(o) {
   if (pending === null) delete button.dataset.pending;
   else button.dataset.pending = pending;
   button.children[0].textContent = label(o, S.outputNames[o]);
+  const audio = audioDiffers(o);
+  button.dataset.audioDiffers = String(audio);
   button.children[1].textContent = (routed < 0 ? tr('unknown') : S.inputNames[routed]) +
+    (audio ? ' · ' + tr('audioIs', { i: S.audioRoutes[o] < 0 ? tr('unknown')
+                                                          : S.inputNames[S.audioRoutes[o]] }) : '') +
     (pending === null ? '' : ' → ' + inputName(pending));
   // Words, not symbols: a desktop without an emoji font would show boxes.
   button.children[2].textContent = lock === 'none' ? ''
@@ -392,7 +405,7 @@ function renderPicker(fresh) {
   for (let i = 0; i < inputs.length; ++i) {
     inputs[i].children[0].textContent = label(i, S.inputNames[i]);
     inputs[i].title = S.inputNames[i];
-    inputs[i].dataset.carried = String(S.routes[o] === i);
+    inputs[i].dataset.carried = String(shownRoute(o) === i);
   }
   // Another's lock: the sheet only shows, and offers to break the lock.
   for (const b of [...inputs, $('closeOutput')]) {
