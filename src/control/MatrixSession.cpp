@@ -272,6 +272,14 @@ void MatrixSession::stopSender() {
     CommandQueue.reset();
 }
 
+bool MatrixSession::clientAsideWaiting() const {
+    if (!CommandQueue) return false;
+    const std::vector<FrameTag> waiting = CommandQueue->waitingTags();
+    return std::any_of(waiting.begin(), waiting.end(), [](const FrameTag& tag) {
+        return tag.kind == FrameTag::Kind::Layer && tag.replaceable;
+    });
+}
+
 void MatrixSession::forgetWaitingFrames() {
     // Frames still waiting are dropped with the queue: the device may never
     // get them, so what the line says of their outputs is not known any more.
@@ -354,6 +362,12 @@ Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output
     if (auto refused = refuseOutput(owner, output)) return *refused;
     if (input < -1 || input >= m_state->MatrixInputNum())
         return Outcome::refused(Refusal::OutOfRange);
+    // Its layer frames around the switch are frames no later request can
+    // take the place of: one such route of the clients waits at a time.
+    const std::int32_t code = layerCodeOf(layer);
+    if (owner != kWindowOwner && code != 0 && code != m_layer.checked && !m_line.pattern() &&
+        clientAsideWaiting())
+        return Outcome::refused(Refusal::Waiting);
     StepScope step(*this, owner);
     m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
     routeOn(output, input == -1 ? m_state->MatrixInputNum() : input, layer, QueueMode::Replace);

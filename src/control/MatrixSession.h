@@ -14,8 +14,9 @@
 // state, load the names, queue the start-up frames, preselect the layer).
 // rebuild() stops the sender, drops the queue, the state and the locks and
 // builds again (the configuration dialog's Apply ends with it). close() saves
-// the name switches and the names, stops the sender, drops the queue with any
-// frames still waiting and closes the port; it runs once.
+// the name switches, the names and the line (whose outputs with frames still
+// waiting become unknown), stops the sender, drops the queue and closes the
+// port; it runs once.
 //
 // The device away: while the port is Lost (the device hung up), every frame
 // goes to a dead port, so the session remembers whose route (and whether the
@@ -29,11 +30,9 @@
 // sender report through the poster given at construction, so observers are
 // always called on that thread too.
 //
-// Requests: each operation a client can ask for returns an Outcome: done, or
-// refused with its reason (out of range, locked by another owner, busy, a
-// file error with its text). A request that arrives while a step is open
-// (which only a nested event loop could bring) is refused as Busy, so no step
-// ever takes in another's changes.
+// Requests: each operation a client can ask for returns an Outcome (done, or
+// refused with its reason); one that arrives while a step is open is refused
+// as Busy, so no step ever takes in another's changes.
 //
 // Errors: an operation that fails on a file (IniWriteError, ModeFileError,
 // FileWriteError) returns the error in its outcome. An error of the window's
@@ -345,6 +344,8 @@ private:
     // The line forgets the outputs (and the device's layer) of the frames
     // still waiting in the queue, which is about to be dropped.
     void forgetWaitingFrames();
+    // A client's route on a layer aside from the operator's still waits.
+    bool clientAsideWaiting() const;
     // Runs `task` on this thread after `delay`, unless the session is gone.
     void later(std::chrono::milliseconds delay, std::function<void()> task);
     void writeLine();

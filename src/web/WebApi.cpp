@@ -151,6 +151,8 @@ ApiReply WebApi::refusal(const Outcome& outcome) {
             return error(404, "not_found", "no such mode");
         case Refusal::Exists:
             return error(409, "exists", "a mode of that name exists");
+        case Refusal::Waiting:
+            return error(429, "busy", "an earlier route on another layer still waits; try again");
     }
     return ok();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "control/SessionTestUtil.h"
+#include "control/SwitchingLayer.h"
 
 namespace mc::test {
 namespace {
@@ -60,6 +61,17 @@ TEST_F(SessionSalvo, AClientsLayerFramesReplaceTheWaitingOneUntilAnotherFrameFol
     const auto layers = frames();
     ASSERT_EQ(layers.size(), 1u);
     EXPECT_EQ(layers.front()[4], 3) << "the newest layer";
+
+    // A route aside from the operator's layer brings layer frames no later
+    // request can replace: the clients' next one waits until it has left.
+    ASSERT_TRUE(session->chooseLayer(kLayerVideo));
+    frames();
+    ASSERT_TRUE(session->routeOutput(client, 1, 2, RouteLayer::Audio));
+    EXPECT_EQ(session->routeOutput("127.0.0.3", 2, 2, RouteLayer::Audio).refusal,
+              Refusal::Waiting);
+    EXPECT_TRUE(session->routeOutput(client, 2, 2)) << "on the operator's layer";
+    EXPECT_EQ(frames().size(), 4u);
+    EXPECT_TRUE(session->routeOutput("127.0.0.3", 2, 2, RouteLayer::Audio));
 }
 
 }  // namespace
