@@ -588,19 +588,6 @@
     </message>
 </context>
 <context>
-    <name>WindowProgram</name>
-    <message>
-        <location filename="../src/app/WindowProgram.cpp" line="+48"/>
-        <source>网络控制未能启动：%1</source>
-        <translation>Network control did not start: %1</translation>
-    </message>
-    <message>
-        <location line="+17"/>
-        <source>网页控制未能启动：%1</source>
-        <translation>Web panel did not start: %1</translation>
-    </message>
-</context>
-<context>
     <name>XmlText</name>
     <message>
         <location filename="../src/store/XmlText.cpp" line="+125"/>
@@ -737,54 +724,6 @@
     </message>
 </context>
 <context>
-    <name>mc::NetworkPage</name>
-    <message>
-        <location filename="../src/ui/NetworkPage.cpp" line="+25"/>
-        <source>网络控制</source>
-        <translation>Network Control</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>启用网络控制</source>
-        <translation>Enable network control</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>监听地址 </source>
-        <translation>Listen address </translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>127.0.0.1：只有本机可以连接。0.0.0.0：所有网络接口，网络上的每台计算机都能切换矩阵。</source>
-        <translation>127.0.0.1: only this computer can connect. 0.0.0.0: all network interfaces; every computer on the network can switch the matrix.</translation>
-    </message>
-    <message>
-        <location line="+8"/>
-        <source>端口 </source>
-        <translation>Port </translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>设备名称 </source>
-        <translation>Device name </translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>应用</source>
-        <translation>Apply</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <location line="+27"/>
-        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
-        <translation>The listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
-    </message>
-</context>
-<context>
     <name>mc::PortFinder</name>
     <message>
         <location filename="../src/ui/PortFinder.cpp" line="+26"/>
@@ -851,6 +790,44 @@
     </message>
 </context>
 <context>
+    <name>mc::ServicePage</name>
+    <message>
+        <location filename="../src/ui/ServicePage.cpp" line="+50"/>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <location line="+83"/>
+        <source>留空：保留已存的密码</source>
+        <translation>Leave empty to keep it</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>确认密码 </source>
+        <translation>Confirm </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>清除密码</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <location line="+71"/>
+        <source>已设置密码</source>
+        <translation>Password set</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>未设置密码</source>
+        <translation>No password set</translation>
+    </message>
+</context>
+<context>
     <name>mc::TAboutBox</name>
     <message>
         <location filename="../src/ui/AboutBox.cpp" line="+67"/>
@@ -871,7 +848,7 @@
 <context>
     <name>mc::TConfigForm</name>
     <message>
-        <location filename="../src/ui/MatrixConfigControls.cpp" line="+45"/>
+        <location filename="../src/ui/MatrixConfigControls.cpp" line="+43"/>
         <source>配置汇切台</source>
         <translation>Matrix Switcher Setup</translation>
     </message>
@@ -894,16 +871,6 @@
         <location line="+1"/>
         <source>取消</source>
         <translation>Cancel</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>网络控制</source>
-        <translation>Network Control</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>网页控制</source>
-        <translation>Web Panel</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -981,7 +948,7 @@
         <translation>Delete Model</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+110"/>
+        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+124"/>
         <source>串口 %1 打开的设备：%2</source>
         <translation>Port %1 opens the device: %2</translation>
     </message>
@@ -1291,7 +1258,7 @@
         <translation>Matrix Switcher</translation>
     </message>
     <message>
-        <location line="+163"/>
+        <location line="+161"/>
         <source>预选 %1 项</source>
         <translation>%1 staged</translation>
     </message>
@@ -1396,51 +1363,89 @@
     </message>
 </context>
 <context>
-    <name>mc::WebPage</name>
+    <name>mc::remote::RouterService</name>
     <message>
-        <location filename="../src/ui/WebPage.cpp" line="+32"/>
-        <source>网页控制</source>
-        <translation>Web Panel</translation>
+        <location filename="../src/remote/RouterService.cpp" line="+24"/>
+        <source>网络控制</source>
+        <translation>Network Control</translation>
     </message>
     <message>
-        <location line="+5"/>
-        <source>启用网页控制</source>
-        <translation>Enable the web panel</translation>
+        <location line="+3"/>
+        <source>启用网络控制</source>
+        <translation>Enable network control</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+2"/>
         <source>监听地址 </source>
         <translation>Listen address </translation>
     </message>
     <message>
-        <location line="+4"/>
-        <source>127.0.0.1：只有本机的浏览器可以打开。其他地址（如 0.0.0.0：所有网络接口）必须设置密码。</source>
-        <translation>127.0.0.1: only a browser on this computer can open it. Any other address (such as 0.0.0.0: all network interfaces) needs a password.</translation>
+        <location line="+1"/>
+        <source>127.0.0.1：只有本机可以连接。0.0.0.0：所有网络接口，网络上的每台计算机都能切换矩阵。</source>
+        <translation>127.0.0.1: only this computer can connect. 0.0.0.0: all network interfaces; every computer on the network can switch the matrix.</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+5"/>
         <source>端口 </source>
         <translation>Port </translation>
     </message>
     <message>
-        <location line="+6"/>
-        <source>密码 </source>
-        <translation>Password </translation>
+        <location line="+3"/>
+        <source>设备名称 </source>
+        <translation>Device name </translation>
     </message>
     <message>
-        <location line="+2"/>
-        <source>留空：保留已存的密码</source>
-        <translation>Leave empty to keep it</translation>
+        <location line="+6"/>
+        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
+        <translation>The listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>网络控制：%1:%2，%3 个客户端</source>
+        <translation>Network control: %1:%2, clients: %3</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>确认密码 </source>
-        <translation>Confirm </translation>
+        <source>网络控制：未能监听 %1</source>
+        <translation>Network control: cannot listen on %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>网络控制未能启动：%1</source>
+        <translation>Network control did not start: %1</translation>
+    </message>
+</context>
+<context>
+    <name>mc::web::WebService</name>
+    <message>
+        <location filename="../src/web/WebService.cpp" line="+81"/>
+        <source>网页控制</source>
+        <translation>Web Panel</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>启用网页控制</source>
+        <translation>Enable the web panel</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>监听地址 </source>
+        <translation>Listen address </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>127.0.0.1：只有本机的浏览器可以打开。其他地址（如 0.0.0.0：所有网络接口）必须设置密码。</source>
+        <translation>127.0.0.1: only a browser on this computer can open it. Any other address (such as 0.0.0.0: all network interfaces) needs a password.</translation>
     </message>
     <message>
         <location line="+5"/>
-        <source>清除密码</source>
-        <translation>Clear</translation>
+        <source>端口 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>密码 </source>
+        <translation>Password </translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1448,100 +1453,29 @@
         <translation>Allowed host names </translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+1"/>
         <source>本机的地址和名称之外，逗号分隔</source>
         <translation>Besides this machine&apos;s addresses and names, comma-separated</translation>
     </message>
     <message>
-        <location line="+6"/>
-        <source>应用</source>
-        <translation>Apply</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <location line="+34"/>
-        <source>网页控制的两次密码输入不一致，请重新输入。</source>
-        <translation>The two web panel passwords differ; enter them again.</translation>
-    </message>
-    <message>
-        <location line="+2"/>
-        <source>此程序不能在这里设置网页控制的密码。</source>
-        <translation>This program cannot set the web panel password here.</translation>
-    </message>
-    <message>
         <location line="+3"/>
-        <source>网页控制的监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
-        <translation>The web panel&apos;s listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>网页控制在“%1”上监听需要密码：网络上的任何人都能打开这个地址并切换矩阵。请设置密码，或把监听地址改为 127.0.0.1（只有本机可以打开）。</source>
-        <translation>The web panel needs a password to listen on “%1”: anyone on the network could open this address and switch the matrix. Set a password, or change the listen address to 127.0.0.1 (only this computer can open it).</translation>
-    </message>
-    <message>
-        <location line="+29"/>
-        <source>已设置密码</source>
-        <translation>Password set</translation>
-    </message>
-    <message>
-        <location line="+0"/>
-        <source>未设置密码</source>
-        <translation>No password set</translation>
-    </message>
-    <message>
-        <location line="+8"/>
         <source>面板地址：http://%1:%2/</source>
         <translation>Panel address: http://%1:%2/</translation>
     </message>
-</context>
-<context>
-    <name>mc::remote::RemoteControl</name>
     <message>
-        <location filename="../src/remote/RemoteControl.cpp" line="+91"/>
-        <source>网络控制：%1:%2，%3 个客户端</source>
-        <translation>Network control: %1:%2, clients: %3</translation>
-    </message>
-    <message>
-        <location line="+5"/>
-        <source>网络控制：未能监听 %1</source>
-        <translation>Network control: cannot listen on %1</translation>
-    </message>
-</context>
-<context>
-    <name>mc::web::WebControl</name>
-    <message>
-        <location filename="../src/web/WebControl.cpp" line="+48"/>
-        <source>网页控制已停止：存储的密码（PasswordHash）无法识别，请重新设置密码</source>
-        <translation>Web control stopped: the stored password (PasswordHash) cannot be read; set the password again</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>监听地址“%1”不是 IP 地址</source>
-        <translation>The listen address “%1” is not an IP address</translation>
-    </message>
-    <message>
-        <location line="+3"/>
-        <source>%1 不是端口号</source>
-        <translation>%1 is not a port number</translation>
-    </message>
-    <message>
-        <location line="+7"/>
-        <source>在 %1 上监听需要密码（请在配置的“网页控制”页设置）</source>
-        <translation>Listening on %1 needs a password (set one on the “Web Panel” page of the configuration)</translation>
-    </message>
-    <message>
-        <location line="+64"/>
+        <location line="+41"/>
         <source>网页控制：http://%1:%2，%3 个页面</source>
         <translation>Web panel: http://%1:%2, pages open: %3</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+1"/>
         <source>网页控制：未能监听 %1</source>
         <translation>Web panel: cannot listen on %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>网页控制未能启动：%1</source>
+        <translation>Web panel did not start: %1</translation>
     </message>
 </context>
 </TS>

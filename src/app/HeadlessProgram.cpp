@@ -11,11 +11,10 @@
 #include "config/AppPaths.h"
 #include "control/MatrixSession.h"
 #include "control/SessionObserver.h"
-#include "remote/RemoteControl.h"
+#include "service/ServiceHost.h"
 #include "ui/QtUiPoster.h"
 #include "ui/SignalWatch.h"
 #include "ui/Translation.h"
-#include "web/WebControl.h"
 
 namespace mc {
 
@@ -87,23 +86,10 @@ int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder
                 .arg(session.state().MatrixInputNum())
                 .arg(session.state().MatrixOutputNum()));
 
-    remote::RemoteControl remote(session);
-    QObject::connect(&remote, &remote::RemoteControl::logMessage, &app, &logLine);
-    remote.applySettings();
-    if (!session.settings().Network.Enabled) {
-        logLine(
-            QStringLiteral("network control is off (\"Enabled\" in section \"Network Control\" of "
-                           "MatrixConfig.con)"));
-    }
-
-    web::WebControl web(session);
-    QObject::connect(&web, &web::WebControl::logMessage, &app, &logLine);
-    web.applySettings();
-    if (!session.settings().Web.Enabled) {
-        logLine(
-            QStringLiteral("web control is off (\"Enabled\" in section \"Web Control\" of "
-                           "MatrixConfig.con)"));
-    }
+    service::ServiceHost services(session);
+    addServices(services, session);
+    QObject::connect(&services, &service::ServiceHost::logMessage, &app, &logLine);
+    services.start(/*logOff=*/true);
 
     // Later signals within SignalWatch::kForceAfter do not interrupt the save.
     bool ending = false;

@@ -13,11 +13,16 @@
 
 namespace mc {
 
-// The control window, with the network control beside it, on the files of
+class MatrixSession;
+namespace service {
+class ServiceHost;
+}
+
+// The control window, with the network services beside it, on the files of
 // `folder`.
 int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder, Language language);
 
-// The session and the network control on a QCoreApplication: no window, no
+// The session and the network services on a QCoreApplication: no window, no
 // GUI platform. Ends with exit status 0 on SIGTERM, SIGINT or SIGHUP after
 // closing the session (which saves the names).
 int runHeadlessProgram(int& argc, char** argv, const ProgramFolderChoice& folder,
@@ -32,6 +37,9 @@ AppPaths openProgramFolder(const ProgramFolderChoice& folder, const QString& sta
 // hash in the program folder `folder` and returns the exit status (0: stored
 // or removed).
 int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder, Language language);
+
+// Registers the program's network services with `host` (Services.cpp).
+void addServices(service::ServiceHost& host, MatrixSession& session);
 
 // Removes the temporary files of saves that a kill interrupted in an earlier
 // run, in the configuration and status folders (never one a running instance

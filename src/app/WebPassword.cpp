@@ -15,9 +15,9 @@
 #include "app/Programs.h"
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
-#include "config/Settings.h"
 #include "ui/Translation.h"
 #include "web/PasswordHash.h"
+#include "web/WebService.h"
 
 namespace mc {
 
@@ -73,7 +73,8 @@ int runSetWebPassword(int& argc, char** argv, const ProgramFolderChoice& folder,
         password->empty() ? std::string()
                           : web::makePasswordHash(QString::fromStdString(*password)).toStdString();
     try {
-        writeWebPasswordHash(paths, hash);
+        paths.ensureConfigDir();
+        iniWriteString(paths.mainConfigFile(), web::kWebSection, web::kWebPasswordHash, hash);
     } catch (const IniWriteError& error) {
         logLine(QString::fromStdString(error.what()));
         return 1;

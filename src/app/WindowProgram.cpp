@@ -1,10 +1,10 @@
 // The window program: sets the application title and desktop entry, opens
 // the program folder (openProgramFolder), creates the control session and
 // the four windows in their order (the control window, the configuration
-// dialog, the about box, the mode-name dialog), starts the network control
-// and the web panel beside them, shows the control window and runs the event
-// loop until it is closed. The configuration dialog hashes a new web password
-// with the web server's hashing. Qt's own platform options still apply.
+// dialog, the about box, the mode-name dialog), starts the network services
+// beside them (their pages in the configuration dialog, their states in the
+// status bar), shows the control window and runs the event loop until it is
+// closed. Qt's own platform options still apply.
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -13,8 +13,7 @@
 #include "app/Programs.h"
 #include "config/AppPaths.h"
 #include "control/MatrixSession.h"
-#include "remote/RemoteControl.h"
-#include "remote/VideohubServer.h"
+#include "service/ServiceHost.h"
 #include "ui/AboutBox.h"
 #include "ui/Dialogs.h"
 #include "ui/MatrixConfigUnit.h"
@@ -23,49 +22,23 @@
 #include "ui/QtUiPoster.h"
 #include "ui/TerminationWatch.h"
 #include "ui/Translation.h"
-#include "web/PasswordHash.h"
-#include "web/WebControl.h"
-#include "web/WebServer.h"
 
 namespace mc {
 
 namespace {
 
-// The network control's state in the window: its status in the status bar's
-// network field, the log on standard error, a bind failure once as a note
-// (cleared when the server listens or is switched off).
-void showNetworkControl(remote::RemoteControl& remote, TMatrixForm& form) {
-    QObject::connect(&remote, &remote::RemoteControl::logMessage, &form, &logLine);
-    QObject::connect(&remote, &remote::RemoteControl::statusChanged, &form,
-                     [&remote, &form](const QString& text) {
-                         form.showNetworkStatus(text);
-                         if (remote.server().isListening() || text.isEmpty())
-                             form.setNetworkNote(QString());
-                     });
-    QObject::connect(
-        &remote, &remote::RemoteControl::bindFailed, &form, [&form](const QString& reason) {
-            form.setNetworkNote(
-                QCoreApplication::translate("WindowProgram", "网络控制未能启动：%1").arg(reason));
-        });
-    remote.applySettings();
-    form.showNetworkStatus(remote.statusText());
-}
-
-// The web panel's state in the window, as the network control's.
-void showWebControl(web::WebControl& web, TMatrixForm& form) {
-    QObject::connect(&web, &web::WebControl::logMessage, &form, &logLine);
-    QObject::connect(&web, &web::WebControl::statusChanged, &form,
-                     [&web, &form](const QString& text) {
-                         form.showWebStatus(text);
-                         if (web.server().isListening() || text.isEmpty())
-                             form.setWebNote(QString());
-                     });
-    QObject::connect(&web, &web::WebControl::bindFailed, &form, [&form](const QString& reason) {
-        form.setWebNote(
-            QCoreApplication::translate("WindowProgram", "网页控制未能启动：%1").arg(reason));
-    });
-    web.applySettings();
-    form.showWebStatus(web.statusText());
+// The services' states in the window: each one's status in its status bar
+// field, its failure to start once as a note, the log on standard error.
+void showServices(service::ServiceHost& host, TMatrixForm& form) {
+    // The fields stand in the services' order, hidden while empty.
+    for (const service::NetworkService* service : host.services())
+        form.showServiceStatus(QString::fromStdString(service->id()), QString());
+    QObject::connect(&host, &service::ServiceHost::logMessage, &form, &logLine);
+    QObject::connect(&host, &service::ServiceHost::statusChanged, &form,
+                     &TMatrixForm::showServiceStatus);
+    QObject::connect(&host, &service::ServiceHost::noteChanged, &form,
+                     &TMatrixForm::setServiceNote);
+    host.start();
 }
 
 }  // namespace
@@ -95,9 +68,11 @@ int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder, 
     MatrixSession session(paths, poster);
     TMatrixForm MatrixForm(session, dialogs);  // starts the session
 
+    service::ServiceHost services(session);
+    addServices(services, session);
+
     TConfigForm ConfigForm(session, dialogs, &MatrixForm);
-    ConfigForm.setPasswordHasher(
-        [](const QString& password) { return web::makePasswordHash(password).toStdString(); });
+    ConfigForm.setServicePages(services.settingsPages());
     MatrixForm.setConfigForm(&ConfigForm);
 
     TAboutBox AboutBox;
@@ -107,10 +82,7 @@ int runWindowProgram(int& argc, char** argv, const ProgramFolderChoice& folder, 
     TModeNameForm ModeNameForm(dialogs, &MatrixForm);
     MatrixForm.setModeNameForm(&ModeNameForm);
 
-    remote::RemoteControl remote(session);
-    showNetworkControl(remote, MatrixForm);
-    web::WebControl web(session);
-    showWebControl(web, MatrixForm);
+    showServices(services, MatrixForm);
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &MatrixForm,
                      [&MatrixForm] { MatrixForm.FormClose(); });

@@ -45,23 +45,6 @@ void readSerialPortMap(const IniFile& config, StartupSettings& settings) {
     }
 }
 
-void readNetworkSettings(const IniFile& config, StartupSettings& s) {
-    NetworkSettings& n = s.Network;
-    n.Enabled = config.readBool(kNetworkSection, kNetworkEnabled, n.Enabled);
-    n.Address = config.readString(kNetworkSection, kNetworkAddress, n.Address);
-    n.Port = config.readInteger(kNetworkSection, kNetworkPort, n.Port);
-    n.FriendlyName = config.readString(kNetworkSection, kNetworkFriendlyName, n.FriendlyName);
-}
-
-void readWebSettings(const IniFile& config, StartupSettings& s) {
-    WebSettings& w = s.Web;
-    w.Enabled = config.readBool(kWebSection, kWebEnabled, w.Enabled);
-    w.Address = config.readString(kWebSection, kWebAddress, w.Address);
-    w.Port = config.readInteger(kWebSection, kWebPort, w.Port);
-    w.PasswordHash = config.readString(kWebSection, kWebPasswordHash, w.PasswordHash);
-    w.AllowedHosts = config.readString(kWebSection, kWebAllowedHosts, w.AllowedHosts);
-}
-
 void writeModelNumber(const AppPaths& paths, std::size_t count) {
     paths.ensureConfigDir();
     iniWriteInteger(paths.mainConfigFile(), kManageSection, kMatrixModelNumber,
@@ -104,8 +87,6 @@ StartupSettings readStartupSettings(const AppPaths& paths) {
         config.readBool(kManageSection, kMatrixInputEditEnable, s.MatrixInputEditEnable);
     s.MatrixOutputEditEnable =
         config.readBool(kManageSection, kMatrixOutputEditEnable, s.MatrixOutputEditEnable);
-    readNetworkSettings(config, s);
-    readWebSettings(config, s);
 
     readModelSettings(paths, s.MatrixNowUse, s);
     readSerialPortMap(config, s);
@@ -266,32 +247,6 @@ void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string
     config.writeBool(kManageSection, kMatrixInputEditEnable, false);
     config.writeBool(kManageSection, kMatrixOutputEditEnable, false);
     config.commit();
-}
-
-void writeNetworkSettings(const AppPaths& paths, const NetworkSettings& network) {
-    paths.ensureConfigDir();
-    IniFile config(paths.mainConfigFile());
-    config.writeBool(kNetworkSection, kNetworkEnabled, network.Enabled);
-    config.writeString(kNetworkSection, kNetworkAddress, network.Address);
-    config.writeInteger(kNetworkSection, kNetworkPort, network.Port);
-    config.writeString(kNetworkSection, kNetworkFriendlyName, network.FriendlyName);
-    config.commit();
-}
-
-void writeWebSettings(const AppPaths& paths, const WebSettings& web) {
-    paths.ensureConfigDir();
-    IniFile config(paths.mainConfigFile());
-    config.writeBool(kWebSection, kWebEnabled, web.Enabled);
-    config.writeString(kWebSection, kWebAddress, web.Address);
-    config.writeInteger(kWebSection, kWebPort, web.Port);
-    config.writeString(kWebSection, kWebPasswordHash, web.PasswordHash);
-    config.writeString(kWebSection, kWebAllowedHosts, web.AllowedHosts);
-    config.commit();
-}
-
-void writeWebPasswordHash(const AppPaths& paths, const std::string& hash) {
-    paths.ensureConfigDir();
-    iniWriteString(paths.mainConfigFile(), kWebSection, kWebPasswordHash, hash);
 }
 
 }  // namespace mc

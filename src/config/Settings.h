@@ -24,8 +24,7 @@ namespace mc {
 
 // Creates the configuration folder, then reads MatrixConfig.con ("PortNum",
 // "PortBandRate", "MatrixNowUse", "VideoOrAudio", "CircleTime",
-// "MatrixInputEditEnable", "MatrixOutputEditEnable", "Network Control",
-// "Web Control"), then
+// "MatrixInputEditEnable", "MatrixOutputEditEnable"), then
 // the model's section of MatrixModelConfig.con ("MatrixAddress",
 // "MatrixCustomAddress", "MatrixOutputNum", "MatrixInputNum", "MatrixPattern",
 // "MatrixCustomLogo"), then the "Serial Port Map" of MatrixConfig.con.
@@ -130,13 +129,5 @@ void writePortFallback(const AppPaths& paths);
 // Writes "PortBandRate" = rate, "MatrixNowUse" = model, and
 // "MatrixInputEditEnable" and "MatrixOutputEditEnable" = false.
 void writeModelInUse(const AppPaths& paths, std::int32_t rate, const std::string& model);
-
-// Writes the section "Network Control".
-void writeNetworkSettings(const AppPaths& paths, const NetworkSettings& network);
-
-// Writes the section "Web Control".
-void writeWebSettings(const AppPaths& paths, const WebSettings& web);
-// Writes "PasswordHash" of "Web Control" alone ("": no password).
-void writeWebPasswordHash(const AppPaths& paths, const std::string& hash);
 
 }  // namespace mc

@@ -27,15 +27,6 @@ inline constexpr std::int32_t MatrixOutputNum = 32;
 inline constexpr std::int32_t MatrixInputNum = 32;
 inline constexpr bool MatrixPattern = false;
 inline constexpr std::string_view MatrixCustomLogo = "VELMORAN MATRIX";
-// Section "Network Control".
-inline constexpr bool NetworkEnabled = false;
-inline constexpr std::string_view NetworkAddress = "127.0.0.1";
-inline constexpr std::int32_t NetworkPort = 9990;
-inline constexpr std::string_view NetworkFriendlyName = "";  // the model name
-// Section "Web Control".
-inline constexpr bool WebEnabled = false;
-inline constexpr std::string_view WebAddress = "127.0.0.1";
-inline constexpr std::int32_t WebPort = 8990;
 }  // namespace startupDefaults
 
 // Read by the configuration dialog (DialogValues, ModelFields).
@@ -60,7 +51,7 @@ inline constexpr std::int32_t kMinComPort = 1;
 inline constexpr std::int32_t kMaxComPort = 20;
 inline constexpr std::int32_t kMinCircleTime = 1;
 inline constexpr std::int32_t kMaxCircleTime = 100;
-// The TCP ports the "Port" key of "Network Control" may name.
+// The TCP ports a network service's "Port" key may name.
 inline constexpr std::int32_t kMinNetworkPort = 1;
 inline constexpr std::int32_t kMaxNetworkPort = 65535;
 

@@ -3,7 +3,8 @@
 // Every section and key name of the program's INI files, spelled once.
 //
 // MatrixConfig.con      kSerialSection, kManageSection, kSystemSection,
-//                       kPortMapSection, kNetworkSection, kWebSection
+//                       kPortMapSection; each network service's own section
+//                       is spelled by its service (ServiceSettings.h)
 // MatrixModelConfig.con one section per model, named after the model, with
 //                       the model keys
 // MatrixEditList.con    kInputNamesSection, kOutputNamesSection (also in
@@ -31,19 +32,6 @@ inline constexpr const char* kTakeMode = "TakeMode";
 
 // "COMn" = device path.
 inline constexpr const char* kPortMapSection = "Serial Port Map";
-
-inline constexpr const char* kNetworkSection = "Network Control";
-inline constexpr const char* kNetworkEnabled = "Enabled";
-inline constexpr const char* kNetworkAddress = "Address";
-inline constexpr const char* kNetworkPort = "Port";
-inline constexpr const char* kNetworkFriendlyName = "FriendlyName";
-
-inline constexpr const char* kWebSection = "Web Control";
-inline constexpr const char* kWebEnabled = "Enabled";
-inline constexpr const char* kWebAddress = "Address";
-inline constexpr const char* kWebPort = "Port";
-inline constexpr const char* kWebPasswordHash = "PasswordHash";
-inline constexpr const char* kWebAllowedHosts = "AllowedHosts";
 
 // --- MatrixModelConfig.con: the keys of a model's section ---------------------
 inline constexpr const char* kMatrixAddress = "MatrixAddress";

@@ -21,28 +21,6 @@ inline constexpr std::int32_t kMaxPortCount = 256;
 // The count the crosspoint state uses for a port count of the model table.
 std::int32_t clampPortCount(std::int32_t raw);
 
-// Section "Network Control" of MatrixConfig.con.
-struct NetworkSettings {
-    bool Enabled = startupDefaults::NetworkEnabled;
-    std::string Address{startupDefaults::NetworkAddress};  // "0.0.0.0": every interface
-    std::int32_t Port = startupDefaults::NetworkPort;
-    std::string FriendlyName{startupDefaults::NetworkFriendlyName};  // empty: the model name
-    bool operator==(const NetworkSettings&) const = default;
-};
-
-// Section "Web Control" of MatrixConfig.con: the web panel and HTTP API.
-struct WebSettings {
-    bool Enabled = startupDefaults::WebEnabled;
-    std::string Address{startupDefaults::WebAddress};
-    std::int32_t Port = startupDefaults::WebPort;
-    // "pbkdf2-sha256$<iterations>$<salt base64>$<key base64>"; empty: no password.
-    std::string PasswordHash;
-    // Host names besides this machine's own that the panel answers to
-    // (comma-separated), for a name the operator gave it in DNS.
-    std::string AllowedHosts;
-    bool operator==(const WebSettings&) const = default;
-};
-
 // Whether text is a numeric IPv4 address (dotted quad) or IPv6 address the
 // server can listen on; host names, scope suffixes and spaces are not.
 bool isListenAddress(const std::string& text);
@@ -78,8 +56,8 @@ struct StartupSettings {
     // to device path, for the keys that are present with a non-empty value.
     std::map<std::string, std::string> SerialPortMap;
 
-    NetworkSettings Network;
-    WebSettings Web;
+    // The network services' sections ("Network Control", "Web Control") are
+    // read by the services themselves (ServiceSettings.h).
 
     // Set by readStartupSettings: a raw count lies outside 1..256, so the
     // crosspoint state uses a clamped one and the window shows a warning.

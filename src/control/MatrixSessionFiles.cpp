@@ -346,8 +346,8 @@ bool MatrixSession::applyConfiguration(const ConfigChoice& choice) {
         gridFreed = true;
 
         writeModelInUse(m_paths, static_cast<std::int32_t>(Comm1.BaudRate()), choice.model);
-        writeNetworkSettings(m_paths, choice.network);
-        writeWebSettings(m_paths, choice.web);
+        for (const ServiceSection& section : choice.services)
+            writeServiceSettings(m_paths, section);
         m_caption = windowCaption(choice.model);
         if (keep) {
             // The same matrix: names (saved for the rebuild to read), modes and

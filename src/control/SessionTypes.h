@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ServiceSettings.h"
 #include "config/StartupSettings.h"
 #include "control/SessionObserver.h"
 #include "protocol/BytePort.h"
@@ -49,9 +50,10 @@ struct ConfigChoice {
     // The device chosen for comPort (its stable path), written to the "Serial
     // Port Map" as "COMn" before the port is opened; empty: the map stays.
     std::string devicePath;
-    std::string model;        // the model shown, to become the model in use
-    NetworkSettings network;  // the "Network Control" section
-    WebSettings web;          // the "Web Control" section
+    std::string model;  // the model shown, to become the model in use
+    // The network services' sections as their pages show them, written
+    // with the model in use; a service not listed keeps its section.
+    std::vector<ServiceSection> services;
 };
 
 // The mode names of MatrixMode.xml, in file order, or why they could not be

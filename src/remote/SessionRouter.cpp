@@ -48,7 +48,7 @@ std::string SessionRouter::modelName() const {
 
 std::string SessionRouter::friendlyName() const {
     const StartupSettings& settings = m_session.settings();
-    if (!settings.Network.FriendlyName.empty()) return settings.Network.FriendlyName;
+    if (!m_friendlyName.empty()) return m_friendlyName;
     return settings.MatrixNowUse.empty() ? std::string("matrix-control") : settings.MatrixNowUse;
 }
 

@@ -7,8 +7,8 @@
 // whoever made it, reaches the server as the items that changed.
 //
 // Device present: the session's serial port is open (a failed open and a
-// hang-up are "not present"). Friendly name: the "FriendlyName" setting, else
-// the model name. Unique ID: 12 hexadecimal digits derived from the program
+// hang-up are "not present"). Friendly name: the one set (the "FriendlyName"
+// setting), else the model name. Unique ID: 12 hexadecimal digits derived from the program
 // folder, so one installation keeps its identity across restarts.
 //
 // The session's change events carry the values that changed; the router
@@ -45,6 +45,8 @@ public:
 
     // The server told of the session's changes; null: nobody.
     void setServer(VideohubServer* server);
+    // The device's name for clients; empty: the model name.
+    void setFriendlyName(std::string name) { m_friendlyName = std::move(name); }
 
     // RouterModel. Without a state (before start, after close) the matrix has
     // no ports and every request is refused.
@@ -71,6 +73,7 @@ private:
     MatrixSession& m_session;
     VideohubServer* m_server = nullptr;
     std::string m_uniqueId;
+    std::string m_friendlyName;
 };
 
 }  // namespace mc::remote

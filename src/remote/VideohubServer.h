@@ -2,6 +2,7 @@
 
 #include "remote/VideohubProtocol.h"
 #include "remote/VideohubRequest.h"
+#include "service/StreamServer.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -18,46 +19,26 @@
 
 namespace mc::remote {
 
-class ClientConnection;
-class Listener;
 class RouterModel;
 
-// The protocol server: listens on one TCP address, sends every client the
-// whole state on connect, carries out the clients' requests through the
+// The protocol server: listens on one TCP address (through a StreamServer,
+// which bounds what each connection may cost), sends every client the whole
+// state on connect, carries out the clients' requests through the
 // RouterModel and sends every client the changes the model reports.
 //
 // Lives on the thread that runs its event loop; every method is called there,
 // the model's calls included. The model must outlive the server.
 //
-// Bounds per client: bytes are read from the socket only as blocks are
-// handled; a block is at most BlockReader's limits; a client has at most
-// kBlocksPerTurn blocks handled per event-loop turn (all clients together
-// kBlocksPerRound, taken in turn), and none while kPauseBytes of answers wait
-// for it; a client with more than kMaxPendingBytes unsent is disconnected.
-// At most kMaxClientsPerAddress connections come from one address and
-// kMaxClients in all; a connection over either limit is closed at once (and
-// logged) without disturbing the others.
-//
-// A client that shuts down its sending side still gets the answers and
-// updates for every block it sent; the server closes the connection once
-// they are written. A client whose connection breaks still has the blocks
-// that had arrived carried out, unanswered.
-//
-// Ownership: each connection belongs to its Client entry. A dropped client is
-// closed at once and its entry (with the connection object) is deleted on the
-// next event-loop turn, or by the destructor, never from inside one of its own
-// signals.
-class VideohubServer : public QObject {
+// Each client's bytes are read as blocks (BlockReader's limits), one block
+// being one item of the StreamServer's reading budget. A client that shuts
+// down its sending side still gets the answers and updates for every block
+// it sent.
+class VideohubServer : public QObject, private service::StreamProtocol {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxClients = 256;
-    static constexpr int kMaxClientsPerAddress = 16;
-    static constexpr int kBlocksPerTurn = 16;    // of one client
-    static constexpr int kBlocksPerRound = 256;  // of all clients together
-    static constexpr std::size_t kBytesPerTurn = 64 * 1024;
-    static constexpr std::size_t kPauseBytes = 64 * 1024;
-    static constexpr std::size_t kMaxPendingBytes = 1024 * 1024;
+    static constexpr int kMaxClients = service::StreamServer::kMaxClients;
+    static constexpr int kMaxClientsPerAddress = service::StreamServer::kMaxClientsPerAddress;
 
     explicit VideohubServer(RouterModel& model, QObject* parent = nullptr);
     ~VideohubServer() override;
@@ -68,13 +49,13 @@ public:
     // errorString() says why, with the address; the server stays closed.
     // Listening again first closes.
     bool listen(const QHostAddress& address, quint16 port);
-    QString errorString() const { return m_error; }
+    QString errorString() const { return m_stream.errorString(); }
     // Stops listening and disconnects every client.
     void close();
-    bool isListening() const;
-    QHostAddress listenAddress() const;
-    quint16 listenPort() const;  // the bound port, also when 0 was asked
-    int clientCount() const;
+    bool isListening() const { return m_stream.isListening(); }
+    QHostAddress listenAddress() const { return m_stream.listenAddress(); }
+    quint16 listenPort() const { return m_stream.listenPort(); }
+    int clientCount() const { return m_stream.clientCount(); }
 
     // Notifications from the model: these ports changed, with their values
     // now (ports that no longer exist are skipped). Changes reported while a
@@ -101,20 +82,8 @@ signals:
     void logMessage(const QString& line);
 
 private:
-    // One connection. Lives in m_clients until the sweep after its drop;
-    // callbacks refer to it by address.
-    struct Client {
-        Client();
-        ~Client();
-        std::unique_ptr<ClientConnection> connection;
-        std::string owner;  // peer address: the lock owner id
-        QString peer;       // address and port, for the log
-        BlockReader reader;
-        std::string input;  // bytes taken from the socket, not yet read as blocks
-        std::size_t inputPos = 0;
-        bool inputEnded = false;  // the peer sends nothing more; what arrived is still handled
-        bool closing = false;     // dropped: neither read nor written again
-    };
+    using Client = service::StreamClient;
+    class BlockClient;
     // What changed, with the values to send.
     struct Changes {
         std::map<int, int> routes;
@@ -126,20 +95,9 @@ private:
         bool empty() const;
     };
 
-    void accept(qintptr descriptor);
-    int clientsFrom(const std::string& owner) const;
-    // Drops a client whose input has ended once everything is handled and written.
-    void finishIfDone(Client& client);
-    void dropClient(Client& client, const QString& reason);
-    void sweepClients();
-    void readFrom(Client& client);
-    int processClient(Client& client, int maxBlocks);
-    bool hasWork(const Client& client) const;
-    void scheduleTurn();
-    void runTurn();
+    std::unique_ptr<service::StreamReader> connected(Client& client) override;
     void handle(Client& client, const ReadItem& item);
     void carryOut(Client& client, const Request& request);
-    void send(Client& client, const std::string& bytes);
     void scheduleFlush();
     void flush();
     void sendChanges(const Changes& changes, Client* only);
@@ -157,15 +115,10 @@ private:
     std::string routes(const std::map<int, int>& inputs) const;
 
     RouterModel& m_model;
-    Listener* m_server = nullptr;  // child
-    QString m_error;
-    std::vector<std::unique_ptr<Client>> m_clients;
+    service::StreamServer m_stream;
     Changes m_pending;
     Client* m_requester = nullptr;  // set while a request is carried out
-    std::size_t m_nextClient = 0;   // where the next round starts
     bool m_flushScheduled = false;
-    bool m_turnScheduled = false;
-    bool m_sweepScheduled = false;
 };
 
 }  // namespace mc::remote

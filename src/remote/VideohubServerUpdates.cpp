@@ -81,14 +81,14 @@ void VideohubServer::flush() {
 // Sends `changes` to `only`, or to every client when it is null.
 void VideohubServer::sendChanges(const Changes& changes, Client* only) {
     std::vector<Client*> targets;
-    for (auto& client : m_clients) {
-        if (!client->closing && (!only || only == client.get())) targets.push_back(client.get());
+    for (Client* client : m_stream.clients()) {
+        if (!only || only == client) targets.push_back(client);
     }
     // A device that came back is announced with the whole state, as after a
     // rebuild, so that clients told "Device present: false" catch up.
     if (changes.dump || (changes.present == true && !only)) {
         for (Client* client : targets)
-            send(*client, fullState(*client));
+            client->send(fullState(*client));
         return;
     }
     std::string common;
@@ -99,7 +99,7 @@ void VideohubServer::sendChanges(const Changes& changes, Client* only) {
         routes(changes.routes) +
         (changes.takeMode ? configurationBlock(*changes.takeMode) : std::string());
     for (Client* client : targets)
-        send(*client, common + locks(changes.locks, *client) + routing);
+        client->send(common + locks(changes.locks, *client) + routing);
 }
 
 DeviceInfo VideohubServer::deviceInfo(bool present) const {
@@ -204,9 +204,9 @@ std::string VideohubServer::locks(const std::map<int, std::string>& owners,
     std::vector<std::pair<int, LockView>> lines;
     for (const auto& [output, owner] : owners) {
         if (output < 0 || output >= m_model.outputCount()) continue;
-        lines.emplace_back(output, owner.empty()           ? LockView::Unlocked
-                                   : owner == client.owner ? LockView::Own
-                                                           : LockView::Other);
+        lines.emplace_back(output, owner.empty()             ? LockView::Unlocked
+                                   : owner == client.owner() ? LockView::Own
+                                                             : LockView::Other);
     }
     return lines.empty() ? std::string() : locksBlock(lines);
 }

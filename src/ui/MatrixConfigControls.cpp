@@ -15,10 +15,8 @@
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
 #include "ui/MatrixConfigUnit.h"
-#include "ui/NetworkPage.h"
 #include "ui/SerialDevicePicker.h"
 #include "ui/SpinField.h"
-#include "ui/WebPage.h"
 
 namespace mc {
 
@@ -63,11 +61,6 @@ void TConfigForm::createControls() {
 
     UpDataButton = button(tr("应用"), 324, 392, MatrixSetTabSheet);
     CancleButton = button(tr("取消"), 445, 392, MatrixSetTabSheet);
-
-    NetworkTabSheet = new NetworkPage;
-    PageControl1->addTab(NetworkTabSheet, tr("网络控制"));
-    WebTabSheet = new WebPage;
-    PageControl1->addTab(WebTabSheet, tr("网页控制"));
 }
 
 void TConfigForm::createPortGroup() {
@@ -179,23 +172,12 @@ void TConfigForm::connectHandlers() {
     connect(Button3, &QPushButton::clicked, this, &TConfigForm::Button3Click);
     connect(UpDataButton, &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
     connect(CancleButton, &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
-    // The device, network and web pages: their buttons are the first page's. On the
-    // network page an empty name stands for the model shown, whoever sets the
-    // model's text.
-    connect(NetworkTabSheet->NetworkApplyButton, &QPushButton::clicked, this,
-            &TConfigForm::UpDataButtonClick);
-    connect(NetworkTabSheet->NetworkCancelButton, &QPushButton::clicked, this,
-            &TConfigForm::CancleButtonClick);
+    // The device page's buttons are the first page's (so are the service
+    // pages', setServicePages).
     connect(DevicePicker->DeviceApplyButton, &QPushButton::clicked, this,
             &TConfigForm::UpDataButtonClick);
     connect(DevicePicker->DeviceCancelButton, &QPushButton::clicked, this,
             &TConfigForm::CancleButtonClick);
-    connect(WebTabSheet->WebApplyButton, &QPushButton::clicked, this,
-            &TConfigForm::UpDataButtonClick);
-    connect(WebTabSheet->WebCancelButton, &QPushButton::clicked, this,
-            &TConfigForm::CancleButtonClick);
-    connect(MatrixModelComboBox->lineEdit(), &QLineEdit::textChanged, NetworkTabSheet,
-            &NetworkPage::setModelName);
     connect(DevicePicker, &SerialDevicePicker::pickChanged, this, &TConfigForm::showComDevice);
     connect(this, &QDialog::finished, DevicePicker, &SerialDevicePicker::stopWatching);
 }

@@ -4,12 +4,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <exception>
 #include <string>
 
 #include "config/ConfigDialogModel.h"
+#include "config/ServiceSettings.h"
 #include "config/Settings.h"
 #include "control/CrosspointState.h"
 #include "control/MatrixSession.h"
@@ -17,10 +20,9 @@
 #include "ui/Dialogs.h"
 #include "ui/HexEdit.h"
 #include "ui/LabeledEdit.h"
-#include "ui/NetworkPage.h"
 #include "ui/SerialDevicePicker.h"
+#include "ui/ServicePage.h"
 #include "ui/SpinField.h"
-#include "ui/WebPage.h"
 
 namespace mc {
 
@@ -47,8 +49,18 @@ TConfigForm::TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
 
 TConfigForm::~TConfigForm() = default;
 
-void TConfigForm::setPasswordHasher(std::function<std::string(const QString&)> hasher) {
-    WebTabSheet->setPasswordHasher(std::move(hasher));
+void TConfigForm::setServicePages(const std::vector<ServiceSettingsPage>& pages) {
+    for (const ServiceSettingsPage& description : pages) {
+        auto* page = new ServicePage(description);
+        PageControl1->addTab(page, page->title());
+        ServicePages.push_back(page);
+        connect(page->applyButton(), &QPushButton::clicked, this, &TConfigForm::UpDataButtonClick);
+        connect(page->cancelButton(), &QPushButton::clicked, this, &TConfigForm::CancleButtonClick);
+        // A text that stands for the model name shows the model shown,
+        // whoever sets the model's text.
+        connect(MatrixModelComboBox->lineEdit(), &QLineEdit::textChanged, page,
+                &ServicePage::setModelName);
+    }
 }
 
 template <typename Operation>
@@ -88,8 +100,8 @@ void TConfigForm::FormShow() {
         showModelFields(running && !hasModel(v.models, v.MatrixNowUse) ? runningFields()
                                                                        : v.fields);
     });
-    NetworkTabSheet->showSettings(m_session.settings().Network);
-    WebTabSheet->showSettings(m_session.settings().Web);
+    for (ServicePage* page : ServicePages)
+        page->showValues(readServiceSettings(paths, page->description()));
     paths.restoreCurrentDirectory();
     DevicePicker->startWatching(comDevicePath(ComSelSpinEdit->Value()));
     showComDevice();
@@ -222,8 +234,8 @@ void TConfigForm::Button3Click() {
 }
 
 void TConfigForm::UpDataButtonClick() {
-    for (const auto& refusal : {NetworkTabSheet->refusal(), WebTabSheet->refusal()}) {
-        if (refusal) {
+    for (const ServicePage* page : ServicePages) {
+        if (const std::optional<QString> refusal = page->refusal()) {
             m_dialogs.showMessage(this, *refusal);
             return;
         }
@@ -236,8 +248,8 @@ void TConfigForm::UpDataButtonClick() {
     choice.baudRate = baudRateAt(BandComboBox->currentIndex());
     choice.devicePath = DevicePicker->pickedPath();
     choice.model = utf8(modelName());
-    choice.network = NetworkTabSheet->settings();
-    choice.web = WebTabSheet->settings();
+    for (const ServicePage* page : ServicePages)
+        choice.services.push_back(page->section());
     // Another matrix erases the names and modes: said first, and asked.
     const ApplyLoss loss = m_session.applyLoss(choice);
     if (loss.names > 0 || loss.modes > 0) {

@@ -43,12 +43,11 @@
 // malformed mode file) is shown, and the control window is rebuilt from what
 // is stored all the same; the dialog closes only when no file write failed.
 //
-// The second page, "网络控制", shows the section "Network Control" when the
-// dialog opens; Apply hands what it shows to the session with the rest, and is
-// refused with a message, changing nothing, while its address is not valid.
-// The third, "网页控制" (WebPage.h), does the same for the section "Web
-// Control"; a new password reaches the session only as the hash that the
-// hasher given by setPasswordHasher makes of it.
+// After "串口设备" come the network services' pages (ServicePage.h), one per
+// service in the order setServicePages gives them ("网络控制", "网页控制"): each
+// shows its service's section of MatrixConfig.con when the dialog opens;
+// Apply hands what they show to the session with the rest, and is refused
+// with a page's message, changing nothing, while a page refuses its values.
 //
 // The dialog hands the session what the operator chose; the session runs
 // Apply's steps. UI thread only.
@@ -72,9 +71,9 @@ namespace mc {
 
 class IDialogs;
 class LabeledEdit;
-class NetworkPage;
 class SpinField;
-class WebPage;
+class ServicePage;
+struct ServiceSettingsPage;
 class MatrixSession;
 class SerialDevicePicker;
 class THexEdit;
@@ -91,9 +90,9 @@ public:
     TConfigForm(MatrixSession& session, IDialogs& dialogs, QWidget* parent = nullptr);
     ~TConfigForm() override;
 
-    // How the page "网页控制" turns a new password into "PasswordHash"
-    // (WebPage.h); without one, Apply refuses a new password.
-    void setPasswordHasher(std::function<std::string(const QString&)> hasher);
+    // Adds a page for each service's settings, after "串口设备". Once, before
+    // the dialog is first shown.
+    void setServicePages(const std::vector<ServiceSettingsPage>& pages);
 
     // --- Handlers -------------------------------------------------------------
     void FormCreate();
@@ -137,10 +136,8 @@ public:
     QPushButton* UpDataButton = nullptr;
     QPushButton* CancleButton = nullptr;
     SerialDevicePicker* DevicePicker = nullptr;  // the page "串口设备"
-    // The second page "网络控制" and its controls (NetworkPage.h).
-    NetworkPage* NetworkTabSheet = nullptr;
-    // The third page "网页控制" and its controls (WebPage.h).
-    WebPage* WebTabSheet = nullptr;
+    // The network services' pages, in order.
+    std::vector<ServicePage*> ServicePages;
 
 protected:
     void showEvent(QShowEvent* event) override;

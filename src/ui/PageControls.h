@@ -1,8 +1,8 @@
 #pragma once
 
-// Small makers of the configuration dialog's pages (NetworkPage, WebPage):
-// a control with its object name, placed at a fixed position as the pages'
-// designs have them.
+// Small makers of the configuration dialog's pages (ServicePage,
+// SerialDevicePicker): a control with its object name, placed at a fixed
+// position as the pages' designs have them.
 
 #include <QLabel>
 #include <QPushButton>

@@ -47,14 +47,6 @@ TMatrixForm::TMatrixForm(MatrixSession& session, IDialogs& dialogs, QWidget* par
     m_noteField->setObjectName(QStringLiteral("StatusNote"));
     m_noteField->hide();
     statusBar()->addPermanentWidget(m_noteField);
-    m_networkField = new ElidedLabel(statusBar());
-    m_networkField->setObjectName(QStringLiteral("NetworkStatusField"));
-    m_networkField->hide();
-    statusBar()->addPermanentWidget(m_networkField);
-    m_webField = new ElidedLabel(statusBar());
-    m_webField->setObjectName(QStringLiteral("WebStatusField"));
-    m_webField->hide();
-    statusBar()->addPermanentWidget(m_webField);
     m_portField = new PortStatusField(statusBar());
     statusBar()->addPermanentWidget(m_portField);
 
@@ -158,32 +150,38 @@ QString TMatrixForm::statusNote() const {
     return m_noteField->text();
 }
 
-void TMatrixForm::setNetworkNote(const QString& text) {
-    m_networkNote = text;
+TMatrixForm::ServiceField& TMatrixForm::serviceField(const QString& id) {
+    for (ServiceField& entry : m_serviceFields) {
+        if (entry.id == id) return entry;
+    }
+    // A new field goes before the port's, which is taken off and put back last.
+    auto* field = new ElidedLabel(statusBar());
+    field->setObjectName(id + QStringLiteral("StatusField"));
+    field->hide();
+    statusBar()->removeWidget(m_portField);
+    statusBar()->addPermanentWidget(field);
+    statusBar()->addPermanentWidget(m_portField);
+    m_portField->show();
+    m_serviceFields.push_back({id, field, QString()});
+    return m_serviceFields.back();
+}
+
+void TMatrixForm::setServiceNote(const QString& id, const QString& text) {
+    serviceField(id).note = text;
     showNotes();
 }
 
-void TMatrixForm::showNetworkStatus(const QString& text) {
-    m_networkField->setWholeText(text);
-    m_networkField->setVisible(!text.isEmpty());
+void TMatrixForm::showServiceStatus(const QString& id, const QString& text) {
+    ElidedLabel* field = serviceField(id).field;
+    field->setWholeText(text);
+    field->setVisible(!text.isEmpty());
 }
 
-QString TMatrixForm::networkStatusText() const {
-    return m_networkField->text();
-}
-
-void TMatrixForm::setWebNote(const QString& text) {
-    m_webNote = text;
-    showNotes();
-}
-
-void TMatrixForm::showWebStatus(const QString& text) {
-    m_webField->setWholeText(text);
-    m_webField->setVisible(!text.isEmpty());
-}
-
-QString TMatrixForm::webStatusText() const {
-    return m_webField->text();
+QString TMatrixForm::serviceStatusText(const QString& id) const {
+    for (const ServiceField& entry : m_serviceFields) {
+        if (entry.id == id) return entry.field->text();
+    }
+    return {};
 }
 
 void TMatrixForm::showNotes() {
@@ -192,10 +190,10 @@ void TMatrixForm::showNotes() {
         const QString staged = tr("预选 %1 项").arg(m_session.staged().size());
         note = note.isEmpty() ? staged : staged + QStringLiteral("　") + note;
     }
-    for (const QString* extra : {&m_networkNote, &m_webNote}) {
-        if (extra->isEmpty()) continue;
+    for (const ServiceField& entry : m_serviceFields) {
+        if (entry.note.isEmpty()) continue;
         if (!note.isEmpty()) note += QStringLiteral("　");
-        note += *extra;
+        note += entry.note;
     }
     m_noteField->setWholeText(note);
     m_noteField->setVisible(!note.isEmpty());

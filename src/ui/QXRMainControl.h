@@ -172,16 +172,15 @@ public:
     // The latest note of the window in the status bar (count clamping,
     // skipped nodes, refused clicks); empty when there is none.
     QString statusNote() const;
-    // Shows `text` in the status bar's note field (the network server's state).
-    void setNetworkNote(const QString& text);
-    // Shows `text` in the permanent network field of the status bar (whether
-    // the network control listens, and its clients); "" hides the field.
-    void showNetworkStatus(const QString& text);
-    QString networkStatusText() const;
-    // The same for the web panel: its field ("WebStatusField") and its note.
-    void setWebNote(const QString& text);
-    void showWebStatus(const QString& text);
-    QString webStatusText() const;
+    // Shows `text` as the network service `id`'s part of the status bar's
+    // note field (why it did not start); "" removes it.
+    void setServiceNote(const QString& id, const QString& text);
+    // Shows `text` in the service's permanent field of the status bar
+    // ("<id>StatusField": whether it listens, and its clients); "" hides the
+    // field. The fields stand in the order the services first show one,
+    // before the port's.
+    void showServiceStatus(const QString& id, const QString& text);
+    QString serviceStatusText(const QString& id) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -275,10 +274,13 @@ private:
     PortStatusField* m_portField = nullptr;
     ElidedLabel* m_hintField = nullptr;
     ElidedLabel* m_noteField = nullptr;
-    ElidedLabel* m_networkField = nullptr;
-    QString m_networkNote;
-    ElidedLabel* m_webField = nullptr;
-    QString m_webNote;
+    struct ServiceField {
+        QString id;
+        ElidedLabel* field = nullptr;
+        QString note;
+    };
+    ServiceField& serviceField(const QString& id);
+    std::vector<ServiceField> m_serviceFields;
     bool m_closed = false;
     bool m_shownOnce = false;
 

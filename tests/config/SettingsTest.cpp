@@ -10,6 +10,7 @@
 
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
+#include "config/ServiceSettings.h"
 #include "config/Settings.h"
 #include "control/ControlTestUtil.h"
 
@@ -86,17 +87,47 @@ TEST_F(StartupFiles, FirstRunWithoutFilesReadsTheDefaults) {
     EXPECT_EQ(s.MatrixCustomLogo, "VELMORAN MATRIX");
     EXPECT_TRUE(s.SerialPortMap.empty());
     EXPECT_FALSE(s.countsClamped);
-    EXPECT_EQ(s.Web, (WebSettings{false, "127.0.0.1", 8990, "", ""}));
 }
 
-TEST_F(StartupFiles, WebControlRoundTripsAndTheHashIsWrittenAlone) {
-    const WebSettings web{true, "0.0.0.0", 8080, "pbkdf2-sha256$1000$c2FsdA==$a2V5",
-                          "panel.studio.test, panel"};
-    writeWebSettings(paths, web);
-    EXPECT_EQ(readStartupSettings(paths).Web, web);
-    writeWebPasswordHash(paths, "");
-    EXPECT_EQ(readStartupSettings(paths).Web,
-              (WebSettings{true, "0.0.0.0", 8080, "", "panel.studio.test, panel"}));
+// A service's section as its description says: the defaults of a missing
+// section, a round trip with each kind written as the INI layer writes it
+// (a switch as a bool, a port as an integer), the link not stored, and one
+// key written alone (as --set-web-password writes the hash).
+TEST_F(StartupFiles, AServiceSectionReadsItsDefaultsAndRoundTrips) {
+    ServiceSettingsPage page;
+    page.section = "Web Control";
+    page.fields = {{"Enabled", FieldKind::Switch, "", "0"},
+                   {"Address", FieldKind::Address, "", "127.0.0.1"},
+                   {"Port", FieldKind::Port, "", "8990"},
+                   {"PasswordHash", FieldKind::PasswordHash, "", ""},
+                   {"AllowedHosts", FieldKind::Text, "", ""},
+                   {"Url", FieldKind::Link, "", ""}};
+    EXPECT_EQ(readServiceSettings(paths, page), (SettingsValues{{"Enabled", "0"},
+                                                                {"Address", "127.0.0.1"},
+                                                                {"Port", "8990"},
+                                                                {"PasswordHash", ""},
+                                                                {"AllowedHosts", ""}}));
+    EXPECT_FALSE(fs::exists(paths.mainConfigFile())) << "reading creates no file";
+
+    const SettingsValues web{{"Enabled", "1"},
+                             {"Address", "0.0.0.0"},
+                             {"Port", "8080"},
+                             {"PasswordHash", "pbkdf2-sha256$1000$c2FsdA==$a2V5"},
+                             {"AllowedHosts", "panel.studio.test, panel"},
+                             {"Url", "not stored"}};
+    writeServiceSettings(paths, {page.section, page.fields, web});
+    SettingsValues stored = web;
+    stored.erase("Url");
+    EXPECT_EQ(readServiceSettings(paths, page), stored);
+    EXPECT_EQ(iniReadString(paths.mainConfigFile(), "Web Control", "Url", "<none>"), "<none>");
+
+    iniWriteString(paths.mainConfigFile(), "Web Control", "PasswordHash", "");
+    iniWriteString(paths.mainConfigFile(), "Web Control", "Enabled", "true");
+    stored["PasswordHash"] = "";
+    stored["Enabled"] = "0";  // as the INI layer reads a bool that is not a number
+    EXPECT_EQ(readServiceSettings(paths, page), stored);
+    EXPECT_FALSE(settingFlag(stored, "Enabled"));
+    EXPECT_EQ(settingNumber(stored, "Port", 0), 8080);
 }
 
 TEST(ListenAddress, OnlyNumericLoopbackAddressesCountAsLoopback) {

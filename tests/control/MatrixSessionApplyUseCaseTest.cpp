@@ -32,8 +32,6 @@ public:
         choice.comPort = port;
         choice.baudRate = rate;
         choice.model = model;
-        choice.network = session->settings().Network;
-        choice.web = session->settings().Web;
         return session->applyConfiguration(choice);
     }
     std::string serial(const char* key) const { return config("Serial Commucation Set", key); }

@@ -1,17 +1,13 @@
 // The network control on a real MatrixSession (its sender not started, so the
 // frames it queues stay in its queue): requests become the session's switches
-// and names, the session's changes from any side reach the clients, and
-// RemoteControl listens as the settings say.
+// and names, and the session's changes from any side reach the clients.
 
 #include "ServerTestUtil.h"
 #include "control/SessionTestUtil.h"
-#include "remote/RemoteControl.h"
 #include "remote/SessionRouter.h"
 #include "remote/VideohubServer.h"
 
 #include <gtest/gtest.h>
-#include <QSignalSpy>
-#include <QTcpServer>
 
 namespace mc::remote {
 namespace {
@@ -79,7 +75,7 @@ TEST_F(SessionRouterTest, RoutesAreTheSessionsSwitchesAndLocksHoldForEveryOwner)
 
     // A rebuild: the whole state again, with the new counts and name; no locks.
     useModel(4, 2);
-    setConfig("Network Control", "FriendlyName", "Studio B");
+    router.setFriendlyName("Studio B");
     session.rebuild();
     const auto dump = b->take(7);
     ASSERT_EQ(dump.size(), 7u);
@@ -110,44 +106,6 @@ TEST_F(SessionRouterTest, LabelsAreNameFieldsSavedAtClose) {
     session.close();
     EXPECT_EQ(nameList("MatrixInputStringList", "InputString0"), "Camera 1");
     EXPECT_EQ(nameList("MatrixOutputStringList", "OutputString2"), "Monitor");
-}
-
-TEST(RemoteControl, ListensByTheSettingsAndReportsABindFailureOnce) {
-    test::ProgramFolder folder;
-    QTcpServer holder;  // a port in use
-    ASSERT_TRUE(holder.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    QueuedPoster poster;
-    MatrixSession session(folder.paths, poster, SessionOptions::queueOnly());
-    session.start();
-    RemoteControl remote(session);
-    QSignalSpy failures(&remote, &RemoteControl::bindFailed);
-    remote.applySettings();
-    EXPECT_FALSE(remote.server().isListening());
-    EXPECT_EQ(remote.statusText(), QString());
-
-    folder.setConfig("Network Control", "Enabled", "1");
-    folder.setConfig("Network Control", "Port", std::to_string(holder.serverPort()));
-    session.rebuild();
-    session.rebuild();  // tried again, not reported again
-    ASSERT_EQ(failures.size(), 1);
-    EXPECT_TRUE(failures[0][0].toString().contains(
-        QStringLiteral("127.0.0.1:%1").arg(holder.serverPort())));
-    EXPECT_TRUE(remote.statusText().startsWith(QStringLiteral("网络控制：未能监听")));
-
-    holder.close();
-    session.rebuild();  // the same setting, now free
-    ASSERT_TRUE(remote.server().isListening());
-    const quint16 port = remote.server().listenPort();
-    TestClient client("127.0.0.1", port);
-    client.prelude();
-    EXPECT_TRUE(waitUntil([&] {
-        return remote.statusText() ==
-               QStringLiteral("网络控制：127.0.0.1:%1，1 个客户端").arg(port);
-    }));
-    session.rebuild();  // unchanged: the client stays and gets the whole state
-    EXPECT_EQ(headers(client.take(7)).back(), "END PRELUDE");
-    EXPECT_EQ(remote.server().clientCount(), 1);
-    EXPECT_EQ(failures.size(), 1);
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST_F(ConfigFormTest, WindowAndPage) {
     QWidget* network = f.PageControl1->widget(2);
     QWidget* web = f.PageControl1->widget(3);
     EXPECT_EQ(network->objectName(), QStringLiteral("NetworkTabSheet"));
-    EXPECT_EQ(web->objectName(), QStringLiteral("WebPage"));
+    EXPECT_EQ(web->objectName(), QStringLiteral("WebTabSheet"));
     for (QObject* parent :
          {static_cast<QObject*>(network),
           network->findChild<QObject*>(QStringLiteral("NetworkGroupBox")),

@@ -13,7 +13,6 @@
 
 #include "config/IniFile.h"
 #include "ui/ConfigFormTestUtil.h"
-#include "ui/NetworkPage.h"
 #include "ui/SpinField.h"
 
 namespace mc {
@@ -47,7 +46,8 @@ TEST_F(ConfigFormTest, NetworkPageShowsTheStoredSectionAndTheModelAsPlaceholder)
         "Address=0.0.0.0\nPort=70000\nFriendlyName=大厅 A\n");
     start();
     open();
-    EXPECT_EQ(form->PageControl1->tabText(form->PageControl1->indexOf(form->NetworkTabSheet)),
+    EXPECT_EQ(form->PageControl1->tabText(form->PageControl1->indexOf(
+                  child<QWidget>(*form, QStringLiteral("NetworkTabSheet")))),
               QStringLiteral("网络控制"));
     const Page p = page(*form);
     ASSERT_TRUE(p.enabled && p.address && p.port && p.name);
@@ -77,7 +77,7 @@ TEST_F(ConfigFormTest, ApplyFromTheNetworkPageStoresItsFourKeys) {
     EXPECT_EQ(readNetwork(paths, "Address"), "::1");
     EXPECT_EQ(readNetwork(paths, "Port"), "12345");
     EXPECT_EQ(readNetwork(paths, "FriendlyName"), "");
-    EXPECT_EQ(session->settings().Network.Port, 12345) << "the rebuild reads the new section";
+    EXPECT_EQ(readServiceSettings(paths, remote::routerSettingsPage()).at("Port"), "12345");
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(form->result(), QDialog::Accepted);
 }

@@ -21,6 +21,7 @@
 #include "config/AppPaths.h"
 #include "config/ConfigTestUtil.h"
 #include "control/MatrixSession.h"
+#include "remote/RouterService.h"
 #include "serial/UiPoster.h"
 #include "support/FormControls.h"
 #include "support/ScriptedDialogs.h"
@@ -28,12 +29,14 @@
 #include "ui/Dialogs.h"
 #include "ui/MatrixConfigUnit.h"
 #include "ui/QXRMainControl.h"
+#include "web/WebService.h"
 
 namespace mc::test {
 
 // A program folder whose MatrixConfig.con maps COM1 and COM2 to
 // pseudo-terminals and COM3 to a device that does not exist; the control
-// window (sender not started) and the dialog are made by start().
+// window (sender not started) and the dialog, with the program's service
+// pages, are made by start().
 class ConfigFormTest : public ::testing::Test {
 protected:
     ConfigFormTest() : paths(dir.path()) { paths.ensureConfigDir(); }
@@ -58,6 +61,7 @@ protected:
         session = std::make_unique<MatrixSession>(paths, poster, options);
         window = std::make_unique<TMatrixForm>(*session, dialogs);
         form = std::make_unique<TConfigForm>(*session, dialogs, window.get());
+        form->setServicePages(servicePages);
     }
     // Opens the dialog as the control window's menu does, leaving it open.
     void open() {
@@ -79,6 +83,9 @@ protected:
     // The dialog lists devices from this fake tree, never the machine's /dev.
     DeviceRoots deviceRoots{dir.path() + "/dev", dir.path() + "/dev/serial/by-id",
                             dir.path() + "/sys/class/tty"};
+    // The pages the dialog gets: the program's network services'.
+    std::vector<ServiceSettingsPage> servicePages{remote::routerSettingsPage(),
+                                                  web::webSettingsPage()};
     ScriptedDialogs dialogs;
     QueuedPoster poster;
     std::unique_ptr<MatrixSession> session;

@@ -10,9 +10,10 @@
 #include <QTcpServer>
 #include <QWebSocket>
 
+#include "service/ServiceHost.h"
 #include "store/Journal.h"
 #include "web/PasswordHash.h"
-#include "web/WebControl.h"
+#include "web/WebService.h"
 #include "web/WebTestUtil.h"
 
 namespace mc::web {
@@ -325,26 +326,28 @@ TEST(WebSettingsRefusal, AnyAddressButLoopbackNeedsAPasswordAndTheHashMustBeOne)
     EXPECT_TRUE(webSettingsRefusal({true, "127.0.0.1", 8990, "pbkdf2-sha256$x$y$z", ""}));
 }
 
-TEST(WebControlStart, ANonLoopbackAddressWithoutPasswordIsRefusedSayingWhyOnce) {
+TEST(WebServiceStart, ANonLoopbackAddressWithoutPasswordIsRefusedSayingWhyOnce) {
     test::ProgramFolder folder;
     folder.setConfig("Web Control", "Enabled", "1");
     folder.setConfig("Web Control", "Address", "0.0.0.0");
     QueuedPoster poster;
     MatrixSession session{folder.paths, poster, SessionOptions::queueOnly()};
     session.start();
-    WebControl web(session);
-    QSignalSpy failed(&web, &WebControl::bindFailed);
-    QSignalSpy logged(&web, &WebControl::logMessage);
-    web.applySettings();
-    web.applySettings();  // as every rebuild does
+    service::ServiceHost host(session);
+    host.add(std::make_unique<WebService>(session));
+    const WebService& web = static_cast<WebService&>(*host.service("Web"));
+    QSignalSpy failed(&host, &service::ServiceHost::noteChanged);
+    QSignalSpy logged(&host, &service::ServiceHost::logMessage);
+    host.start();
+    session.rebuild();  // applied again, as every rebuild does
     EXPECT_FALSE(web.server().isListening());
     ASSERT_EQ(failed.count(), 1);
-    EXPECT_TRUE(failed.front().front().toString().contains(QStringLiteral("需要密码")));
+    EXPECT_TRUE(failed.front().back().toString().contains(QStringLiteral("需要密码")));
     ASSERT_EQ(logged.count(), 1);
     EXPECT_TRUE(logged.front().front().toString().contains(QStringLiteral("--set-web-password")));
 }
 
-TEST(WebControlStart, AnInvalidPasswordHashAtARebuildClosesTheListenerSayingWhyOnce) {
+TEST(WebServiceStart, AnInvalidPasswordHashAtARebuildClosesTheListenerSayingWhyOnce) {
     quint16 port = 0;
     {
         QTcpServer probe;  // a free port for the settings
@@ -359,11 +362,14 @@ TEST(WebControlStart, AnInvalidPasswordHashAtARebuildClosesTheListenerSayingWhyO
     QueuedPoster poster;
     MatrixSession session{folder.paths, poster, SessionOptions::queueOnly()};
     session.start();
-    WebControl web(session);
-    QSignalSpy failed(&web, &WebControl::bindFailed);
-    QSignalSpy logged(&web, &WebControl::logMessage);
-    web.applySettings();
+    service::ServiceHost host(session);
+    host.add(std::make_unique<WebService>(session));
+    const WebService& web = static_cast<WebService&>(*host.service("Web"));
+    QSignalSpy failed(&host, &service::ServiceHost::noteChanged);
+    QSignalSpy logged(&host, &service::ServiceHost::logMessage);
+    host.start();
     ASSERT_TRUE(web.server().isListening());
+    EXPECT_EQ(web.url(), QStringLiteral("http://127.0.0.1:%1/").arg(port));
     const auto status = [&] {
         RawClient client(port);
         client.send(get("/api/v1/state"));
@@ -380,7 +386,7 @@ TEST(WebControlStart, AnInvalidPasswordHashAtARebuildClosesTheListenerSayingWhyO
     refused.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
     EXPECT_FALSE(refused.waitForConnected(5000)) << "nothing is served";
     ASSERT_EQ(failed.count(), 1);
-    EXPECT_TRUE(failed.front().front().toString().contains(QStringLiteral("PasswordHash")));
+    EXPECT_TRUE(failed.front().back().toString().contains(QStringLiteral("PasswordHash")));
     EXPECT_EQ(
         std::count_if(logged.begin(), logged.end(),
                       [](const QList<QVariant>& line) {

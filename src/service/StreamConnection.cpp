@@ -1,4 +1,4 @@
-#include "remote/ClientConnection.h"
+#include "service/StreamConnection.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>
@@ -11,7 +11,7 @@
 
 #include <cerrno>
 
-namespace mc::remote {
+namespace mc::service {
 
 namespace {
 
@@ -25,7 +25,7 @@ quint16 portOf(const sockaddr_storage& address) {
 
 }  // namespace
 
-ClientConnection::ClientConnection(qintptr descriptor)
+StreamConnection::StreamConnection(qintptr descriptor)
     : m_descriptor(static_cast<int>(descriptor)) {
     ::fcntl(m_descriptor, F_SETFL, ::fcntl(m_descriptor, F_GETFL) | O_NONBLOCK);
     const int on = 1;
@@ -39,7 +39,7 @@ ClientConnection::ClientConnection(qintptr descriptor)
     m_readNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this);
     m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
     m_writeNotifier->setEnabled(false);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &ClientConnection::readActivated);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &StreamConnection::readActivated);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, [this] {
         const std::size_t before = bytesToWrite();
         flush();
@@ -47,11 +47,11 @@ ClientConnection::ClientConnection(qintptr descriptor)
     });
 }
 
-ClientConnection::~ClientConnection() {
+StreamConnection::~StreamConnection() {
     close();
 }
 
-void ClientConnection::close() {
+void StreamConnection::close() {
     if (m_descriptor < 0) return;
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
@@ -63,13 +63,13 @@ void ClientConnection::close() {
 }
 
 // Level-triggered: the notifier stays off until a read finds the socket empty.
-void ClientConnection::readActivated() {
+void StreamConnection::readActivated() {
     m_readNotifier->setEnabled(false);
     m_readable = true;
     emit readyRead();
 }
 
-qint64 ClientConnection::read(char* data, std::size_t max) {
+qint64 StreamConnection::read(char* data, std::size_t max) {
     if (m_ended || m_descriptor < 0) return -1;
     for (;;) {
         const ssize_t got = ::recv(m_descriptor, data, max, 0);
@@ -90,13 +90,13 @@ qint64 ClientConnection::read(char* data, std::size_t max) {
 
 // Sent when the event loop next finds the socket writable, so that the
 // updates of one turn go out in one send per client.
-void ClientConnection::write(const char* data, std::size_t size) {
+void StreamConnection::write(const char* data, std::size_t size) {
     if (!writable() || size == 0) return;
     m_out.append(data, size);
     m_writeNotifier->setEnabled(true);
 }
 
-void ClientConnection::flush() {
+void StreamConnection::flush() {
     while (writable() && m_outPos < m_out.size()) {
         const ssize_t sent =
             ::send(m_descriptor, m_out.data() + m_outPos, m_out.size() - m_outPos, MSG_NOSIGNAL);
@@ -118,13 +118,13 @@ void ClientConnection::flush() {
     if (m_descriptor >= 0) m_writeNotifier->setEnabled(bytesToWrite() > 0);
 }
 
-void ClientConnection::fail() {
+void StreamConnection::fail() {
     if (m_broken) return;
     m_broken = true;
     m_out = {};
     m_outPos = 0;
     if (m_descriptor >= 0) m_writeNotifier->setEnabled(false);
-    QMetaObject::invokeMethod(this, &ClientConnection::broken, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &StreamConnection::broken, Qt::QueuedConnection);
 }
 
-}  // namespace mc::remote
+}  // namespace mc::service

@@ -1,6 +1,6 @@
 #pragma once
 
-// ClientConnection: one accepted TCP connection of the protocol server, on its
+// StreamConnection: one accepted TCP connection of a StreamServer, on its
 // socket descriptor. Unlike QTcpSocket, it keeps the connection open when the
 // peer shuts down only its sending side (`nc -q 1`, scripts): the end of the
 // stream is reported to the reader, and the server can still write the
@@ -31,17 +31,17 @@
 
 class QSocketNotifier;
 
-namespace mc::remote {
+namespace mc::service {
 
-class ClientConnection final : public QObject {
+class StreamConnection final : public QObject {
     Q_OBJECT
 
 public:
     // Takes the connected socket `descriptor` (made non-blocking here).
-    explicit ClientConnection(qintptr descriptor);
-    ~ClientConnection() override;
-    ClientConnection(const ClientConnection&) = delete;
-    ClientConnection& operator=(const ClientConnection&) = delete;
+    explicit StreamConnection(qintptr descriptor);
+    ~StreamConnection() override;
+    StreamConnection(const StreamConnection&) = delete;
+    StreamConnection& operator=(const StreamConnection&) = delete;
 
     QHostAddress peerAddress() const { return m_peerAddress; }
     quint16 peerPort() const { return m_peerPort; }
@@ -84,4 +84,4 @@ private:
     std::size_t m_outPos = 0;
 };
 
-}  // namespace mc::remote
+}  // namespace mc::service

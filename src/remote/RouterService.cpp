@@ -1,0 +1,107 @@
+#include "remote/RouterService.h"
+
+#include <QCoreApplication>
+
+#include "config/StartupSettings.h"
+#include "control/MatrixSession.h"
+#include "remote/SessionRouter.h"
+#include "remote/VideohubServer.h"
+
+namespace mc::remote {
+
+namespace {
+
+constexpr const char* kContext = "mc::remote::RouterService";
+
+}  // namespace
+
+const ServiceSettingsPage& routerSettingsPage() {
+    static const ServiceSettingsPage page = [] {
+        ServiceSettingsPage p;
+        p.id = "Network";
+        p.section = "Network Control";
+        p.context = kContext;
+        p.title = QT_TRANSLATE_NOOP("mc::remote::RouterService", "网络控制");
+        p.fields = {
+            {"Enabled", FieldKind::Switch,
+             QT_TRANSLATE_NOOP("mc::remote::RouterService", "启用网络控制"), "0"},
+            {"Address", FieldKind::Address,
+             QT_TRANSLATE_NOOP("mc::remote::RouterService", "监听地址 "), "127.0.0.1",
+             QT_TRANSLATE_NOOP("mc::remote::RouterService",
+                               "127.0.0.1：只有本机可以连接。0.0.0.0："
+                               "所有网络接口，网络上的每台计算机都能切换"
+                               "矩阵。"),
+             false, 64},
+            {"Port", FieldKind::Port, QT_TRANSLATE_NOOP("mc::remote::RouterService", "端口 "),
+             "9990"},
+            {"FriendlyName", FieldKind::Text,
+             QT_TRANSLATE_NOOP("mc::remote::RouterService", "设备名称 "), "", nullptr, true},
+        };
+        p.refusal = [](const SettingsValues& values,
+                       const PasswordEntry&) -> std::optional<std::string> {
+            const std::string address = settingText(values, "Address");
+            if (isListenAddress(address)) return std::nullopt;
+            return QCoreApplication::translate(
+                       "mc::remote::RouterService",
+                       "监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 "
+                       "表示所有网络接口）或 IPv6 地址（如 ::1）。")
+                .arg(QString::fromStdString(address))
+                .toStdString();
+        };
+        return p;
+    }();
+    return page;
+}
+
+const service::ServiceTexts& RouterService::texts() const {
+    static const service::ServiceTexts texts{
+        QT_TRANSLATE_NOOP("mc::remote::RouterService", "网络控制：%1:%2，%3 个客户端"),
+        QT_TRANSLATE_NOOP("mc::remote::RouterService", "网络控制：未能监听 %1"),
+        QT_TRANSLATE_NOOP("mc::remote::RouterService", "网络控制未能启动：%1"),
+        QStringLiteral("Network control")};
+    return texts;
+}
+
+RouterService::RouterService(MatrixSession& session, QObject* parent)
+    : NetworkService(parent),
+      m_router(std::make_unique<SessionRouter>(session)),
+      m_server(std::make_unique<VideohubServer>(*m_router)) {
+    m_router->setServer(m_server.get());
+    connect(m_server.get(), &VideohubServer::logMessage, this, &RouterService::logMessage);
+    connect(m_server.get(), &VideohubServer::clientCountChanged, this,
+            &RouterService::clientCountChanged);
+}
+
+RouterService::~RouterService() {
+    m_server->disconnect(this);
+    m_server->close();
+    m_router->setServer(nullptr);
+}
+
+void RouterService::configure(const SettingsValues& values) {
+    m_router->setFriendlyName(settingText(values, "FriendlyName"));
+}
+
+bool RouterService::listen(const QHostAddress& address, quint16 port) {
+    return m_server->listen(address, port);
+}
+QString RouterService::errorString() const {
+    return m_server->errorString();
+}
+void RouterService::close() {
+    m_server->close();
+}
+bool RouterService::isListening() const {
+    return m_server->isListening();
+}
+QHostAddress RouterService::listenAddress() const {
+    return m_server->listenAddress();
+}
+quint16 RouterService::listenPort() const {
+    return m_server->listenPort();
+}
+int RouterService::clientCount() const {
+    return m_server->clientCount();
+}
+
+}  // namespace mc::remote

@@ -1,0 +1,54 @@
+#pragma once
+
+// RouterService: the network control, the router protocol server of one
+// session, as a service of the ServiceHost. Its section is "Network Control"
+// of MatrixConfig.con: Enabled, Address, Port and FriendlyName (empty: the
+// model name). It owns the server and the router that connects it to the
+// session.
+//
+// Lifetime: the session must outlive the service. Threads: the
+// user-interface thread only; the server runs on that thread's event loop.
+
+#include <memory>
+
+#include "service/NetworkService.h"
+
+namespace mc {
+class MatrixSession;
+}
+
+namespace mc::remote {
+
+class SessionRouter;
+class VideohubServer;
+
+// The section "Network Control" as the configuration dialog shows it.
+const ServiceSettingsPage& routerSettingsPage();
+
+class RouterService final : public service::NetworkService {
+    Q_OBJECT
+
+public:
+    explicit RouterService(MatrixSession& session, QObject* parent = nullptr);
+    ~RouterService() override;
+
+    const ServiceSettingsPage& settingsPage() const override { return routerSettingsPage(); }
+    const service::ServiceTexts& texts() const override;
+    void configure(const SettingsValues& values) override;
+    bool listen(const QHostAddress& address, quint16 port) override;
+    QString errorString() const override;
+    void close() override;
+    bool isListening() const override;
+    QHostAddress listenAddress() const override;
+    quint16 listenPort() const override;
+    int clientCount() const override;
+
+    VideohubServer& server() const { return *m_server; }
+    SessionRouter& router() const { return *m_router; }
+
+private:
+    std::unique_ptr<SessionRouter> m_router;
+    std::unique_ptr<VideohubServer> m_server;  // declared after the router it uses
+};
+
+}  // namespace mc::remote
