@@ -312,7 +312,7 @@
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSession.cpp" line="+316"/>
+        <location filename="../src/control/MatrixSession.cpp" line="+324"/>
         <source>输出 %1 已被 %2 锁定，本次切换未执行</source>
         <translation>Output %1 is locked by %2; the switch was not made</translation>
     </message>
@@ -948,7 +948,7 @@
         <translation>Delete Model</translation>
     </message>
     <message>
-        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+124"/>
+        <location filename="../src/ui/MatrixConfigUnit.cpp" line="+122"/>
         <source>串口 %1 打开的设备：%2</source>
         <translation>Port %1 opens the device: %2</translation>
     </message>
@@ -1416,6 +1416,54 @@
     </message>
 </context>
 <context>
+    <name>mc::swp08::Swp08Service</name>
+    <message>
+        <location filename="../src/swp08/Swp08Service.cpp" line="+28"/>
+        <source>SW-P-08 控制</source>
+        <translation>SW-P-08 Control</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>启用 SW-P-08 控制</source>
+        <translation>Enable SW-P-08 control</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>监听地址 </source>
+        <translation>Listen address </translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>127.0.0.1：只有本机可以连接。0.0.0.0：所有网络接口，网络上的每台控制器都能切换矩阵（此协议没有密码）。</source>
+        <translation>127.0.0.1: only this computer can connect. 0.0.0.0: every network interface; every controller on the network can switch the matrix (the protocol has no passwords).</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>端口 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
+        <translation>The listen address “%1” is not valid: give an IPv4 address (such as 127.0.0.1; 0.0.0.0 means every network interface) or an IPv6 address (such as ::1).</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <source>SW-P-08 控制：%1:%2，%3 个控制器</source>
+        <translation>SW-P-08 control: %1:%2, %3 controllers</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>SW-P-08 控制：未能监听 %1</source>
+        <translation>SW-P-08 control: could not listen on %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>SW-P-08 控制未能启动：%1</source>
+        <translation>SW-P-08 control did not start: %1</translation>
+    </message>
+</context>
+<context>
     <name>mc::web::WebService</name>
     <message>
         <location filename="../src/web/WebService.cpp" line="+81"/>
@@ -1463,7 +1511,7 @@
         <translation>Panel address: http://%1:%2/</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+42"/>
         <source>网页控制：http://%1:%2，%3 个页面</source>
         <translation>Web panel: http://%1:%2, pages open: %3</translation>
     </message>

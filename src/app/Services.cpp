@@ -5,6 +5,7 @@
 #include "app/Programs.h"
 #include "remote/RouterService.h"
 #include "service/ServiceHost.h"
+#include "swp08/Swp08Service.h"
 #include "web/WebService.h"
 
 namespace mc {
@@ -12,6 +13,7 @@ namespace mc {
 void addServices(service::ServiceHost& host, MatrixSession& session) {
     host.add(std::make_unique<remote::RouterService>(session));
     host.add(std::make_unique<web::WebService>(session));
+    host.add(std::make_unique<swp08::Swp08Service>(session));
 }
 
 }  // namespace mc

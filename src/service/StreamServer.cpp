@@ -49,6 +49,10 @@ void StreamClient::send(std::string_view bytes) {
     }
 }
 
+void StreamClient::drop(const QString& reason) {
+    if (!m_closing && m_server != nullptr) m_server->dropClient(*this, reason);
+}
+
 StreamServer::StreamServer(StreamProtocol& protocol, QString name, QString clientName,
                            QObject* parent)
     : QObject(parent),

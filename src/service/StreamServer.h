@@ -73,6 +73,9 @@ public:
     // Queues `bytes` for the client; nothing once it is dropped or
     // unwritable. More than kMaxPendingBytes unsent drops it.
     void send(std::string_view bytes);
+    // Closes the connection (logged with `reason`); the client is deleted on
+    // a later turn, never from inside this call.
+    void drop(const QString& reason);
     bool dropped() const { return m_closing; }
 
 private:
