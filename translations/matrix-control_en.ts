@@ -1456,7 +1456,7 @@
 <context>
     <name>mc::announce::Announcer</name>
     <message>
-        <location filename="../src/announce/Announcer.cpp" line="+46"/>
+        <location filename="../src/announce/Announcer.cpp" line="+48"/>
         <source>没有系统总线（%1）</source>
         <translation>no system bus (%1)</translation>
     </message>
@@ -1471,7 +1471,7 @@
         <translation>DNS-SD: withdrew “%1”</translation>
     </message>
     <message>
-        <location line="+37"/>
+        <location line="+36"/>
         <source>守护进程未运行</source>
         <translation>the daemon is not running</translation>
     </message>
