@@ -1363,6 +1363,62 @@
     </message>
 </context>
 <context>
+    <name>mc::announce::Announcer</name>
+    <message>
+        <location filename="../src/announce/Announcer.cpp" line="+48"/>
+        <source>没有系统总线（%1）</source>
+        <translation>no system bus (%1)</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>守护进程已停止</source>
+        <translation>the daemon stopped</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <source>DNS-SD：已撤回“%1”</source>
+        <translation>DNS-SD: withdrew “%1”</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>守护进程未运行</source>
+        <translation>the daemon is not running</translation>
+    </message>
+    <message>
+        <location line="+115"/>
+        <source>名称“%1”已被占用</source>
+        <translation>the name “%1” is taken</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>DNS-SD：名称“%1”已被占用，改用“%2”</source>
+        <translation>DNS-SD: the name “%1” is taken, using “%2”</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>DNS-SD：已在网络上公布“%1”（%2，端口 %3）</source>
+        <translation>DNS-SD: announced “%1” on the network (%2, port %3)</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>DNS-SD：Avahi 未能公布“%1”：%2</source>
+        <translation>DNS-SD: Avahi could not announce “%1”: %2</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>DNS-SD：Avahi 不可用（%1），服务不在网络上公布</source>
+        <translation>DNS-SD: Avahi is not available (%1); the services are not announced on the network</translation>
+    </message>
+</context>
+<context>
+    <name>mc::announce::ServiceRecord</name>
+    <message>
+        <location filename="../src/announce/ServiceRecord.cpp" line="+53"/>
+        <source>网页控制</source>
+        <translation>Web Panel</translation>
+    </message>
+</context>
+<context>
     <name>mc::remote::RouterService</name>
     <message>
         <location filename="../src/remote/RouterService.cpp" line="+24"/>

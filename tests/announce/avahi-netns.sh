@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs PROGRAM [ARGS...] beside an Avahi daemon of its own: in a private
+# network namespace (only its loopback interface, so nothing reaches the
+# machine's network) and mount namespace (/run its own, for the daemon's pid
+# file), with a private system bus that DBUS_SYSTEM_BUS_ADDRESS names. The
+# daemon's host name is "mc-test"; it is not started: MC_AVAHI_START starts it.
+# Exits with PROGRAM's status, or 77 with the reason when no namespace can be
+# made or a tool is missing.
+# Usage: avahi-netns.sh PROGRAM [ARGS...]
+set -euo pipefail
+
+if [ "${1:-}" != --inside ]; then
+    for tool in unshare ip dbus-daemon avahi-daemon avahi-browse; do
+        command -v "$tool" >/dev/null || { echo "avahi-netns: $tool is not installed"; exit 77; }
+    done
+    map=()
+    [ "$(id -u)" -eq 0 ] || map=(--map-root-user)
+    if ! why=$(unshare --net --mount "${map[@]}" true 2>&1); then
+        echo "avahi-netns: cannot make a private network namespace: $why"
+        exit 77
+    fi
+    exec unshare --net --mount "${map[@]}" "$0" --inside "$@"
+fi
+shift
+
+work=$(mktemp -d)
+bus_pid=
+cleanup() {
+    avahi-daemon -k 2>/dev/null || true
+    [ -z "$bus_pid" ] || kill "$bus_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ip link set lo up
+mount -t tmpfs tmpfs /run
+
+cat >"$work/bus.conf" <<CONF
+<busconfig>
+  <listen>unix:path=$work/bus</listen>
+  <policy context="default">
+    <allow user="*"/> <allow own="*"/> <allow send_type="method_call"/> <allow send_type="signal"/>
+    <allow send_requested_reply="true"/> <allow receive_requested_reply="true"/>
+    <allow receive_type="method_call"/> <allow receive_type="signal"/>
+  </policy>
+</busconfig>
+CONF
+cat >"$work/avahi.conf" <<CONF
+[server]
+host-name=mc-test
+use-ipv4=yes
+use-ipv6=no
+allow-interfaces=lo
+enable-dbus=yes
+[wide-area]
+enable-wide-area=no
+[publish]
+publish-hinfo=no
+publish-workstation=no
+CONF
+
+mkfifo "$work/address"
+dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=1 \
+    >"$work/address" 2>/dev/null &
+bus_pid=$!
+read -r -t 10 address <"$work/address"
+export DBUS_SYSTEM_BUS_ADDRESS=$address
+export MC_AVAHI_START="avahi-daemon -D -f $work/avahi.conf --no-drop-root --no-chroot --no-rlimits"
+"$@"
