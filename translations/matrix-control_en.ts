@@ -1411,17 +1411,9 @@
     </message>
 </context>
 <context>
-    <name>mc::announce::ServiceRecord</name>
-    <message>
-        <location filename="../src/announce/ServiceRecord.cpp" line="+53"/>
-        <source>网页控制</source>
-        <translation>Web Panel</translation>
-    </message>
-</context>
-<context>
     <name>mc::remote::RouterService</name>
     <message>
-        <location filename="../src/remote/RouterService.cpp" line="+24"/>
+        <location filename="../src/remote/RouterService.cpp" line="+25"/>
         <source>网络控制</source>
         <translation>Network Control</translation>
     </message>
@@ -1449,6 +1441,11 @@
         <location line="+3"/>
         <source>设备名称 </source>
         <translation>Device name </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>在网络上公布（DNS-SD）</source>
+        <translation>Announce on the network (DNS-SD)</translation>
     </message>
     <message>
         <location line="+6"/>
@@ -1563,6 +1560,11 @@
     </message>
     <message>
         <location line="+3"/>
+        <source>在网络上公布（DNS-SD）</source>
+        <translation>Announce on the network (DNS-SD)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
         <source>面板地址：http://%1:%2/</source>
         <translation>Panel address: http://%1:%2/</translation>
     </message>

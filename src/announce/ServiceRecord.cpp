@@ -50,7 +50,8 @@ ServiceRecord routerRecord(const QString& model, const QString& friendlyName,
 }
 
 ServiceRecord webRecord(const QString& model, quint16 port, const QHostAddress& address) {
-    const QString panel = QCoreApplication::translate("mc::announce::ServiceRecord", "网页控制");
+    // The same name in every language: controllers on the network see it.
+    const QString panel = QString::fromUtf8("网页控制");
     return {QStringLiteral("_http._tcp"),
             port,
             literal(model) + QLatin1Char(' ') + literal(panel) + QStringLiteral(" (%h)"),

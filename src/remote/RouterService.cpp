@@ -5,6 +5,7 @@
 #include "config/StartupSettings.h"
 #include "control/MatrixSession.h"
 #include "remote/SessionRouter.h"
+#include "remote/VideohubProtocol.h"
 #include "remote/VideohubServer.h"
 
 namespace mc::remote {
@@ -36,6 +37,8 @@ const ServiceSettingsPage& routerSettingsPage() {
              "9990"},
             {"FriendlyName", FieldKind::Text,
              QT_TRANSLATE_NOOP("mc::remote::RouterService", "设备名称 "), "", nullptr, true},
+            {"Announce", FieldKind::Switch,
+             QT_TRANSLATE_NOOP("mc::remote::RouterService", "在网络上公布（DNS-SD）"), "1"},
         };
         p.refusal = [](const SettingsValues& values,
                        const PasswordEntry&) -> std::optional<std::string> {
@@ -64,6 +67,7 @@ const service::ServiceTexts& RouterService::texts() const {
 
 RouterService::RouterService(MatrixSession& session, QObject* parent)
     : NetworkService(parent),
+      m_session(session),
       m_router(std::make_unique<SessionRouter>(session)),
       m_server(std::make_unique<VideohubServer>(*m_router)) {
     m_router->setServer(m_server.get());
@@ -102,6 +106,14 @@ quint16 RouterService::listenPort() const {
 }
 int RouterService::clientCount() const {
     return m_server->clientCount();
+}
+
+std::optional<announce::ServiceRecord> RouterService::announcement() const {
+    return announce::routerRecord(QString::fromStdString(m_session.settings().MatrixNowUse),
+                                  QString::fromStdString(m_router->friendlyName()),
+                                  QString::fromStdString(m_router->uniqueId()),
+                                  QString::fromStdString(protocolVersion()), listenPort(),
+                                  listenAddress());
 }
 
 }  // namespace mc::remote

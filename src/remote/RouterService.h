@@ -42,11 +42,15 @@ public:
     QHostAddress listenAddress() const override;
     quint16 listenPort() const override;
     int clientCount() const override;
+    // "_blackmagic._tcp": the friendly name, unique ID and version the
+    // protocol's prelude gives; "<model> (<host>)".
+    std::optional<announce::ServiceRecord> announcement() const override;
 
     VideohubServer& server() const { return *m_server; }
     SessionRouter& router() const { return *m_router; }
 
 private:
+    MatrixSession& m_session;
     std::unique_ptr<SessionRouter> m_router;
     std::unique_ptr<VideohubServer> m_server;  // declared after the router it uses
 };

@@ -143,8 +143,12 @@ std::optional<ReadItem> BlockReader::takeLine() {
     return std::nullopt;
 }
 
+std::string protocolVersion() {
+    return "2.8";
+}
+
 std::string preambleBlock() {
-    return header(kPreamble) + "Version: 2.8\n\n";
+    return header(kPreamble) + "Version: " + protocolVersion() + "\n\n";
 }
 
 std::string deviceBlock(const DeviceInfo& device) {

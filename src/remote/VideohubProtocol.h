@@ -106,6 +106,8 @@ inline constexpr std::string_view kPing = "PING";
 
 // Writers of the server's blocks, each with its terminating blank line.
 std::string preambleBlock();  // Version: 2.8
+// The version the prelude gives ("2.8").
+std::string protocolVersion();
 // A present device lists its description; an absent one only
 // "Device present: false", as the protocol has it.
 std::string deviceBlock(const DeviceInfo& device);

@@ -6,8 +6,9 @@
 // it is given, listens where they say, and reports its clients; the host
 // decides when it listens, reports its failures once and words its status.
 //
-// A service's page has one Switch field (whether it runs), one Address
-// field and one Port field: the host listens on those. Everything else in
+// A service's page has a first Switch field (whether it runs), one Address
+// field and one Port field: the host listens on those. A service that is
+// announced (announcement()) has a Switch field "Announce" too. Everything else in
 // the section is the service's own business (configure()).
 //
 // Threads: the user-interface thread; the service runs on its event loop.
@@ -18,6 +19,7 @@
 
 #include <optional>
 
+#include "announce/ServiceRecord.h"
 #include "config/ServiceSettings.h"
 
 namespace mc::service {
@@ -70,6 +72,10 @@ public:
     virtual QHostAddress listenAddress() const = 0;
     virtual quint16 listenPort() const = 0;
     virtual int clientCount() const = 0;
+    // What DNS-SD announces of the service while it listens (its port and
+    // address as listening), when its "Announce" key is on; nullopt for a
+    // service that is never announced (the default).
+    virtual std::optional<announce::ServiceRecord> announcement() const { return std::nullopt; }
 
     const std::string& id() const { return settingsPage().id; }
 

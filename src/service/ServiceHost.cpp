@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 
+#include "announce/Announcer.h"
 #include "control/MatrixSession.h"
 
 namespace mc::service {
@@ -61,8 +62,9 @@ struct ServiceHost::Entry {
 };
 
 ServiceHost::ServiceHost(MatrixSession& session, QObject* parent)
-    : QObject(parent), m_session(session) {
+    : QObject(parent), m_session(session), m_announcer(new announce::Announcer(this)) {
     m_session.attach(*this);
+    connect(m_announcer, &announce::Announcer::logMessage, this, &ServiceHost::logMessage);
 }
 
 ServiceHost::~ServiceHost() {
@@ -148,7 +150,17 @@ void ServiceHost::apply(Entry& entry) {
     updateStatus(entry);
 }
 
+void ServiceHost::announce(const Entry& entry) {
+    const NetworkService& service = *entry.service;
+    const QString id = QString::fromStdString(service.settingsPage().section);
+    const std::optional<announce::ServiceRecord> record = service.announcement();
+    if (!record) return m_announcer->withdraw(id);
+    const bool wanted = entry.applied && settingText(*entry.applied, "Announce") != "0";
+    m_announcer->follow(id, wanted, service.isListening(), *record);
+}
+
 void ServiceHost::updateStatus(Entry& entry) {
+    announce(entry);
     const NetworkService& service = *entry.service;
     QString text;
     if (service.isListening()) {

@@ -35,6 +35,9 @@
 namespace mc {
 class MatrixSession;
 }
+namespace mc::announce {
+class Announcer;
+}
 
 namespace mc::service {
 
@@ -90,9 +93,13 @@ private:
     void sessionChanged(const SessionChange& change) override;
     void apply(Entry& entry);
     void updateStatus(Entry& entry);
+    // DNS-SD follows the service: announced while it listens where the
+    // network reaches it and its "Announce" is on, else withdrawn.
+    void announce(const Entry& entry);
 
     MatrixSession& m_session;
     std::vector<std::unique_ptr<Entry>> m_entries;
+    announce::Announcer* m_announcer = nullptr;  // child
     bool m_started = false;
 };
 

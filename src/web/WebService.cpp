@@ -96,6 +96,8 @@ const ServiceSettingsPage& webSettingsPage() {
              QT_TRANSLATE_NOOP("mc::web::WebService", "允许的主机名 "), "",
              QT_TRANSLATE_NOOP("mc::web::WebService", "本机的地址和名称之外，逗号分隔"), false,
              512},
+            {"Announce", FieldKind::Switch,
+             QT_TRANSLATE_NOOP("mc::web::WebService", "在网络上公布（DNS-SD）"), "1"},
             {"Url", FieldKind::Link,
              QT_TRANSLATE_NOOP("mc::web::WebService", "面板地址：http://%1:%2/"), ""},
         };
@@ -147,9 +149,14 @@ const service::ServiceTexts& WebService::texts() const {
 }
 
 WebService::WebService(MatrixSession& session, QObject* parent)
-    : NetworkService(parent), m_server(std::make_unique<WebServer>(session)) {
+    : NetworkService(parent), m_session(session), m_server(std::make_unique<WebServer>(session)) {
     connect(m_server.get(), &WebServer::logMessage, this, &WebService::logMessage);
     connect(m_server.get(), &WebServer::pageCountChanged, this, &WebService::clientCountChanged);
+}
+
+std::optional<announce::ServiceRecord> WebService::announcement() const {
+    return announce::webRecord(QString::fromStdString(m_session.settings().MatrixNowUse),
+                               listenPort(), listenAddress());
 }
 
 WebService::~WebService() {

@@ -79,6 +79,8 @@ public:
     QHostAddress listenAddress() const override;
     quint16 listenPort() const override;
     int clientCount() const override;
+    // "_http._tcp", path=/; "<model> 网页控制 (<host>)".
+    std::optional<announce::ServiceRecord> announcement() const override;
 
     // The address pages open, e.g. "http://127.0.0.1:8990/"; empty while not
     // listening.
@@ -86,6 +88,7 @@ public:
     WebServer& server() const { return *m_server; }
 
 private:
+    MatrixSession& m_session;
     std::unique_ptr<WebServer> m_server;
 };
 
