@@ -94,7 +94,8 @@ const service::ServiceTexts& Swp08Service::texts() const {
 Swp08Service::Swp08Service(MatrixSession& session, QObject* parent)
     : NetworkService(parent),
       m_router(std::make_unique<Swp08Router>(session)),
-      m_server(std::make_unique<service::StreamServer>(*this, QStringLiteral("SW-P-08 control"),
+      m_server(std::make_unique<service::StreamServer>(static_cast<service::StreamProtocol&>(*this),
+                                                       QStringLiteral("SW-P-08 control"),
                                                        QStringLiteral("SW-P-08 controller"))) {
     connect(m_server.get(), &service::StreamServer::logMessage, this, &Swp08Service::logMessage);
     connect(m_server.get(), &service::StreamServer::clientCountChanged, this,
