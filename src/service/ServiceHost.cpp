@@ -1,7 +1,10 @@
 #include "service/ServiceHost.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHostAddress>
+#include <QTimer>
 
 #include "announce/Announcer.h"
 #include "control/MatrixSession.h"
@@ -65,6 +68,30 @@ ServiceHost::ServiceHost(MatrixSession& session, QObject* parent)
     : QObject(parent), m_session(session), m_announcer(new announce::Announcer(this)) {
     m_session.attach(*this);
     connect(m_announcer, &announce::Announcer::logMessage, this, &ServiceHost::logMessage);
+    m_watcher = new QFileSystemWatcher(this);
+    m_reread = new QTimer(this);
+    m_reread->setSingleShot(true);
+    m_reread->setInterval(200);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_reread, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reread,
+            qOverload<>(&QTimer::start));
+    connect(m_reread, &QTimer::timeout, this, [this] {
+        watchSettingsFile();  // a file replaced by a rename is watched anew
+        if (!m_started) return;
+        for (auto& entry : m_entries)
+            apply(*entry);
+    });
+    watchSettingsFile();
+}
+
+void ServiceHost::watchSettingsFile() {
+    const QString file = QString::fromStdString(m_session.paths().mainConfigFile());
+    const QString folder = QString::fromStdString(m_session.paths().configDir());
+    for (const QString& path : {folder, file}) {
+        if (!m_watcher->files().contains(path) && !m_watcher->directories().contains(path) &&
+            QFileInfo::exists(path))
+            m_watcher->addPath(path);
+    }
 }
 
 ServiceHost::~ServiceHost() {

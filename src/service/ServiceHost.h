@@ -38,6 +38,8 @@ class MatrixSession;
 namespace mc::announce {
 class Announcer;
 }
+class QFileSystemWatcher;
+class QTimer;
 
 namespace mc::service {
 
@@ -100,6 +102,12 @@ private:
     MatrixSession& m_session;
     std::vector<std::unique_ptr<Entry>> m_entries;
     announce::Announcer* m_announcer = nullptr;  // child
+    // MatrixConfig.con changed on disk (--set-web-password, an editor, the
+    // program itself): every service applies its section again, a moment
+    // after the last change.
+    void watchSettingsFile();
+    QFileSystemWatcher* m_watcher = nullptr;  // child
+    QTimer* m_reread = nullptr;               // child
     bool m_started = false;
 };
 

@@ -69,6 +69,24 @@ TEST(ServiceHost, ListensByTheSettingsAndReportsABindFailureOnce) {
     EXPECT_EQ(notes.size(), 2);
 }
 
+// Another program (--set-web-password, an editor) changes MatrixConfig.con:
+// the running host applies it without a rebuild.
+TEST(ServiceHost, FollowsTheSettingsFileWhenAnotherProgramChangesIt) {
+    test::ProgramFolder folder;
+    QueuedPoster poster;
+    MatrixSession session(folder.paths, poster, SessionOptions::queueOnly());
+    session.start();
+    ServiceHost host(session);
+    host.add(std::make_unique<remote::RouterService>(session));
+    host.start();
+    const NetworkService& router = *host.service("Network");
+    folder.setConfig("Network Control", "Port", "0");
+    folder.setConfig("Network Control", "Enabled", "1");
+    EXPECT_TRUE(waitUntil([&] { return router.isListening(); }));
+    folder.setConfig("Network Control", "Enabled", "0");
+    EXPECT_TRUE(waitUntil([&] { return !router.isListening(); }));
+}
+
 TEST(ServiceHost, ListsThePagesInOrderAndLogsTheServicesThatAreOff) {
     test::ProgramFolder folder;
     folder.setConfig("Web Control", "Enabled", "1");
