@@ -8,6 +8,7 @@
 
 #include "FrameTestUtil.h"
 #include "control/SessionTestUtil.h"
+#include "protocol/Swp08Codec.h"
 #include "remote/ServerTestUtil.h"
 #include "swp08/Swp08Service.h"
 
