@@ -76,7 +76,7 @@ TEST_F(SessionApply, TheSameMatrixKeepsNamesModesAndTheLine) {
     prepareHall(*this);
     start();
     ASSERT_TRUE(session->applyMode("会议").done());
-    frames();                                          // on the line
+    frames();                                              // on the line
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 2, 3));  // still waiting at the rebuild
     ASSERT_TRUE(session->setInputName(MatrixSession::kWindowOwner, 1, "Desk"));
     const int rebuilds = events.rebuilds;

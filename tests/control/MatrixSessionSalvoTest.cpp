@@ -67,8 +67,7 @@ TEST_F(SessionSalvo, AClientsLayerFramesReplaceTheWaitingOneUntilAnotherFrameFol
     ASSERT_TRUE(session->chooseLayer(kLayerVideo));
     frames();
     ASSERT_TRUE(session->routeOutput(client, 1, 2, RouteLayer::Audio));
-    EXPECT_EQ(session->routeOutput("127.0.0.3", 2, 2, RouteLayer::Audio).refusal,
-              Refusal::Waiting);
+    EXPECT_EQ(session->routeOutput("127.0.0.3", 2, 2, RouteLayer::Audio).refusal, Refusal::Waiting);
     EXPECT_TRUE(session->routeOutput(client, 2, 2)) << "on the operator's layer";
     EXPECT_EQ(frames().size(), 4u);
     EXPECT_TRUE(session->routeOutput("127.0.0.3", 2, 2, RouteLayer::Audio));

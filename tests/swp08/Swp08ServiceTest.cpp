@@ -46,7 +46,8 @@ TEST_F(Swp08ServiceTest, AControllerIsAnsweredToldOfChangesAndDroppedOnARebuild)
     std::vector<std::string> got;
     const auto until = [&](std::size_t count) {
         return remote::waitUntil([&] {
-            for (const std::string& m : decoded(decoder, socket.readAll())) got.push_back(m);
+            for (const std::string& m : decoded(decoder, socket.readAll()))
+                got.push_back(m);
             return got.size() >= count;
         });
     };
@@ -66,7 +67,8 @@ TEST_F(Swp08ServiceTest, AControllerIsAnsweredToldOfChangesAndDroppedOnARebuild)
     EXPECT_EQ(got.back(), "04 00 00 02 05") << "a change made elsewhere";
 
     session->rebuild();
-    EXPECT_TRUE(remote::waitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(
+        remote::waitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }));
 }
 
 }  // namespace
