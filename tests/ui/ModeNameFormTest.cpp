@@ -24,7 +24,8 @@ class ModeNameForm : public ::testing::Test {
 protected:
     void showAndType(const QString& text) {
         form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        // Generous: a loaded machine may take long to expose it.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, 30000));
         // Typed through an input method commit, as Chinese text is entered.
         QInputMethodEvent commit;
         commit.setCommitString(text);
