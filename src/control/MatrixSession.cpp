@@ -362,10 +362,15 @@ Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output
     if (auto refused = refuseOutput(owner, output)) return *refused;
     if (input < -1 || input >= m_state->MatrixInputNum())
         return Outcome::refused(Refusal::OutOfRange);
-    // Its layer frames around the switch are frames no later request can
-    // take the place of: one such route of the clients waits at a time.
+    // A layer a client names (the web API's "layer") aside from the
+    // operator's brings layer frames around the switch that no later request
+    // can take the place of: one such route waits at a time. (The protocols'
+    // levels, VideoSide and AudioSide, are served as they come: a panel's
+    // salvo on a level must not lose routes.)
     const std::int32_t code = layerCodeOf(layer);
-    if (owner != kWindowOwner && code != 0 && code != m_layer.checked && !m_line.pattern() &&
+    const bool named =
+        layer == RouteLayer::Video || layer == RouteLayer::Audio || layer == RouteLayer::Both;
+    if (owner != kWindowOwner && named && code != m_layer.checked && !m_line.pattern() &&
         clientAsideWaiting())
         return Outcome::refused(Refusal::Waiting);
     StepScope step(*this, owner);

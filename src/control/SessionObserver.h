@@ -28,7 +28,7 @@ enum class Refusal {
     Unavailable,  // not now: take mode off, a model without layers, nothing staged
     NotFound,     // no matrix mode of that name
     Exists,       // a matrix mode of that name exists (a save that may not overwrite)
-    Waiting,      // a client's route aside from the operator's layer still waits
+    Waiting,      // a route on a layer a client named, aside from the operator's, still waits
 };
 
 // What a request of the window or a client came to: done, or refused with
