@@ -159,7 +159,7 @@ void BM_JournalAppend(benchmark::State& bench) {
     entry.time = std::chrono::system_clock::now();
     entry.origin = "127.0.0.2";
     entry.action = journal::kRoute;
-    entry.changes = {{17, 3, 4, "video"}};
+    entry.changes = {{17, 3, 4, "video", "Desk 18", "", "Camera 4", {}, "", "Camera 5", {}}};
     entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
     for (auto _ : bench)
         benchmark::DoNotOptimize(journal.append(entry));
@@ -176,7 +176,7 @@ void BM_JournalReadLatest(benchmark::State& bench) {
     entry.time = std::chrono::system_clock::now();
     entry.origin = "127.0.0.2";
     entry.action = journal::kRoute;
-    entry.changes = {{17, 3, 4, "video"}};
+    entry.changes = {{17, 3, 4, "video", "Desk 18", "", "Camera 4", {}, "", "Camera 5", {}}};
     entry.frames = {{0xEB, 0x52, 0x02, 0x02, 0x11, 0x04, 0x6B}};
     const std::string line = journalLine(entry) + "\n";
     std::string full;

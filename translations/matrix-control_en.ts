@@ -117,7 +117,7 @@
 <context>
     <name>Journal</name>
     <message>
-        <location filename="../src/store/Journal.cpp" line="+294"/>
+        <location filename="../src/store/Journal.cpp" line="+357"/>
         <source>无法写入操作日志 %1：%2%3</source>
         <translation>Cannot write the journal %1: %2%3</translation>
     </message>
@@ -130,31 +130,46 @@
 <context>
     <name>JournalText</name>
     <message>
-        <location filename="../src/ui/JournalText.cpp" line="+39"/>
+        <location filename="../src/ui/JournalText.cpp" line="+35"/>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+10"/>
+        <location line="+8"/>
+        <location line="+20"/>
         <source>输入%1</source>
         <translation>Input %1</translation>
     </message>
     <message>
-        <location line="-9"/>
+        <location line="-18"/>
         <source>关闭</source>
         <translation>off</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <location line="+69"/>
-        <location line="+18"/>
+        <location line="+1"/>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>循环 %1</source>
+        <translation>cycle %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+82"/>
+        <location line="+26"/>
         <location line="+34"/>
         <source>输出%1</source>
         <translation>Output %1</translation>
     </message>
     <message>
-        <location line="-118"/>
+        <location line="-139"/>
         <source>%1 名称清除</source>
         <translation>%1 name cleared</translation>
     </message>
@@ -189,7 +204,7 @@
         <translation>This console</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+18"/>
         <source>切换</source>
         <translation>Route</translation>
     </message>
@@ -264,12 +279,12 @@
         <translation>Layer</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+22"/>
         <source>%1：%2 → %3</source>
         <translation>%1: %2 → %3</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+21"/>
         <source>模式：%1</source>
         <translation>Preset: %1</translation>
     </message>
@@ -279,7 +294,7 @@
         <translation>File: %1</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+6"/>
         <source>端口%1</source>
         <translation>Port %1</translation>
     </message>
@@ -307,7 +322,7 @@
         <translation>Note: the model&apos;s port counts are outside 1 to 256; using %1 inputs and %2 outputs</translation>
     </message>
     <message>
-        <location filename="../src/control/MatrixSessionSteps.cpp" line="+173"/>
+        <location filename="../src/control/MatrixSessionSteps.cpp" line="+211"/>
         <source>%1 的请求未完成：%2</source>
         <translation>The request of %1 was not carried out: %2</translation>
     </message>
@@ -663,17 +678,7 @@
         <translation>Frames Sent</translation>
     </message>
     <message>
-        <location line="+15"/>
-        <source>输出12（主屏）：输入10（摄像机） → 输入11</source>
-        <translation>Output 12 (Main): Input 10 (Camera) → Input 11</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>输入12 命名为“摄像机”</source>
-        <translation>Input 12 named “Camera”</translation>
-    </message>
-    <message>
-        <location line="+6"/>
+        <location line="+14"/>
         <source>刷新</source>
         <translation>Refresh</translation>
     </message>
@@ -688,12 +693,22 @@
         <translation>Close</translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+37"/>
+        <source>摄像机</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>主屏</source>
+        <translation>Main</translation>
+    </message>
+    <message>
+        <location line="+57"/>
         <source>全部输出</source>
         <translation>All outputs</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+34"/>
         <source>还没有操作记录：%1 尚不存在</source>
         <translation>No journal yet: %1 does not exist</translation>
     </message>
@@ -714,8 +729,8 @@
     </message>
     <message>
         <location line="+4"/>
-        <source>。“—”表示关闭、尚未切换或循环切换多个输入</source>
-        <translation>. “—” means off, not switched yet, or cycling through several inputs</translation>
+        <source>。“—”：较早的记录未区分关闭、未知和循环</source>
+        <translation>. “—”: older entries do not tell off, unknown and cycling apart</translation>
     </message>
     <message>
         <location line="+3"/>

@@ -430,6 +430,7 @@ Outcome MatrixSession::lockOutput(const std::string& owner, std::int32_t output,
                           : request == LockRequest::Unlock ? journal::kUnlock
                                                            : journal::kForceUnlock;
     m_step.entry.port = output;
+    m_step.entry.portName = m_state->OutputNames().at(static_cast<std::size_t>(output));
     return {};
 }
 

@@ -82,8 +82,9 @@ Outcome MatrixSession::setName(const std::string& owner, bool input, std::int32_
 
 void MatrixSession::labelStep(bool input, std::int32_t port, const std::string& text) {
     m_step.entry.action = journal::kLabel;
+    m_step.entry.kind = input ? journal::kInputPort : journal::kOutputPort;
     m_step.entry.port = port;
-    m_step.entry.text = (input ? "input: " : "output: ") + text;
+    m_step.entry.text = text;
 }
 
 void MatrixSession::finishNameEdit() {
@@ -103,8 +104,9 @@ void MatrixSession::journalNameEdit() {
     if (name == edit.before) return;
     JournalEntry entry;
     entry.action = journal::kLabel;
+    entry.kind = edit.input ? journal::kInputPort : journal::kOutputPort;
     entry.port = edit.port;
-    entry.text = (edit.input ? "input: " : "output: ") + name;
+    entry.text = name;
     entry.origin = edit.origin;
     appendJournal(std::move(entry));
 }

@@ -58,6 +58,36 @@ std::vector<NameChange> changedNames(const std::vector<std::string>& before,
     return changed;
 }
 
+// The name of port `port` in names; "" when it has none.
+std::string nameOf(const std::vector<std::string>& names, std::int32_t port) {
+    return port >= 0 && static_cast<std::size_t>(port) < names.size()
+               ? names[static_cast<std::size_t>(port)]
+               : std::string();
+}
+
+// One side of a route's change as the journal keeps it: the input and its
+// name, or what the output carried instead of one input.
+void describe(const Carried& carried, const std::vector<std::string>& inputNames,
+              std::int32_t& input, std::string& name, std::string& kind,
+              std::vector<std::int32_t>& inputs) {
+    input = carried.clientInput();
+    switch (carried.kind) {
+        case Carried::Kind::Input:
+            name = nameOf(inputNames, carried.input);
+            break;
+        case Carried::Kind::Closed:
+            kind = journal::kClosed;
+            break;
+        case Carried::Kind::Cycle:
+            kind = journal::kCycle;
+            inputs = carried.inputs;
+            break;
+        case Carried::Kind::Unknown:
+            kind = journal::kUnknown;
+            break;
+    }
+}
+
 }  // namespace
 
 std::string MatrixSession::outputNumbers(const std::vector<std::int32_t>& outputs) {
@@ -137,9 +167,17 @@ void MatrixSession::journalStep(const SessionChange& change) {
         return;
     journalNameEdit();  // a name typed before this step comes first
     entry.origin = change.origin.empty() ? std::string(kWindowOwner) : change.origin;
-    for (const RouteChange& route : change.routes)
-        entry.changes.push_back({route.output, route.from.clientInput(), route.to.clientInput(),
-                                 layerName(route.layer)});
+    // The input an output left has the name it had when the step began;
+    // the output and its new input, the names the step leaves.
+    for (const RouteChange& route : change.routes) {
+        JournalChange& line = entry.changes.emplace_back();
+        line.output = route.output;
+        line.layer = layerName(route.layer);
+        line.outputName = nameOf(m_state->OutputNames(), route.output);
+        describe(route.from, m_step.inputNames, line.from, line.fromName, line.fromKind,
+                 line.fromInputs);
+        describe(route.to, m_state->InputNames(), line.to, line.toName, line.toKind, line.toInputs);
+    }
     appendJournal(std::move(entry));
 }
 

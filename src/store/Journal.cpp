@@ -167,6 +167,28 @@ bool readOptional(const Json& object, const char* key, std::optional<T>& target,
     return target.has_value();
 }
 
+// A key that is written only when not empty: absent leaves target empty,
+// present with the wrong type gives false.
+bool readUnlessEmpty(const Json& object, const char* key, std::string& target) {
+    const Json* value = member(object, key);
+    if (value == nullptr) return true;
+    if (!value->is_string()) return false;
+    target = value->get<std::string>();
+    return true;
+}
+
+bool readUnlessEmpty(const Json& object, const char* key, std::vector<std::int32_t>& target) {
+    const Json* value = member(object, key);
+    if (value == nullptr) return true;
+    if (!value->is_array()) return false;
+    for (const Json& item : *value) {
+        const auto number = int32Of(&item);
+        if (!number) return false;
+        target.push_back(*number);
+    }
+    return true;
+}
+
 bool readChanges(const Json* value, std::vector<JournalChange>& changes) {
     if (value == nullptr || !value->is_array()) return false;
     for (const Json& item : *value) {
@@ -175,11 +197,35 @@ bool readChanges(const Json* value, std::vector<JournalChange>& changes) {
         const auto from = int32Of(member(item, "from"));
         const auto to = int32Of(member(item, "to"));
         if (!output || !from || !to) return false;
-        const Json* layer = member(item, "layer");
-        if (layer != nullptr && !layer->is_string()) return false;
-        changes.push_back({*output, *from, *to, layer ? layer->get<std::string>() : ""});
+        JournalChange& change = changes.emplace_back();
+        change.output = *output;
+        change.from = *from;
+        change.to = *to;
+        if (!readUnlessEmpty(item, "layer", change.layer) ||
+            !readUnlessEmpty(item, "outputName", change.outputName) ||
+            !readUnlessEmpty(item, "fromKind", change.fromKind) ||
+            !readUnlessEmpty(item, "fromName", change.fromName) ||
+            !readUnlessEmpty(item, "fromInputs", change.fromInputs) ||
+            !readUnlessEmpty(item, "toKind", change.toKind) ||
+            !readUnlessEmpty(item, "toName", change.toName) ||
+            !readUnlessEmpty(item, "toInputs", change.toInputs))
+            return false;
     }
     return true;
+}
+
+// A label line of an older version gives the port's kind in its text
+// ("output: Desk"): the kind and the name alone, as this version writes them.
+void readOlderLabel(JournalEntry& entry) {
+    if (entry.action != journal::kLabel || entry.kind || !entry.text) return;
+    for (const char* kind : {journal::kInputPort, journal::kOutputPort}) {
+        const std::string prefix = std::string(kind) + ": ";
+        if (entry.text->starts_with(prefix)) {
+            entry.kind = kind;
+            entry.text->erase(0, prefix.size());
+            return;
+        }
+    }
 }
 
 bool readFrames(const Json* value, std::vector<std::vector<std::uint8_t>>& frames) {
@@ -233,11 +279,23 @@ void collectNewest(std::string_view bytes, std::size_t count, std::vector<Journa
 
 std::string journalLine(const JournalEntry& entry) {
     Json changes = Json::array();
-    for (const JournalChange& change : entry.changes)
-        changes.push_back({{"layer", change.layer},
-                           {"output", change.output},
-                           {"from", change.from},
-                           {"to", change.to}});
+    for (const JournalChange& change : entry.changes) {
+        Json item = {{"layer", change.layer},
+                     {"output", change.output},
+                     {"from", change.from},
+                     {"to", change.to}};
+        const auto add = [&item](const char* key, const auto& value) {
+            if (!value.empty()) item[key] = value;
+        };
+        add("outputName", change.outputName);
+        add("fromKind", change.fromKind);
+        add("fromName", change.fromName);
+        add("fromInputs", change.fromInputs);
+        add("toKind", change.toKind);
+        add("toName", change.toName);
+        add("toInputs", change.toInputs);
+        changes.push_back(std::move(item));
+    }
     Json frames = Json::array();
     for (const auto& frame : entry.frames)
         frames.push_back(frameText(frame));
@@ -250,7 +308,9 @@ std::string journalLine(const JournalEntry& entry) {
     object["frames"] = std::move(frames);
     if (entry.mode) object["mode"] = *entry.mode;
     if (entry.file) object["file"] = *entry.file;
+    if (entry.kind) object["kind"] = *entry.kind;
     if (entry.port) object["port"] = *entry.port;
+    if (!entry.portName.empty()) object["portName"] = entry.portName;
     if (entry.text) object["text"] = *entry.text;
     return object.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -272,9 +332,12 @@ std::optional<JournalEntry> parseJournalLine(std::string_view line) {
         !readFrames(member(object, "frames"), entry.frames) ||
         !readOptional(object, "mode", entry.mode, stringOf) ||
         !readOptional(object, "file", entry.file, stringOf) ||
+        !readOptional(object, "kind", entry.kind, stringOf) ||
         !readOptional(object, "port", entry.port, int32Of) ||
+        !readUnlessEmpty(object, "portName", entry.portName) ||
         !readOptional(object, "text", entry.text, stringOf))
         return std::nullopt;
+    readOlderLabel(entry);
     return entry;
 }
 

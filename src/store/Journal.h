@@ -42,17 +42,38 @@ inline constexpr const char* kForceUnlock = "force-unlock";
 inline constexpr const char* kLabel = "label";
 inline constexpr const char* kLayer = "layer";
 
+// Which port a label step names (JournalEntry::kind).
+inline constexpr const char* kInputPort = "input";
+inline constexpr const char* kOutputPort = "output";
+
+// What an output carried when it had no single input (JournalChange::fromKind
+// and toKind).
+inline constexpr const char* kClosed = "closed";
+inline constexpr const char* kUnknown = "unknown";
+inline constexpr const char* kCycle = "cycle";
+
 }  // namespace journal
 
 // One output whose input a step changed on one layer of the device
 // ("video", "audio", or "all" for a model in pattern mode; "" in lines of
-// older versions); ports are zero-based, -1 for a closed output, one cycling
-// or an input not known.
+// older versions). Ports are zero-based; `from` and `to` are the inputs
+// before and after, -1 when the output had no single input.
+//
+// The rest is empty in lines of older versions: the ports' names when the
+// step was made ("" for a port without a name), and for an input of -1 what
+// the output carried instead, with a cycle's inputs.
 struct JournalChange {
     std::int32_t output = -1;
     std::int32_t from = -1;
     std::int32_t to = -1;
     std::string layer;
+    std::string outputName;
+    std::string fromKind;                  // journal::kClosed, kUnknown or kCycle
+    std::string fromName;                  // input `from`'s name
+    std::vector<std::int32_t> fromInputs;  // a cycle's inputs, in its order
+    std::string toKind;
+    std::string toName;
+    std::vector<std::int32_t> toInputs;
 
     bool operator==(const JournalChange&) const = default;
 };
@@ -67,7 +88,9 @@ struct JournalEntry {
     std::optional<std::string> mode;                // the mode's name
     std::optional<std::string> file;                // the status file's path
     std::optional<std::int32_t> port;               // a port the step concerns
-    std::optional<std::string> text;                // a label or other free text
+    std::optional<std::string> text;                // a label's name or other free text
+    std::optional<std::string> kind;  // a label's port: journal::kInputPort or kOutputPort
+    std::string portName;             // a locked output's name then; "" for none
 
     bool operator==(const JournalEntry&) const = default;
 };
@@ -78,20 +101,31 @@ struct JournalEntry {
 //              the UTC offset, "2026-12-09T12:20:21.123+08:00" (never "Z")
 //   "origin"   string
 //   "action"   string
-//   "changes"  [{"output": 0, "from": 2, "to": -1}, ...], possibly []
+//   "changes"  [{"layer": "video", "output": 0, "from": 2, "to": -1, ...},
+//              ...], possibly []; each change's keys after "to" only when
+//              not empty: "outputName", "fromKind", "fromName", "fromInputs",
+//              "toKind", "toName", "toInputs", e.g.
+//              {"layer":"video","output":0,"from":2,"to":-1,
+//               "outputName":"Desk","fromName":"Camera 3","toKind":"cycle",
+//               "toInputs":[2,3]}
+//              (a kind only for an input of -1: "closed", "unknown" or
+//              "cycle"; inputs only for a cycle, zero-based)
 //   "frames"   ["EB 52 02 02 01 02 59", ...]: each frame's bytes as two
 //              uppercase hexadecimal digits, separated by single spaces
-// and then, each only when set: "mode" (string), "file" (string), "port"
-// (integer), "text" (string). Non-ASCII text is written as UTF-8, not
-// escaped; a byte that is not valid UTF-8 is written as U+FFFD, so the line
-// is always valid JSON and never holds a line end.
+// and then, each only when set: "mode" (string), "file" (string), "kind"
+// (string), "port" (integer), "portName" (string, not empty), "text"
+// (string). A label line names its port by "kind" ("input" or "output") and
+// "port", its "text" being the new name alone. Non-ASCII text is written as
+// UTF-8, not escaped; a byte that is not valid UTF-8 is written as U+FFFD, so
+// the line is always valid JSON and never holds a line end.
 std::string journalLine(const JournalEntry& entry);
 
 // The entry a journal line holds; nothing for a line that is not one (junk, a
 // line torn by a crash, a key missing or of the wrong type, a bad time or
 // frame). parseJournalLine(journalLine(e)) == e when e.time is a whole
 // millisecond and its strings are valid UTF-8. Keys the format does not name
-// are ignored.
+// are ignored. A label line of an older version, without "kind" and with the
+// kind in its text ("output: Desk"), reads as kind "output", text "Desk".
 std::optional<JournalEntry> parseJournalLine(std::string_view line);
 
 // Appends entries to the journal of one configuration folder, rotating it at

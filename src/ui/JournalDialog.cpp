@@ -49,15 +49,7 @@ JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     JournalTable->verticalHeader()->hide();
     JournalTable->verticalHeader()->setDefaultSectionSize(JournalTable->fontMetrics().height() + 8);
     JournalTable->horizontalHeader()->setStretchLastSection(true);
-    const QFontMetrics metrics(JournalTable->font());
-    const int pad = 2 * metrics.averageCharWidth() + 8;
-    auto width = [&](const QString& sample) { return metrics.horizontalAdvance(sample) + pad; };
-    JournalTable->setColumnWidth(TimeColumn, width(QStringLiteral("2026-12-09 12:20:21.123")));
-    JournalTable->setColumnWidth(OriginColumn, width(QStringLiteral("255.255.255.255")));
-    JournalTable->setColumnWidth(ActionColumn, width(journalActionText(journal::kForceUnlock)));
-    JournalTable->setColumnWidth(ChangesColumn,
-                                 width(tr("输出12（主屏）：输入10（摄像机） → 输入11")));
-    JournalTable->setColumnWidth(DetailsColumn, width(tr("输入12 命名为“摄像机”")));
+    const int tableWidth = fitColumns();
 
     JournalStatus = new QLabel(this);
     JournalStatus->setObjectName(QStringLiteral("JournalStatus"));
@@ -83,7 +75,8 @@ JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     layout->addLayout(top);
     layout->addWidget(JournalTable, 1);
     layout->addLayout(bottom);
-    resize(1000, 560);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(1000, tableWidth + margins.left() + margins.right()), 560);
 
     connect(OutputFilter, &QComboBox::currentIndexChanged, this, [this] { OutputFilterChange(); });
     connect(RefreshButton, &QPushButton::clicked, this, [this] { RefreshButtonClick(); });
@@ -96,12 +89,46 @@ JournalDialog::JournalDialog(const MatrixSession& session, QWidget* parent)
     RefreshButtonClick();
 }
 
-void JournalDialog::RefreshButtonClick() {
-    m_names = {};
-    if (m_session.hasState()) {
-        m_names.inputs = m_session.state().InputNames();
-        m_names.outputs = m_session.state().OutputNames();
+int JournalDialog::fitColumns() {
+    // A sample of the longer texts of each column: a change to and from
+    // named ports and a cycle, a name given, a frame.
+    JournalEntry sample;
+    sample.action = journal::kLabel;
+    sample.kind = journal::kInputPort;
+    sample.port = 11;
+    sample.text = tr("摄像机").toStdString();
+    JournalChange& change = sample.changes.emplace_back();
+    change.output = 11;
+    change.outputName = tr("主屏").toStdString();
+    change.to = 9;
+    change.toName = *sample.text;
+    change.fromKind = journal::kCycle;
+    change.fromInputs = {9, 10};
+    const QStringList samples[] = {
+        {QStringLiteral("2026-12-09 12:20:21.123")},
+        {QStringLiteral("255.255.255.255"), ownerText(journal::kLocalOrigin)},
+        journalActionTexts(),
+        {journalChangesText(sample)},
+        {journalDetailsText(sample)},
+        {QStringLiteral("EB 52 02 02 01 02 59")}};
+    const QFontMetrics metrics(JournalTable->font());
+    const int pad = 2 * metrics.averageCharWidth() + 8;
+    QHeaderView* header = JournalTable->horizontalHeader();
+    int total =
+        JournalTable->frameWidth() * 2 + JournalTable->verticalScrollBar()->sizeHint().width();
+    for (int column = TimeColumn; column <= FramesColumn; ++column) {
+        int width = header->sectionSizeHint(column);
+        for (const QString& text : samples[column])
+            width = std::max(width, metrics.horizontalAdvance(text) + pad);
+        if (column < FramesColumn) JournalTable->setColumnWidth(column, width);
+        total += width;
     }
+    return total;
+}
+
+void JournalDialog::RefreshButtonClick() {
+    m_outputNames =
+        m_session.hasState() ? m_session.state().OutputNames() : std::vector<std::string>();
     m_read = readJournal(m_session.paths().configDir(), kEntries);
     fillFilter();
     OutputFilterChange();
@@ -131,25 +158,28 @@ void JournalDialog::fillFilter() {
     OutputFilter->clear();
     OutputFilter->addItem(tr("全部输出"), kAllOutputs);
     for (int o = 0; o < outputs; ++o)
-        OutputFilter->addItem(journalOutputItem(o, m_names), o);
+        OutputFilter->addItem(journalOutputItem(o, m_outputNames), o);
     OutputFilter->setCurrentIndex(std::max(0, OutputFilter->findData(chosen)));
 }
 
 void JournalDialog::OutputFilterChange() {
     const int output = OutputFilter->currentData().toInt();
     std::vector<const JournalEntry*> shown;
-    for (const JournalEntry& entry : m_read.entries)
-        if (output == kAllOutputs || journalConcernsOutput(entry, output)) shown.push_back(&entry);
+    bool dash = false;
+    for (const JournalEntry& entry : m_read.entries) {
+        if (output != kAllOutputs && !journalConcernsOutput(entry, output)) continue;
+        shown.push_back(&entry);
+        dash = dash || journalShowsDash(entry);
+    }
 
     JournalTable->setUpdatesEnabled(false);
     JournalTable->clearContents();
     JournalTable->setRowCount(static_cast<int>(shown.size()));
     for (int row = 0; row < static_cast<int>(shown.size()); ++row) {
         const JournalEntry& entry = *shown[static_cast<std::size_t>(row)];
-        const QString texts[] = {
-            journalTimeText(entry.time),        ownerText(entry.origin),
-            journalActionText(entry.action),    journalChangesText(entry, m_names),
-            journalDetailsText(entry, m_names), journalFramesText(entry)};
+        const QString texts[] = {journalTimeText(entry.time),     ownerText(entry.origin),
+                                 journalActionText(entry.action), journalChangesText(entry),
+                                 journalDetailsText(entry),       journalFramesText(entry)};
         for (int column = TimeColumn; column <= FramesColumn; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             if (column >= ChangesColumn) item->setToolTip(texts[column]);
@@ -170,7 +200,7 @@ void JournalDialog::OutputFilterChange() {
                                              .arg(m_read.entries.size())
                                              .arg(shown.size())
                                              .arg(OutputFilter->currentText());
-        status += tr("。“—”表示关闭、尚未切换或循环切换多个输入");
+        if (dash) status += tr("。“—”：较早的记录未区分关闭、未知和循环");
     }
     if (!m_read.error.isEmpty())
         status = status.isEmpty() ? m_read.error : tr("%1；%2").arg(m_read.error, status);

@@ -9,8 +9,10 @@
 //
 // The journal is read when the dialog is made, on "刷新", and, while the
 // dialog is open, a moment after each step of the session (followSession;
-// a burst of steps costs one reading), never while the filter changes; port
-// names and the output count are the session's at that moment. Following
+// a burst of steps costs one reading), never while the filter changes; the
+// filter's output names and count are the session's at that moment (the rows
+// show the names each line kept). Each column is as wide as its header and
+// its longest usual text in the language shown. Following
 // keeps the filter and the rows in view: at the top the newest steps come
 // into view, further down the view stays on the steps it showed. A journal not written yet shows an
 // empty table and a line saying so; a file that cannot be read is named in that line with the
@@ -18,6 +20,8 @@
 
 #include <QDialog>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "ui/JournalText.h"
 
@@ -66,13 +70,16 @@ public:
     QPushButton* CloseButton = nullptr;
 
 private:
+    // Sizes the columns but the last (which takes the rest) to their
+    // headers and samples; returns the width the table needs.
+    int fitColumns();
     void fillFilter();
     void followJournal();
     QTimer* m_followTimer = nullptr;
 
     const MatrixSession& m_session;
     JournalRead m_read;
-    JournalPortNames m_names;
+    std::vector<std::string> m_outputNames;  // the filter's
 };
 
 }  // namespace mc

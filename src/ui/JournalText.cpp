@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 #include <exception>
 #include <string_view>
 
@@ -17,10 +18,6 @@ namespace mc {
 
 namespace {
 
-// How a label step's text begins for an input and for an output.
-constexpr std::string_view kInputLabel = "input: ";
-constexpr std::string_view kOutputLabel = "output: ";
-
 bool isLockAction(const std::string& action) {
     return action == journal::kLock || action == journal::kUnlock ||
            action == journal::kForceUnlock;
@@ -30,32 +27,42 @@ QString text(const char* source) {
     return QCoreApplication::translate("JournalText", source);
 }
 
-// "输出3", or "输出3（主屏）" when the port has a name in `names`; `kind` is
-// the text of the bare port ("输出%1").
-QString portText(const char* kind, std::int32_t port, const std::vector<std::string>& names) {
+// "输出3", or "输出3（主屏）" when the port had a name; `kind` is the text of
+// the bare port ("输出%1").
+QString portText(const char* kind, std::int32_t port, const std::string& name) {
     const QString bare = text(kind).arg(port + 1);
-    if (port >= 0 && static_cast<std::size_t>(port) < names.size() &&
-        !names[static_cast<std::size_t>(port)].empty())
-        return text(QT_TRANSLATE_NOOP("JournalText", "%1（%2）"))
-            .arg(bare, toQ(names[static_cast<std::size_t>(port)]));
-    return bare;
+    if (name.empty()) return bare;
+    return text(QT_TRANSLATE_NOOP("JournalText", "%1（%2）")).arg(bare, toQ(name));
 }
 
-QString inputText(std::int32_t input, bool closed, const JournalPortNames& names) {
-    if (input >= 0)
-        return portText(QT_TRANSLATE_NOOP("JournalText", "输入%1"), input, names.inputs);
-    return closed ? text(QT_TRANSLATE_NOOP("JournalText", "关闭")) : QStringLiteral("—");
+// One side of a change: the input with its name, or what the output carried
+// instead ("关闭", "未知", "循环 3、4"); a line of an older version says
+// only -1: "关闭" when `closing`, else "—".
+QString carriedText(std::int32_t input, const std::string& name, const std::string& kind,
+                    const std::vector<std::int32_t>& inputs, bool closing) {
+    if (input >= 0) return portText(QT_TRANSLATE_NOOP("JournalText", "输入%1"), input, name);
+    if (kind == journal::kClosed || (kind.empty() && closing))
+        return text(QT_TRANSLATE_NOOP("JournalText", "关闭"));
+    if (kind == journal::kUnknown) return text(QT_TRANSLATE_NOOP("JournalText", "未知"));
+    if (kind == journal::kCycle) {
+        QStringList numbers;
+        for (const std::int32_t cycled : inputs)
+            numbers << QString::number(cycled + 1);
+        return text(QT_TRANSLATE_NOOP("JournalText", "循环 %1"))
+            .arg(numbers.join(text(QT_TRANSLATE_NOOP("JournalText", "、"))));
+    }
+    return QStringLiteral("—");
 }
 
-// The text of a label step: "输入3 命名为“摄像机”"; empty for a text of
-// another shape.
-QString labelText(std::int32_t port, const std::string& step) {
-    const bool input = step.starts_with(kInputLabel);
-    if (!input && !step.starts_with(kOutputLabel)) return {};
-    const QString name = toQ(step.substr((input ? kInputLabel : kOutputLabel).size()));
+// The text of a label step: "输入3 命名为“摄像机”"; empty for a step that
+// names no kind of port.
+QString labelText(const JournalEntry& entry) {
+    const bool input = entry.kind == journal::kInputPort;
+    if (!entry.port || !entry.text || (!input && entry.kind != journal::kOutputPort)) return {};
+    const QString name = toQ(*entry.text);
     const QString which = (input ? text(QT_TRANSLATE_NOOP("JournalText", "输入%1"))
                                  : text(QT_TRANSLATE_NOOP("JournalText", "输出%1")))
-                              .arg(port + 1);
+                              .arg(*entry.port + 1);
     return name.isEmpty()
                ? text(QT_TRANSLATE_NOOP("JournalText", "%1 名称清除")).arg(which)
                : text(QT_TRANSLATE_NOOP("JournalText", "%1 命名为“%2”")).arg(which, name);
@@ -91,58 +98,79 @@ QString journalTimeText(std::chrono::system_clock::time_point time) {
         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
 }
 
+namespace {
+
+struct Word {
+    const char* action;
+    const char* text;
+};
+
+constexpr Word kWords[] = {
+    {journal::kRoute, QT_TRANSLATE_NOOP("JournalText", "切换")},
+    {journal::kClose, QT_TRANSLATE_NOOP("JournalText", "关闭输出")},
+    {journal::kTake, QT_TRANSLATE_NOOP("JournalText", "执行预选")},
+    {journal::kMode, QT_TRANSLATE_NOOP("JournalText", "调用模式")},
+    {journal::kModeSave, QT_TRANSLATE_NOOP("JournalText", "保存模式")},
+    {journal::kModeDelete, QT_TRANSLATE_NOOP("JournalText", "删除模式")},
+    {journal::kStatusFile, QT_TRANSLATE_NOOP("JournalText", "读入数据")},
+    {journal::kUndo, QT_TRANSLATE_NOOP("JournalText", "撤销")},
+    {journal::kRedo, QT_TRANSLATE_NOOP("JournalText", "重做")},
+    {journal::kResend, QT_TRANSLATE_NOOP("JournalText", "重新发送")},
+    {journal::kLock, QT_TRANSLATE_NOOP("JournalText", "锁定")},
+    {journal::kUnlock, QT_TRANSLATE_NOOP("JournalText", "解锁")},
+    {journal::kForceUnlock, QT_TRANSLATE_NOOP("JournalText", "强制解锁")},
+    {journal::kLabel, QT_TRANSLATE_NOOP("JournalText", "命名")},
+    {journal::kLayer, QT_TRANSLATE_NOOP("JournalText", "切换层")},
+};
+
+}  // namespace
+
 QString journalActionText(const std::string& action) {
-    struct Word {
-        const char* action;
-        const char* text;
-    };
-    static constexpr Word kWords[] = {
-        {journal::kRoute, QT_TRANSLATE_NOOP("JournalText", "切换")},
-        {journal::kClose, QT_TRANSLATE_NOOP("JournalText", "关闭输出")},
-        {journal::kTake, QT_TRANSLATE_NOOP("JournalText", "执行预选")},
-        {journal::kMode, QT_TRANSLATE_NOOP("JournalText", "调用模式")},
-        {journal::kModeSave, QT_TRANSLATE_NOOP("JournalText", "保存模式")},
-        {journal::kModeDelete, QT_TRANSLATE_NOOP("JournalText", "删除模式")},
-        {journal::kStatusFile, QT_TRANSLATE_NOOP("JournalText", "读入数据")},
-        {journal::kUndo, QT_TRANSLATE_NOOP("JournalText", "撤销")},
-        {journal::kRedo, QT_TRANSLATE_NOOP("JournalText", "重做")},
-        {journal::kResend, QT_TRANSLATE_NOOP("JournalText", "重新发送")},
-        {journal::kLock, QT_TRANSLATE_NOOP("JournalText", "锁定")},
-        {journal::kUnlock, QT_TRANSLATE_NOOP("JournalText", "解锁")},
-        {journal::kForceUnlock, QT_TRANSLATE_NOOP("JournalText", "强制解锁")},
-        {journal::kLabel, QT_TRANSLATE_NOOP("JournalText", "命名")},
-        {journal::kLayer, QT_TRANSLATE_NOOP("JournalText", "切换层")},
-    };
     for (const Word& word : kWords)
         if (action == word.action) return text(word.text);
     return toQ(action);
 }
 
-QString journalChangesText(const JournalEntry& entry, const JournalPortNames& names) {
+QStringList journalActionTexts() {
+    QStringList texts;
+    for (const Word& word : kWords)
+        texts << text(word.text);
+    return texts;
+}
+
+QString journalChangesText(const JournalEntry& entry) {
     const bool close = entry.action == journal::kClose;
     QStringList parts;
     for (const JournalChange& change : entry.changes) {
         parts << text(QT_TRANSLATE_NOOP("JournalText", "%1：%2 → %3"))
                      .arg(portText(QT_TRANSLATE_NOOP("JournalText", "输出%1"), change.output,
-                                   names.outputs),
-                          inputText(change.from, false, names), inputText(change.to, close, names));
+                                   change.outputName),
+                          carriedText(change.from, change.fromName, change.fromKind,
+                                      change.fromInputs, false),
+                          carriedText(change.to, change.toName, change.toKind, change.toInputs,
+                                      close));
     }
     return parts.join(separator());
 }
 
-QString journalDetailsText(const JournalEntry& entry, const JournalPortNames& names) {
+bool journalShowsDash(const JournalEntry& entry) {
+    const bool close = entry.action == journal::kClose;
+    return std::any_of(entry.changes.begin(), entry.changes.end(), [&](const JournalChange& c) {
+        return (c.from < 0 && c.fromKind.empty()) || (c.to < 0 && c.toKind.empty() && !close);
+    });
+}
+
+QString journalDetailsText(const JournalEntry& entry) {
     QStringList parts;
     if (entry.mode)
         parts << text(QT_TRANSLATE_NOOP("JournalText", "模式：%1")).arg(toQ(*entry.mode));
     if (entry.file)
         parts << text(QT_TRANSLATE_NOOP("JournalText", "文件：%1")).arg(toQ(*entry.file));
-    const QString label = entry.action == journal::kLabel && entry.port && entry.text
-                              ? labelText(*entry.port, *entry.text)
-                              : QString();
+    const QString label = entry.action == journal::kLabel ? labelText(entry) : QString();
     if (entry.port && label.isEmpty()) {
         parts << (isLockAction(entry.action)
                       ? portText(QT_TRANSLATE_NOOP("JournalText", "输出%1"), *entry.port,
-                                 names.outputs)
+                                 entry.portName)
                       : text(QT_TRANSLATE_NOOP("JournalText", "端口%1")).arg(*entry.port + 1));
     }
     if (entry.text) {
@@ -167,14 +195,14 @@ bool journalConcernsOutput(const JournalEntry& entry, std::int32_t output) {
         if (change.output == output) return true;
     if (!entry.port || *entry.port != output) return false;
     if (isLockAction(entry.action)) return true;
-    return entry.action == journal::kLabel && entry.text && entry.text->starts_with(kOutputLabel);
+    return entry.action == journal::kLabel && entry.kind == journal::kOutputPort;
 }
 
-QString journalOutputItem(std::int32_t output, const JournalPortNames& names) {
+QString journalOutputItem(std::int32_t output, const std::vector<std::string>& outputNames) {
     const QString number = QString::number(output + 1);
-    if (output >= 0 && static_cast<std::size_t>(output) < names.outputs.size() &&
-        !names.outputs[static_cast<std::size_t>(output)].empty())
-        return number + QLatin1Char(' ') + toQ(names.outputs[static_cast<std::size_t>(output)]);
+    if (output >= 0 && static_cast<std::size_t>(output) < outputNames.size() &&
+        !outputNames[static_cast<std::size_t>(output)].empty())
+        return number + QLatin1Char(' ') + toQ(outputNames[static_cast<std::size_t>(output)]);
     return text(QT_TRANSLATE_NOOP("JournalText", "输出%1")).arg(number);
 }
 

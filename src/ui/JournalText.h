@@ -3,10 +3,12 @@
 // The journal as the journal dialog shows it: each entry's time, action,
 // changes, details and frames as text, the outputs an entry concerns (the
 // dialog's filter), and reading the newest entries with what went wrong.
-// Ports are shown one-based, with the name the session gives them now
-// ("输出3（主屏）"). UI thread only.
+// Ports are shown one-based, with the names a line keeps from when its step
+// was made ("输出3（主屏）"); lines of older versions kept none, and show the
+// numbers alone. UI thread only.
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -16,13 +18,6 @@
 #include "store/Journal.h"
 
 namespace mc {
-
-// The port names as the session has them now (CrosspointState::InputNames,
-// OutputNames); an empty or missing name shows the number alone.
-struct JournalPortNames {
-    std::vector<std::string> inputs;
-    std::vector<std::string> outputs;
-};
 
 // Who did a step or holds a lock, as the window shows it: the window's own
 // id (MatrixSession::kWindowOwner, journal::kLocalOrigin) in the program's
@@ -34,27 +29,32 @@ QString journalTimeText(std::chrono::system_clock::time_point time);
 
 // The action in words ("route": "切换"); a word not known is shown as it is.
 QString journalActionText(const std::string& action);
+// The words of every action the session writes.
+QStringList journalActionTexts();
 
-// Each change as "输出3：输入2 → 输入5", joined by "；". An output left with
-// no single input (-1) shows "关闭" as the target of a close, else "—"
-// (closed, not switched yet, or cycling through several inputs).
-QString journalChangesText(const JournalEntry& entry, const JournalPortNames& names);
+// Each change as "输出3（主屏）：输入2 → 循环 3、4", joined by "；". An output
+// without a single input shows "关闭", "未知" or "循环 3、4"; in a line of an
+// older version, which does not say which, "关闭" as the target of a close,
+// else "—".
+QString journalChangesText(const JournalEntry& entry);
+// Whether journalChangesText shows "—" for the entry.
+bool journalShowsDash(const JournalEntry& entry);
 
 // The entry's mode, file, port and text, joined by "；": "模式：晚会",
 // "输入3 命名为“摄像机”", "输出2（主屏）" for a lock, "音频控制" for a layer.
-QString journalDetailsText(const JournalEntry& entry, const JournalPortNames& names);
+QString journalDetailsText(const JournalEntry& entry);
 
 // Every frame as uppercase hexadecimal bytes ("EB 52 02 02 01 02 59"),
 // joined by " | ".
 QString journalFramesText(const JournalEntry& entry);
 
 // Whether the entry concerns output o (zero-based): one of its changes is
-// o's, or it locks, unlocks or names output o. A label step's port is an
-// input or an output as its text says ("input: …" or "output: …").
+// o's, or it locks, unlocks or names output o.
 bool journalConcernsOutput(const JournalEntry& entry, std::int32_t output);
 
-// The filter item of output o: "3 主屏" when it has a name, else "输出3".
-QString journalOutputItem(std::int32_t output, const JournalPortNames& names);
+// The filter item of output o: "3 主屏" when it has a name in outputNames (the
+// session's names now), else "输出3".
+QString journalOutputItem(std::int32_t output, const std::vector<std::string>& outputNames);
 
 // The newest `count` entries of the journal in configDir, newest first
 // (Journal::readLatest), and why none could be read.

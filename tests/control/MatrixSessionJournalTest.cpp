@@ -16,30 +16,45 @@ using SessionJournal = SessionTest;
 TEST_F(SessionJournal, EveryStepIsALineWithItsOriginChangesAndFrames) {
     useModel(8, 4, true);
     start();
+    ASSERT_TRUE(session->setInputName("127.0.0.2", 2, "Cam"));
     frames();
     ASSERT_TRUE(session->clickBox(1, 2, true));
     const std::vector<Bytes> clicked = frames();
     ASSERT_TRUE(session->routeOutput("127.0.0.2", 1, -1));
+    ASSERT_TRUE(session->setOutputName("127.0.0.2", 3, "Monitor"));
+    session->setOutputName("127.0.0.2", 3, "Monitor");  // unchanged: no line
     ASSERT_TRUE(session->lockOutput("127.0.0.2", 3, LockRequest::Lock));
-    ASSERT_TRUE(session->setOutputName("127.0.0.2", 0, "Monitor"));
-    session->setOutputName("127.0.0.2", 0, "Monitor");  // unchanged: no line
 
     const std::vector<JournalEntry> latest = Journal::readLatest(paths.configDir(), 10);
-    ASSERT_EQ(latest.size(), 4u);
+    ASSERT_EQ(latest.size(), 5u);
     const JournalEntry& click = latest[3];
     EXPECT_EQ(click.origin, MatrixSession::kWindowOwner);
     EXPECT_EQ(click.action, "route");
-    EXPECT_EQ(click.changes, (std::vector<JournalChange>{{1, -1, 2, "all"}}));
+    EXPECT_EQ(
+        click.changes,
+        (std::vector<JournalChange>{{1, -1, 2, "all", "", "unknown", "", {}, "", "Cam", {}}}));
     EXPECT_EQ(click.frames, clicked);
     const JournalEntry& close = latest[2];
     EXPECT_EQ(close.origin, "127.0.0.2");
     EXPECT_EQ(close.action, "close");
-    EXPECT_EQ(close.changes, (std::vector<JournalChange>{{1, 2, -1, "all"}}));
+    EXPECT_EQ(close.changes,
+              (std::vector<JournalChange>{{1, 2, -1, "all", "", "", "Cam", {}, "closed", "", {}}}));
     EXPECT_EQ(close.frames, std::vector<Bytes>{closeFrame(0x52, 1)});
-    EXPECT_EQ(latest[1].action, "lock");
-    EXPECT_EQ(latest[1].port, 3);
-    EXPECT_EQ(latest[0].action, "label");
-    EXPECT_EQ(latest[0].text, "output: Monitor");
+    EXPECT_EQ(latest[1].action, "label");
+    EXPECT_EQ(latest[1].kind, "output");
+    EXPECT_EQ(latest[1].text, "Monitor");
+    EXPECT_EQ(latest[0].action, "lock");
+    EXPECT_EQ(latest[0].port, 3);
+    EXPECT_EQ(latest[0].portName, "Monitor");
+}
+
+TEST_F(SessionJournal, ACycleIsWrittenWithItsInputs) {
+    useModel(8, 4);
+    start();
+    ASSERT_TRUE(session->clickBox(0, 2, true));
+    ASSERT_TRUE(session->clickBox(0, 3, true));
+    EXPECT_EQ(Journal::readLatest(paths.configDir(), 1).at(0).changes.at(0),
+              (JournalChange{0, 2, -1, "video", "", "", "", {}, "cycle", "", {2, 3}}));
 }
 
 TEST_F(SessionJournal, ANameTypedIsOneLinePerEditWithTheWholeName) {
@@ -52,12 +67,12 @@ TEST_F(SessionJournal, ANameTypedIsOneLinePerEditWithTheWholeName) {
     EXPECT_TRUE(latest().empty());
     poster.runLater();  // a second after the last keystroke
     ASSERT_EQ(latest().size(), 1u);
-    EXPECT_EQ(latest()[0].text, "output: Mon");
+    EXPECT_EQ(latest()[0].text, "Mon");
 
     session->setOutputName(MatrixSession::kWindowOwner, 0, "Mont", NameEntry::Typing);
     ASSERT_TRUE(session->clickBox(1, 2, true));
     ASSERT_EQ(latest().size(), 3u);
-    EXPECT_EQ(latest()[1].text, "output: Mont") << "before the next step's line";
+    EXPECT_EQ(latest()[1].text, "Mont") << "before the next step's line";
     EXPECT_EQ(latest()[0].action, "route");
 
     session->setInputName(MatrixSession::kWindowOwner, 2, "X", NameEntry::Typing);
@@ -67,7 +82,8 @@ TEST_F(SessionJournal, ANameTypedIsOneLinePerEditWithTheWholeName) {
     session->finishNameEdit();  // the field was left
     poster.runLater();
     ASSERT_EQ(latest().size(), 4u);
-    EXPECT_EQ(latest()[0].text, "input: Cam");
+    EXPECT_EQ(latest()[0].kind, "input");
+    EXPECT_EQ(latest()[0].text, "Cam");
 }
 
 TEST_F(SessionJournal, AFailedWriteIsNotedOnceAndSwitchingGoesOn) {

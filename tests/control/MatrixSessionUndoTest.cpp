@@ -43,7 +43,8 @@ TEST_F(SessionUndo, UndoAndRedoQueueTheFramesOfClicksAndSkipWhatOthersChanged) {
     const std::vector<JournalEntry> latest = Journal::readLatest(paths.configDir(), 1);
     ASSERT_EQ(latest.size(), 1u);
     EXPECT_EQ(latest[0].action, "undo");
-    EXPECT_EQ(latest[0].changes, (std::vector<JournalChange>{{0, 5, -1, "all"}}));
+    EXPECT_EQ(latest[0].changes,
+              (std::vector<JournalChange>{{0, 5, -1, "all", "", "", "", {}, "closed", "", {}}}));
 
     ASSERT_TRUE(session->clickBox(3, 4, true));
     EXPECT_FALSE(session->canRedo()) << "a new step drops what could be redone";

@@ -30,12 +30,15 @@ JournalEntry fullEntry() {
     return {kTime,
             "127.0.0.2",
             journal::kRoute,
-            {{1, -1, 2, "video"}, {0, 3, 3, "audio"}},
+            {{1, -1, 2, "video", "", "closed", "", {}, "", "", {}},
+             {0, 3, -1, "audio", "主屏", "", "摄像机", {}, "cycle", "", {2, 3}}},
             {{0xEB, 0x52, 0x02, 0x02, 0x01, 0x02, 0x59}, {0x0A}},
             "会议",
             "/p/状态.ms",
             9990,
-            "摄像机"};
+            "摄像机",
+            "input",
+            "Desk"};
 }
 
 // Sets TZ for the test's duration.
@@ -55,9 +58,10 @@ struct TimeZone {
 TEST(JournalLine, IsExactlyTheFormatInEitherOffsetDirection) {
     const std::string rest =
         R"(","origin":"127.0.0.2","action":"route","changes":[{"layer":"video","output":1,)"
-        R"("from":-1,"to":2},{"layer":"audio","output":0,"from":3,"to":3}],)"
-        R"("frames":["EB 52 02 02 01 02 59","0A"],"mode":"会议",)"
-        R"("file":"/p/状态.ms","port":9990,"text":"摄像机"})";
+        R"("from":-1,"to":2,"fromKind":"closed"},{"layer":"audio","output":0,"from":3,"to":-1,)"
+        R"("outputName":"主屏","fromName":"摄像机","toKind":"cycle","toInputs":[2,3]}],)"
+        R"("frames":["EB 52 02 02 01 02 59","0A"],"mode":"会议","file":"/p/状态.ms",)"
+        R"("kind":"input","port":9990,"portName":"Desk","text":"摄像机"})";
     for (const auto& [zone, time] : {std::pair{"UTC-8", "2026-12-09T12:20:21.123+08:00"},
                                      std::pair{"UTC+3:30", "2026-12-09T00:50:21.123-03:30"}}) {
         const TimeZone tz(zone);
@@ -76,8 +80,21 @@ TEST(JournalLine, RoundTripsEveryFieldAndReplacesBytesThatAreNotUtf8) {
     EXPECT_EQ(line.find('\n'), std::string::npos);
     entry.text = "a\uFFFD\nb";
     EXPECT_EQ(parseJournalLine(line), entry);
-    const JournalEntry bare{kTime, journal::kLocalOrigin, journal::kUndo, {}, {}, {}, {}, {}, {}};
+    const JournalEntry bare{
+        kTime, journal::kLocalOrigin, journal::kUndo, {}, {}, {}, {}, {}, {}, {}, ""};
     EXPECT_EQ(parseJournalLine(journalLine(bare)), bare);
+}
+
+TEST(JournalLine, ReadsTheKindOfAnOlderLabelLineFromItsText) {
+    const std::optional<JournalEntry> older = parseJournalLine(
+        R"({"time":"2026-12-09T12:20:21.123+08:00","origin":"127.0.0.2","action":"label",)"
+        R"("changes":[],"frames":[],"port":3,"text":"output: Desk"})");
+    ASSERT_TRUE(older);
+    EXPECT_EQ(older->kind, "output");
+    EXPECT_EQ(older->text, "Desk");
+    JournalEntry named = *older;
+    named.text = "input: Desk";  // a name as typed, its kind given apart
+    EXPECT_EQ(parseJournalLine(journalLine(named)), named);
 }
 
 TEST(JournalLine, RefusesWhatIsNotAJournalObject) {
@@ -85,7 +102,8 @@ TEST(JournalLine, RefusesWhatIsNotAJournalObject) {
     std::vector<std::string> bad{"", "[]", "{}", line.substr(0, line.size() - 1)};
     for (const auto& [what, with] :
          {std::pair{"EB 52", "EB5 2"}, std::pair{"\"to\":2", "\"to\":\"2\""},
-          std::pair{".123", ".123Z"}, std::pair{"\"port\"", "\"port\":1.5,\"x\""}}) {
+          std::pair{".123", ".123Z"}, std::pair{"\"port\"", "\"port\":1.5,\"x\""},
+          std::pair{"[2,3]", "[2,\"3\"]"}}) {
         std::string changed = line;
         bad.push_back(changed.replace(changed.find(what), std::string_view(what).size(), with));
     }
