@@ -1,6 +1,7 @@
 #include "web/WebApi.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include <nlohmann/json.hpp>
@@ -61,6 +62,8 @@ bool hasOversizedInteger(const json& value) {
     if (value.is_number_unsigned())
         return value.get<std::uint64_t>() >
                static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    // Beyond 64 bits the reader keeps a number as a floating-point one.
+    if (value.is_number_float()) return std::fabs(value.get<double>()) >= 0x1p63;
     if (value.is_structured()) return std::any_of(value.begin(), value.end(), hasOversizedInteger);
     return false;
 }

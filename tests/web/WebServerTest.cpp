@@ -42,6 +42,10 @@ TEST_F(WebServerTest, EveryEndpointAnswersWithItsStatusAndRoutesGoOutInTheCaller
     EXPECT_EQ(call("/api/v1/route", R"({"output":4294967296,"input":2})").body["code"],
               "out_of_range");
     EXPECT_EQ(call("/api/v1/route", R"({"output":18446744073709551615,"input":2})").status, 400);
+    EXPECT_EQ(
+        call("/api/v1/route", R"({"output":1,"input":2,"x":[{"y":-99999999999999999999}]})").status,
+        400)
+        << "anywhere in the body";
     EXPECT_EQ(call("/api/v1/label", R"({"kind":"output","port":0,"text":"A\nB"})").body["code"],
               "bad_label");
     EXPECT_EQ(call("/api/v1/nothing").status, 404);
