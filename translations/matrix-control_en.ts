@@ -807,7 +807,7 @@
 <context>
     <name>mc::ServicePage</name>
     <message>
-        <location filename="../src/ui/ServicePage.cpp" line="+50"/>
+        <location filename="../src/ui/ServicePage.cpp" line="+51"/>
         <source>应用</source>
         <translation>Apply</translation>
     </message>
@@ -817,7 +817,7 @@
         <translation>Cancel</translation>
     </message>
     <message>
-        <location line="+83"/>
+        <location line="+85"/>
         <source>留空：保留已存的密码</source>
         <translation>Leave empty to keep it</translation>
     </message>
@@ -832,7 +832,12 @@
         <translation>Clear</translation>
     </message>
     <message>
-        <location line="+71"/>
+        <location line="+45"/>
+        <source>%1的监听地址“%2”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
+        <translation>The listen address “%2” of %1 is not valid: enter an IPv4 address (such as 127.0.0.1; 0.0.0.0 means every network interface) or an IPv6 address (such as ::1).</translation>
+    </message>
+    <message>
+        <location line="+38"/>
         <source>已设置密码</source>
         <translation>Password set</translation>
     </message>
@@ -1463,12 +1468,7 @@
         <translation>Announce on the network (DNS-SD)</translation>
     </message>
     <message>
-        <location line="+6"/>
-        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
-        <translation>The listen address “%1” is not valid: enter an IPv4 address (such as 127.0.0.1, or 0.0.0.0 for all network interfaces) or an IPv6 address (such as ::1).</translation>
-    </message>
-    <message>
-        <location line="+14"/>
+        <location line="+9"/>
         <source>网络控制：%1:%2，%3 个客户端</source>
         <translation>Network control: %1:%2, clients: %3</translation>
     </message>
@@ -1511,12 +1511,7 @@
         <translation>Port </translation>
     </message>
     <message>
-        <location line="+7"/>
-        <source>监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 ::1）。</source>
-        <translation>The listen address “%1” is not valid: give an IPv4 address (such as 127.0.0.1; 0.0.0.0 means every network interface) or an IPv6 address (such as ::1).</translation>
-    </message>
-    <message>
-        <location line="+42"/>
+        <location line="+41"/>
         <source>SW-P-08 控制：%1:%2，%3 个控制器</source>
         <translation>SW-P-08 control: %1:%2, %3 controllers</translation>
     </message>
@@ -1534,7 +1529,7 @@
 <context>
     <name>mc::web::WebService</name>
     <message>
-        <location filename="../src/web/WebService.cpp" line="+81"/>
+        <location filename="../src/web/WebService.cpp" line="+74"/>
         <source>网页控制</source>
         <translation>Web Panel</translation>
     </message>

@@ -33,6 +33,7 @@ enum class FieldKind {
     Text,          // a line of text (trimmed)
     PasswordHash,  // the hash of a password typed twice; the password is never stored
     Link,          // not stored: "caption" with %1 the address and %2 the port shown
+    Kept,          // stored, not on the page: the text read is written back unchanged
 };
 
 struct SettingField {

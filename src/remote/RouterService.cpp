@@ -40,17 +40,6 @@ const ServiceSettingsPage& routerSettingsPage() {
             {"Announce", FieldKind::Switch,
              QT_TRANSLATE_NOOP("mc::remote::RouterService", "在网络上公布（DNS-SD）"), "1"},
         };
-        p.refusal = [](const SettingsValues& values,
-                       const PasswordEntry&) -> std::optional<std::string> {
-            const std::string address = settingText(values, "Address");
-            if (isListenAddress(address)) return std::nullopt;
-            return QCoreApplication::translate(
-                       "mc::remote::RouterService",
-                       "监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 "
-                       "表示所有网络接口）或 IPv6 地址（如 ::1）。")
-                .arg(QString::fromStdString(address))
-                .toStdString();
-        };
         return p;
     }();
     return page;

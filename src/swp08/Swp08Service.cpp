@@ -37,17 +37,9 @@ const ServiceSettingsPage& swp08SettingsPage() {
              false, 64},
             {"Port", FieldKind::Port, QT_TRANSLATE_NOOP("mc::swp08::Swp08Service", "端口 "),
              "8910"},
-        };
-        p.refusal = [](const SettingsValues& values,
-                       const PasswordEntry&) -> std::optional<std::string> {
-            const std::string address = settingText(values, "Address");
-            if (isListenAddress(address)) return std::nullopt;
-            return QCoreApplication::translate(
-                       "mc::swp08::Swp08Service",
-                       "监听地址“%1”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 "
-                       "表示所有网络接口）或 IPv6 地址（如 ::1）。")
-                .arg(QString::fromStdString(address))
-                .toStdString();
+            // DNS-SD has no common service type for the protocol, so the
+            // service is never announced; the key is kept as written.
+            {"Announce", FieldKind::Kept, "", "1"},
         };
         return p;
     }();

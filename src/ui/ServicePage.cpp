@@ -11,6 +11,7 @@
 
 #include "config/IniFile.h"
 #include "config/SettingsDefaults.h"
+#include "config/StartupSettings.h"
 #include "ui/PageControls.h"
 
 namespace mc {
@@ -116,6 +117,8 @@ int ServicePage::addField(const SettingField& field, int top) {
         }
         case FieldKind::PasswordHash:
             return addPassword(field, top);
+        case FieldKind::Kept:
+            return top;
         case FieldKind::Link: {
             auto* link = named(new QLabel(group), controlName(field, "Label"));
             link->setGeometry(kLeft, top, 540, 21);
@@ -147,6 +150,8 @@ void ServicePage::showValues(const SettingsValues& values) {
         box->setChecked(settingFlag(values, key));
     for (const auto& [key, edit] : m_edits)
         edit->setText(qs(settingText(values, key)));
+    for (const SettingField& field : m_description.fields)
+        if (field.kind == FieldKind::Kept) m_kept[field.key] = settingText(values, field.key);
     for (const auto& [key, spin] : m_ports)
         spin->setValue(std::clamp(settingNumber(values, key, spin->value()), kMinNetworkPort,
                                   kMaxNetworkPort));
@@ -161,7 +166,7 @@ void ServicePage::showValues(const SettingsValues& values) {
 }
 
 SettingsValues ServicePage::shownValues() const {
-    SettingsValues values;
+    SettingsValues values(m_kept.begin(), m_kept.end());
     for (const auto& [key, box] : m_switches)
         values.insert_or_assign(key, std::string(1, box->isChecked() ? '1' : '0'));
     for (const auto& [key, edit] : m_edits)
@@ -174,6 +179,16 @@ SettingsValues ServicePage::shownValues() const {
 }
 
 std::optional<QString> ServicePage::refusal() const {
+    // Every address field must be one the service can listen on.
+    for (const SettingField& field : m_description.fields) {
+        if (field.kind != FieldKind::Address) continue;
+        const auto edit = m_edits.find(field.key);
+        const QString address = edit == m_edits.end() ? QString() : edit->second->text().trimmed();
+        if (!isListenAddress(address.toStdString()))
+            return tr("%1的监听地址“%2”无效：请填写 IPv4 地址（如 127.0.0.1，0.0.0.0 "
+                      "表示所有网络接口）或 IPv6 地址（如 ::1）。")
+                .arg(title(), address);
+    }
     if (!m_description.refusal) return std::nullopt;
     PasswordEntry entry;
     if (m_password) {

@@ -3,7 +3,8 @@
 // ServicePage: a page of the configuration dialog built from a network
 // service's settings description (ServiceSettingsPage): its section of
 // MatrixConfig.con as the operator edits it. The dialog fills it when it
-// opens (showValues) and reads it at Apply (refusal, then section). The page
+// opens (showValues) and reads it at Apply (refusal, then section); an
+// address field that is not a numeric IP address refuses Apply. The page
 // holds no state beyond its controls and the stored password hash.
 //
 // Each field becomes its controls, one under the other, named after the
@@ -24,6 +25,7 @@
 //                                                 PasswordState, ClearPasswordButton
 //   Link          a line with the address and port shown ("面板地址：…")
 //                                                 <id><key>Label
+//   Kept          no control: the value shown last is applied unchanged
 // The page carries its own "应用" and "取消" buttons at the places of the first
 // page's, so Apply is at hand on every page; the dialog connects them to its
 // handlers. UI thread only.
@@ -92,6 +94,7 @@ private:
     std::map<std::string, QLineEdit*> m_edits;  // Address and Text
     std::map<std::string, QSpinBox*> m_ports;
     std::map<std::string, QLabel*> m_links;
+    SettingsValues m_kept;  // the Kept fields as shown last
     std::vector<QLineEdit*> m_modelNamed;
     QLineEdit* m_password = nullptr;
     QLineEdit* m_confirm = nullptr;

@@ -32,9 +32,9 @@ QString hostText(const QHostAddress& address) {
                : address.toString();
 }
 
-// Why the page's values may not be applied: the two passwords differ, the
-// address is none, or the panel would listen off loopback without a
-// password (neither a new one nor the stored one kept).
+// Why the page's values may not be applied (its address the page checks
+// itself): the two passwords differ, or the panel would listen off loopback
+// without a password (neither a new one nor the stored one kept).
 std::optional<std::string> pageRefusal(const SettingsValues& values, const PasswordEntry& entry) {
     if (entry.password != entry.confirm)
         return tr(QT_TRANSLATE_NOOP("mc::web::WebService",
@@ -42,13 +42,6 @@ std::optional<std::string> pageRefusal(const SettingsValues& values, const Passw
             .toStdString();
     const WebSettings web = WebSettings::from(values);
     const QString address = QString::fromStdString(web.Address);
-    if (!isListenAddress(web.Address))
-        return tr(QT_TRANSLATE_NOOP("mc::web::WebService",
-                                    "网页控制的监听地址“%1”无效：请填写 IPv4 地址（如 "
-                                    "127.0.0.1，0.0.0.0 表示所有网络接口）或 IPv6 地址（如 "
-                                    "::1）。"))
-            .arg(address)
-            .toStdString();
     if (web.Enabled && !isLoopbackAddress(web.Address) && entry.password.empty() &&
         web.PasswordHash.empty())
         return tr(QT_TRANSLATE_NOOP("mc::web::WebService",

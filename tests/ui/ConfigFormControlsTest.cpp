@@ -30,12 +30,13 @@ TEST_F(ConfigFormTest, WindowAndPage) {
     EXPECT_EQ(f.size(), QSize(581, 454));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "fixed border";
     EXPECT_EQ(f.PageControl1->geometry(), QRect(0, 0, 581, 453));
-    ASSERT_EQ(f.PageControl1->count(), 4);
+    ASSERT_EQ(f.PageControl1->count(), 5);
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("矩阵设置"));
     EXPECT_EQ(f.PageControl1->widget(0), f.MatrixSetTabSheet);
     EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("串口设备"));
     EXPECT_EQ(f.PageControl1->tabText(2), QStringLiteral("网络控制"));
     EXPECT_EQ(f.PageControl1->tabText(3), QStringLiteral("网页控制"));
+    EXPECT_EQ(f.PageControl1->tabText(4), QStringLiteral("SW-P-08 控制"));
     // The pages "网络控制" and "网页控制": every control is found by its name.
     QWidget* network = f.PageControl1->widget(2);
     QWidget* web = f.PageControl1->widget(3);

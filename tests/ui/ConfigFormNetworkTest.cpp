@@ -1,6 +1,6 @@
 // The configuration dialog's page "网络控制": what it shows when the dialog
 // opens, what Apply stores from it, and the refusal of an address that is not
-// one.
+// one; a key that no page shows is written back as it was.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +82,19 @@ TEST_F(ConfigFormTest, ApplyFromTheNetworkPageStoresItsFourKeys) {
     EXPECT_EQ(form->result(), QDialog::Accepted);
 }
 
+TEST_F(ConfigFormTest, AKeyWithoutAControlIsAppliedAsWritten) {
+    start();
+    for (const auto& [written, expected] : {std::pair{"Announce=0\n", "0"}, std::pair{"", "1"}}) {
+        writeMain(std::string("[SW-P-08 Control]\nEnabled=1\n") + written);
+        open();
+        child<QPushButton>(*form, QStringLiteral("Swp08ApplyButton"))->click();
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(iniReadString(paths.mainConfigFile(), "SW-P-08 Control", "Announce", "-"),
+                  expected);
+        EXPECT_EQ(iniReadString(paths.mainConfigFile(), "SW-P-08 Control", "Port", "-"), "8910");
+    }
+}
+
 TEST_F(ConfigFormTest, ApplyWithAnAddressThatIsNoneIsRefusedAndChangesNothing) {
     writeMain("[Serial Commucation Set]\nPortNum=COM1\nComPortNum=1\n");
     start();
@@ -95,7 +108,7 @@ TEST_F(ConfigFormTest, ApplyWithAnAddressThatIsNoneIsRefusedAndChangesNothing) {
         p.address->setText(address);
         form->UpDataButton->click();
         ASSERT_EQ(dialogs.messages.size(), 1u) << address.toStdString();
-        EXPECT_TRUE(dialogs.messages.back().contains(QStringLiteral("监听地址")));
+        EXPECT_TRUE(dialogs.messages.back().startsWith(QStringLiteral("网络控制的监听地址")));
         EXPECT_TRUE(dialogs.messages.back().contains(address));
         dialogs.messages.clear();
         EXPECT_EQ(mainText(), before) << address.toStdString();

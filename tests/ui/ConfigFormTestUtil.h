@@ -26,6 +26,7 @@
 #include "support/FormControls.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPty.h"
+#include "swp08/Swp08Service.h"
 #include "ui/Dialogs.h"
 #include "ui/MatrixConfigUnit.h"
 #include "ui/QXRMainControl.h"
@@ -84,8 +85,8 @@ protected:
     DeviceRoots deviceRoots{dir.path() + "/dev", dir.path() + "/dev/serial/by-id",
                             dir.path() + "/sys/class/tty"};
     // The pages the dialog gets: the program's network services'.
-    std::vector<ServiceSettingsPage> servicePages{remote::routerSettingsPage(),
-                                                  web::webSettingsPage()};
+    std::vector<ServiceSettingsPage> servicePages{
+        remote::routerSettingsPage(), web::webSettingsPage(), swp08::swp08SettingsPage()};
     ScriptedDialogs dialogs;
     QueuedPoster poster;
     std::unique_ptr<MatrixSession> session;
