@@ -76,7 +76,11 @@ void Connection::arrived() {
     m_tail = seen.right(3);
 }
 
-void Connection::answered() {
+void Connection::answered(bool last) {
+    if (last) {
+        m_clock.stop();
+        return countUnsent();
+    }
     m_headersIn = false;
     m_tail.clear();
     // A pipelined request may wait already: its clock runs from this answer.

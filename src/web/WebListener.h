@@ -69,8 +69,9 @@ public:
     QTcpSocket* socket() const { return m_socket; }
 
     // An answer was written: the unsent bytes are counted, the clocks start
-    // again for the next request.
-    void answered();
+    // again for the next request, unless it was the `last` (the socket then
+    // closes once the answer is sent).
+    void answered(bool last = false);
     // Holds reading back until release(); holds do not nest.
     void hold();
     void release();

@@ -58,12 +58,17 @@ bool ownHost(const QByteArray& host, const QStringList& allowed) {
            allowed.contains(name, Qt::CaseInsensitive);
 }
 
+// Whether the request's Connection header lists `option` ("close").
+bool connectionOption(const QHttpServerRequest& request, const char* option) {
+    for (const QByteArray& token : header(request, "connection").split(','))
+        if (token.trimmed().compare(option, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 // Whether a request asks for a WebSocket as RFC 6455 has it: "Connection:
 // Upgrade", "Upgrade: websocket", version 13 and a key of 16 bytes.
 bool validUpgrade(const QHttpServerRequest& request) {
-    bool connectionUpgrade = false;
-    for (const QByteArray& token : header(request, "connection").split(','))
-        connectionUpgrade |= token.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    const bool connectionUpgrade = connectionOption(request, "upgrade");
     const auto key = QByteArray::fromBase64Encoding(header(request, "sec-websocket-key").trimmed(),
                                                     QByteArray::AbortOnBase64DecodingErrors);
     return connectionUpgrade && isUpgradeRequest(request) &&
@@ -271,8 +276,13 @@ void WebServer::send(const QHttpServerRequest& request, QTcpSocket* socket, cons
     responder.writeHeader("Cache-Control", "no-store");
     for (const auto& [name, value] : reply.headers)
         responder.writeHeader(name, value);
+    // A client that asks to close after this answer is not kept waiting for
+    // the idle limit.
+    const bool last = connectionOption(request, "close");
+    if (last) responder.writeHeader("Connection", "close");
     responder.writeBody(reply.body);
-    if (Connection* connection = Connection::of(socket)) connection->answered();
+    if (Connection* connection = Connection::of(socket)) connection->answered(last);
+    if (last) socket->disconnectFromHost();
 }
 
 // --- Events ------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // What one connection may cost the server: the unsent answers and frames it
 // lets wait, the time its requests may take, and the connections over the
-// limits, which are answered once and closed; and the Upgrade header, which
-// only the events socket heeds.
+// limits, which are answered once and closed; the Upgrade header, which
+// only the events socket heeds, and "Connection: close", which is.
 
 #include <QElapsedTimer>
 #include <QWebSocket>
@@ -135,6 +135,15 @@ TEST_F(WebServerTest, UpgradeIsHeededOnTheEventsPathOnlyAndOnlyWhenValid) {
         EXPECT_TRUE(events.answers(1).startsWith("HTTP/1.1 400")) << headers.constData();
     }
     EXPECT_EQ(server.pageCount(), 0);
+}
+
+TEST_F(WebServerTest, AClientThatAsksToCloseIsClosedAfterItsAnswer) {
+    RawClient client(server.listenPort());
+    client.send(get("/favicon.ico", "Connection: keep-alive, Close\r\n"));
+    EXPECT_TRUE(client.waitClosed(10000)) << "long before the 60 s idle limit";
+    EXPECT_TRUE(client.received.startsWith("HTTP/1.1 204")) << client.received.constData();
+    EXPECT_TRUE(client.received.contains("\r\nConnection: close\r\n"));
+    EXPECT_TRUE(waitUntil([&] { return server.connectionCount() == 0; }));
 }
 
 }  // namespace
