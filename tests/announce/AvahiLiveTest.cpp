@@ -1,7 +1,7 @@
 // The announcer against a real Avahi daemon (host name "mc-test") on the
 // private system bus of avahi-netns.sh, in a private network namespace. The
 // daemon is not running at first; MC_AVAHI_START starts it. What the network
-// sees is read with avahi-browse.
+// sees is read with avahi-browse; another host on it is MC_AVAHI_PEER.
 
 #include <gtest/gtest.h>
 
@@ -112,4 +112,36 @@ TEST(AvahiLive, AnnouncesRenamesWithdrawsAndFollowsTheDaemon) {
     ASSERT_TRUE(avahiDaemon(qEnvironmentVariable("MC_AVAHI_START")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return firstUp.size() == 2; }, 10000));
     EXPECT_EQ(first.nameInUse(QStringLiteral("router")), name);
+}
+
+TEST(AvahiLive, ANameAnotherHostHoldsIsGivenUpForTheAlternative) {
+    ASSERT_TRUE(avahiDaemon(QStringLiteral("avahi-daemon -c || ") +
+                            qEnvironmentVariable("MC_AVAHI_START")));
+    // The other host holds the name before this one asks for it.
+    QProcess peer;
+    peer.setProcessChannelMode(QProcess::MergedChannels);
+    peer.start(QStringLiteral("bash"),
+               {qEnvironmentVariable("MC_AVAHI_PEER"), QStringLiteral("Test Model (mc-test)"),
+                QStringLiteral("_blackmagic._tcp"), QStringLiteral("9990")});
+    QByteArray said;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return (said += peer.readAll()).contains("Established under name"); }, 20000))
+        << said.constData();
+
+    Announcer announcer;
+    QSignalSpy log(&announcer, &Announcer::logMessage);
+    QSignalSpy up(&announcer, &Announcer::established);
+    announcer.announce(QStringLiteral("router"),
+                       routerRecord(QStringLiteral("Test Model"), QStringLiteral("Studio A"),
+                                    QStringLiteral("0123456789AD"), QStringLiteral("2.8"), 9992,
+                                    QHostAddress(QHostAddress::AnyIPv4)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return up.size() == 1; }, 20000));
+    EXPECT_EQ(announcer.nameInUse(QStringLiteral("router")),
+              QStringLiteral("Test Model (mc-test) #2"));
+    bool renamed = false;
+    for (const QList<QVariant>& line : log)
+        renamed |= line[0].toString().contains(QStringLiteral("已被占用"));
+    EXPECT_TRUE(renamed);
+    peer.terminate();
+    EXPECT_TRUE(peer.waitForFinished(10000));
 }

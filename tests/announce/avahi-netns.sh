@@ -4,6 +4,9 @@
 # machine's network) and mount namespace (/run its own, for the daemon's pid
 # file), with a private system bus that DBUS_SYSTEM_BUS_ADDRESS names. The
 # daemon's host name is "mc-test"; it is not started: MC_AVAHI_START starts it.
+# A veth pair (mc0 here, 10.77.0.1; mc1, 10.77.0.2, in the namespace
+# "mc-peer") is another host's link: avahi-peer.sh, named by MC_AVAHI_PEER,
+# publishes from there.
 # Exits with PROGRAM's status, or 77 with the reason when no namespace can be
 # made or a tool is missing.
 # Usage: avahi-netns.sh PROGRAM [ARGS...]
@@ -27,6 +30,7 @@ work=$(mktemp -d)
 bus_pid=
 cleanup() {
     avahi-daemon -k 2>/dev/null || true
+    for pid in $(ip netns pids mc-peer 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
     [ -z "$bus_pid" ] || kill "$bus_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -34,6 +38,13 @@ trap cleanup EXIT
 
 ip link set lo up
 mount -t tmpfs tmpfs /run
+ip netns add mc-peer
+ip link add mc0 type veth peer name mc1 netns mc-peer
+ip addr add 10.77.0.1/24 dev mc0
+ip link set mc0 up
+ip -n mc-peer addr add 10.77.0.2/24 dev mc1
+ip -n mc-peer link set mc1 up
+ip -n mc-peer link set lo up
 
 cat >"$work/bus.conf" <<CONF
 <busconfig>
@@ -50,7 +61,7 @@ cat >"$work/avahi.conf" <<CONF
 host-name=mc-test
 use-ipv4=yes
 use-ipv6=no
-allow-interfaces=lo
+allow-interfaces=lo,mc0
 enable-dbus=yes
 [wide-area]
 enable-wide-area=no
@@ -65,5 +76,6 @@ dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=
 bus_pid=$!
 read -r -t 10 address <"$work/address"
 export DBUS_SYSTEM_BUS_ADDRESS=$address
+export MC_AVAHI_PEER="$(dirname "$(readlink -f "$0")")/avahi-peer.sh"
 export MC_AVAHI_START="avahi-daemon -D -f $work/avahi.conf --no-drop-root --no-chroot --no-rlimits"
 "$@"
