@@ -375,7 +375,7 @@ Outcome MatrixSession::routeOutput(const std::string& owner, std::int32_t output
         return Outcome::refused(Refusal::Waiting);
     StepScope step(*this, owner);
     m_step.entry.action = input == -1 ? journal::kClose : journal::kRoute;
-    routeOn(output, input == -1 ? m_state->MatrixInputNum() : input, layer, QueueMode::Replace);
+    routeOn(output, input == -1 ? m_state->MatrixInputNum() : input, code, QueueMode::Replace);
     return {};
 }
 
@@ -399,8 +399,7 @@ std::int32_t MatrixSession::layerCodeOf(RouteLayer layer) const {
     return 0;
 }
 
-void MatrixSession::routeOn(std::int32_t o, std::int32_t k, RouteLayer layer, QueueMode mode) {
-    const std::int32_t code = layerCodeOf(layer);
+void MatrixSession::routeOn(std::int32_t o, std::int32_t k, std::int32_t code, QueueMode mode) {
     const bool aside = code != 0 && code != m_layer.checked && !m_line.pattern();
     if (aside) moveDeviceTo(code);
     m_state->routeOutput(o, k, aside ? QueueMode::Append : mode);

@@ -90,7 +90,7 @@ Outcome MatrixSession::take(const std::string& owner) {
                 row[static_cast<std::size_t>(k)] = 1;
             m_state->restoreRow(output, row);
         } else {
-            routeOn(output, cell, how->second.layer, QueueMode::Append);
+            routeOn(output, cell, layerCodeOf(how->second.layer), QueueMode::Append);
         }
     }
     unstageAll();
