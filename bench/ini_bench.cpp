@@ -5,35 +5,17 @@
 // holds /tmp (or $TMPDIR); commit() includes its fsync.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
+#include "BenchFolder.h"
 #include "config/IniFile.h"
 
 namespace {
 
-class BenchDir {
-public:
-    BenchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "mc-ini-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~BenchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    BenchDir(const BenchDir&) = delete;
-    BenchDir& operator=(const BenchDir&) = delete;
-
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
+struct BenchDir : mc::ScratchFolder {
+    BenchDir() : ScratchFolder("mc-ini-bench") {}
 };
 
 std::string portName(const char* kind, int index) {

@@ -11,14 +11,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "BenchFolder.h"
 #include "config/AppPaths.h"
-#include "config/IniFile.h"
 #include "control/LineWriter.h"
 #include "control/MatrixSession.h"
 #include "serial/UiPoster.h"
@@ -41,24 +39,9 @@ public:
 
 // A scratch program folder with a 256 x 256 model; removed at the end.
 struct Folder {
-    Folder() {
-        std::string dir =
-            (std::filesystem::temp_directory_path() / "session-bench-XXXXXX").string();
-        if (::mkdtemp(dir.data()) != nullptr) path = dir;
-        const AppPaths paths(path);
-        paths.ensureConfigDir();
-        IniFile config(paths.mainConfigFile());
-        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
-        config.writeString("Serial Port Map", "COM1", path + "/no-such-device");
-        config.commit();
-        IniFile models(paths.modelConfigFile());
-        models.writeInteger("Bench", "MatrixInputNum", 256);
-        models.writeInteger("Bench", "MatrixOutputNum", 256);
-        models.writeBool("Bench", "MatrixPattern", true);
-        models.commit();
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string path;
+    ScratchFolder scratch{"session-bench"};
+    AppPaths paths = benchProgramFolder(scratch, 256, 256, true);
+    std::string path = scratch.path();
 };
 
 void BM_RouteStep256(benchmark::State& bench) {

@@ -5,13 +5,12 @@
 // Target: each under 50 ms.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "BenchFolder.h"
 #include "config/AtomicWrite.h"
 #include "control/CrosspointState.h"
 #include "protocol/QXRClass.h"
@@ -21,32 +20,15 @@
 namespace mc {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::int32_t kPorts = 256;
 
 // A temporary folder for the files, removed at exit.
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "mc-store-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        if (!m_path.empty()) fs::remove_all(m_path, ignored);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
+struct StoreFolder : ScratchFolder {
+    StoreFolder() : ScratchFolder("mc-store-bench") {}
 };
 
-BenchFolder& folder() {
-    static BenchFolder instance;
+StoreFolder& folder() {
+    static StoreFolder instance;
     return instance;
 }
 

@@ -8,16 +8,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "BenchFolder.h"
 #include "config/AppPaths.h"
-#include "config/IniFile.h"
 #include "control/MatrixSession.h"
 #include "protocol/Swp08Messages.h"
 #include "serial/UiPoster.h"
@@ -64,19 +62,7 @@ private:
 // router; removed at the end.
 struct Bench {
     Bench() {
-        std::string dir = (std::filesystem::temp_directory_path() / "swp08-bench-XXXXXX").string();
-        if (::mkdtemp(dir.data()) != nullptr) path = dir;
-        const AppPaths paths(path);
-        paths.ensureConfigDir();
-        IniFile config(paths.mainConfigFile());
-        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
-        config.writeString("Serial Port Map", "COM1", path + "/no-such-device");
-        config.commit();
-        IniFile models(paths.modelConfigFile());
-        models.writeInteger("Bench", "MatrixInputNum", 256);
-        models.writeInteger("Bench", "MatrixOutputNum", 256);
-        models.writeBool("Bench", "MatrixPattern", false);
-        models.commit();
+        const AppPaths paths = benchProgramFolder(folder, 256, 256, false);
         SessionOptions options = SessionOptions::queueOnly();
         options.portLog = [](const std::string&) {};
         session = std::make_unique<MatrixSession>(paths, poster, options);
@@ -91,7 +77,6 @@ struct Bench {
     ~Bench() {
         router.reset();
         session.reset();
-        std::filesystem::remove_all(path);
     }
     void dropFrames() {
         if (session->commandQueue()->count() < 1024) return;
@@ -99,7 +84,7 @@ struct Bench {
         }
     }
 
-    std::string path;
+    ScratchFolder folder{"swp08-bench"};
     NoPoster poster;
     QuietPrompts prompts;
     std::unique_ptr<MatrixSession> session;
