@@ -404,8 +404,7 @@ private:
     void stage(std::int32_t o, std::int32_t k, RouteLayer layer = RouteLayer::Operator);
     // The layer code a route on `layer` is switched on; 0: the operator's.
     std::int32_t layerCodeOf(RouteLayer layer) const;
-    // Output o to cell k on the layer of `code` (layerCodeOf; 0: the
-    // operator's), as routeOutput does without its checks.
+    // Output o to cell k on the layer of `code` (0: the operator's), unchecked.
     void routeOn(std::int32_t o, std::int32_t k, std::int32_t code, QueueMode mode);
     // True when the line carries cell k of output o (an input, or closed for
     // the close cell) on every table of the operator's layer.
