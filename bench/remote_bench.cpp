@@ -1,12 +1,11 @@
-// remote_bench: the network control server under 32 clients, measured from
-// the clients' side (a thread of plain sockets) and on the server's event
-// loop, first against the in-memory model of the tests, then against a real
-// MatrixSession (48 inputs, 32 outputs, its sender not started so the frames
-// stay queued) through SessionRouter, where a route call returns once its
-// frame is in the command queue.
+// remote_bench: the network control server on a real MatrixSession (48
+// inputs, 32 outputs, its sender not started so the frames stay queued)
+// under 32 clients, measured from the clients' side (a thread of plain
+// sockets) and on the server's event loop. A route is timed when the session
+// reports it changed (an observer of its change events), its frame queued.
 //
 //   (a) closed loop: 32 clients each send 1,000 route requests, the next one
-//       after the previous ACK; request-to-model-call latency
+//       after the previous ACK; request-to-session-change latency
 //   (b) burst: 32 clients each send 1,000 route requests at once; the same
 //       latency (mostly queueing) and the time until all are handled
 //   (c) fan-out: a change made outside the network (as the window makes it)
@@ -19,12 +18,11 @@
 //
 // Usage: remote_bench [requests per client, default 1000]
 
-#include "FakeRouter.h"
 #include "config/AppPaths.h"
 #include "config/IniFile.h"
 #include "control/MatrixSession.h"
+#include "control/SessionObserver.h"
 #include "protocol/Frames.h"
-#include "remote/SessionRouter.h"
 #include "remote/VideohubServer.h"
 #include "serial/UiPoster.h"
 
@@ -107,6 +105,8 @@ void sendAll(int fd, const std::string& text) {
     }
 }
 
+// The k-th route of client c: output c to input k % 32, so each request of a
+// client (the burst's go on from the closed loop's) changes its output.
 std::string routeRequest(int client, int k) {
     return "VIDEO OUTPUT ROUTING:\n" + std::to_string(client) + ' ' + std::to_string(k % 32) +
            "\n\n";
@@ -165,7 +165,7 @@ void clientThread(Shared& shared) {
                 for (int c = 0; c < kClients; ++c) {
                     std::string burst;
                     for (int k = 0; k < shared.requests; ++k)
-                        burst += routeRequest(c, k);
+                        burst += routeRequest(c, shared.requests + k);
                     shared.peers[c].sendTimes.assign(shared.requests, Clock::now());
                     sendAll(shared.peers[c].fd, burst);
                     shared.peers[c].sent = shared.requests;
@@ -199,9 +199,34 @@ void clientThread(Shared& shared) {
         ::close(peer.fd);
 }
 
-// Request-to-model-call latency: client c routes output c, in order.
-using RouteCalls = std::vector<mc::remote::FakeRouter::RouteCall>;
+// A route the session reported changed, and when.
+struct RouteCall {
+    int output = 0;
+    Clock::time_point at;
+};
+using RouteCalls = std::vector<RouteCall>;
 
+// Records every route change of the session's video table as it is told.
+class RouteTimes final : public mc::ISessionObserver {
+public:
+    explicit RouteTimes(mc::MatrixSession& session) : m_session(session) {
+        m_session.attach(*this);
+    }
+    ~RouteTimes() override { m_session.detach(*this); }
+    RouteCalls calls;
+
+private:
+    void sessionChanged(const mc::SessionChange& change) override {
+        const auto now = Clock::now();
+        for (const mc::RouteChange& route : change.routes) {
+            if (route.layer != mc::LineLayer::Audio) calls.push_back({route.output, now});
+        }
+    }
+    mc::MatrixSession& m_session;
+};
+
+// Request-to-session-change latency: client c routes output c, in order, each
+// request to another input than the one before.
 Percentiles callLatency(const Shared& shared, const RouteCalls& calls, std::size_t firstCall) {
     std::vector<int> seen(kClients, 0);
     std::vector<double> latencies;
@@ -227,49 +252,9 @@ private:
     QObject m_context;
 };
 
-// A real session behind the server: every call forwarded to the session's
-// router; a route call is recorded when it returns, with its frame queued.
-class TimedSessionRouter final : public mc::remote::RouterModel {
-public:
-    explicit TimedSessionRouter(mc::remote::SessionRouter& router) : m_router(router) {}
-    RouteCalls routeCalls;
-
-    bool devicePresent() const override { return m_router.devicePresent(); }
-    std::string modelName() const override { return m_router.modelName(); }
-    std::string friendlyName() const override { return m_router.friendlyName(); }
-    std::string uniqueId() const override { return m_router.uniqueId(); }
-    int inputCount() const override { return m_router.inputCount(); }
-    int outputCount() const override { return m_router.outputCount(); }
-    std::string inputLabel(int i) const override { return m_router.inputLabel(i); }
-    std::string outputLabel(int o) const override { return m_router.outputLabel(o); }
-    std::optional<int> routedInput(int o) const override { return m_router.routedInput(o); }
-    std::string lockOwner(int o) const override { return m_router.lockOwner(o); }
-    mc::Outcome routeOutput(const std::string& owner, int output, int input) override {
-        mc::Outcome done = m_router.routeOutput(owner, output, input);
-        routeCalls.push_back({owner, output, input, Clock::now()});
-        return done;
-    }
-    mc::Outcome setInputLabel(const std::string& owner, int i, const std::string& label) override {
-        return m_router.setInputLabel(owner, i, label);
-    }
-    mc::Outcome setOutputLabel(const std::string& owner, int o, const std::string& label) override {
-        return m_router.setOutputLabel(owner, o, label);
-    }
-    mc::Outcome lockOutput(const std::string& owner, int o, mc::LockRequest request) override {
-        return m_router.lockOutput(owner, o, request);
-    }
-    bool takeMode() const override { return m_router.takeMode(); }
-    mc::Outcome setTakeMode(const std::string& owner, bool on) override {
-        return m_router.setTakeMode(owner, on);
-    }
-
-private:
-    mc::remote::SessionRouter& m_router;
-};
-
-// Runs the three parts against `server`, whose model records its route calls
-// in `calls`; `change(n)` makes the n-th change of output 31 to input 40 or
-// 41 as the window makes it. False when the server cannot listen.
+// Runs the three parts against `server`, whose session's route changes are
+// recorded in `calls`; `change(n)` makes the n-th change of output 31 to
+// input 40 or 41 as the window makes it. False when the server cannot listen.
 bool runCase(const char* title, mc::remote::VideohubServer& server, const RouteCalls& calls,
              const std::function<void(int)>& change, int requests) {
     Shared shared;
@@ -309,7 +294,7 @@ bool runCase(const char* title, mc::remote::VideohubServer& server, const RouteC
         if (phase == 1 || phase == 2) {
             const Percentiles p = callLatency(shared, calls, firstCall);
             std::printf(
-                "(%c) %s: %d x %d routes in %.1f ms; request to model call: median "
+                "(%c) %s: %d x %d routes in %.1f ms; request to session change: median "
                 "%.3f ms, p99 %.3f ms, max %.3f ms; longest loop stall %.2f ms\n",
                 phase == 1 ? 'a' : 'b', phase == 1 ? "closed loop" : "burst", kClients,
                 shared.requests, elapsed, p.median, p.p99, p.max, longestStall);
@@ -414,9 +399,7 @@ bool runBacklogCase(const mc::AppPaths& paths) {
     options.senderPort = &line;
     mc::MatrixSession session(paths, poster, options);
     session.start();
-    mc::remote::SessionRouter router(session);
-    mc::remote::VideohubServer server(router);
-    router.setServer(&server);
+    mc::remote::VideohubServer server(session);
     if (!server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0)) return false;
 
     std::atomic<bool> clientsDone{false};
@@ -460,7 +443,6 @@ bool runBacklogCase(const mc::AppPaths& paths) {
     } else {
         std::printf("(d) backlog: the second client's frame did not reach the line\n");
     }
-    router.setServer(nullptr);
     session.close();
     return clientsOk && line.seen;
 }
@@ -470,15 +452,6 @@ bool runBacklogCase(const mc::AppPaths& paths) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
-
-    mc::remote::FakeRouter fake(32, 32);
-    mc::remote::VideohubServer fakeServer(fake);
-    fake.attach(&fakeServer);
-    if (!runCase(
-            "In-memory model:", fakeServer, fake.routeCalls,
-            [&](int n) { fake.setRoute(31, 40 + n % 2); }, requests)) {
-        return 1;
-    }
 
     // A session on a scratch program folder; COM1 maps to a path that does
     // not exist, so no device is opened and the queued frames are only counted.
@@ -502,17 +475,14 @@ int main(int argc, char** argv) {
         LoopPoster poster;
         mc::MatrixSession session(paths, poster, mc::SessionOptions::queueOnly());
         session.start();
-        mc::remote::SessionRouter router(session);
-        TimedSessionRouter timed(router);
-        mc::remote::VideohubServer server(timed);
-        router.setServer(&server);
+        RouteTimes times(session);
+        mc::remote::VideohubServer server(session);
         done = runCase(
-            "MatrixSession (the model call ends with its frame queued; sender not started):",
-            server, timed.routeCalls,
+            "MatrixSession (a route is reported with its frame queued; sender not started):",
+            server, times.calls,
             [&](int n) { session.routeOutput(mc::MatrixSession::kWindowOwner, 31, 40 + n % 2); },
             requests);
         std::printf("frames queued: %zu\n", session.commandQueue()->count());
-        router.setServer(nullptr);
     }
     std::printf("Sender running at the switcher's pace:\n");
     done = runBacklogCase(paths) && done;

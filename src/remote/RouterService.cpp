@@ -4,7 +4,6 @@
 
 #include "config/StartupSettings.h"
 #include "control/MatrixSession.h"
-#include "remote/SessionRouter.h"
 #include "remote/VideohubProtocol.h"
 #include "remote/VideohubServer.h"
 
@@ -57,9 +56,7 @@ const service::ServiceTexts& RouterService::texts() const {
 RouterService::RouterService(MatrixSession& session, QObject* parent)
     : NetworkService(parent),
       m_session(session),
-      m_router(std::make_unique<SessionRouter>(session)),
-      m_server(std::make_unique<VideohubServer>(*m_router)) {
-    m_router->setServer(m_server.get());
+      m_server(std::make_unique<VideohubServer>(session)) {
     connect(m_server.get(), &VideohubServer::logMessage, this, &RouterService::logMessage);
     connect(m_server.get(), &VideohubServer::clientCountChanged, this,
             &RouterService::clientCountChanged);
@@ -68,11 +65,10 @@ RouterService::RouterService(MatrixSession& session, QObject* parent)
 RouterService::~RouterService() {
     m_server->disconnect(this);
     m_server->close();
-    m_router->setServer(nullptr);
 }
 
 void RouterService::configure(const SettingsValues& values) {
-    m_router->setFriendlyName(settingText(values, "FriendlyName"));
+    m_server->setFriendlyName(settingText(values, "FriendlyName"));
 }
 
 bool RouterService::listen(const QHostAddress& address, quint16 port) {
@@ -99,8 +95,8 @@ int RouterService::clientCount() const {
 
 std::optional<announce::ServiceRecord> RouterService::announcement() const {
     return announce::routerRecord(QString::fromStdString(m_session.settings().MatrixNowUse),
-                                  QString::fromStdString(m_router->friendlyName()),
-                                  QString::fromStdString(m_router->uniqueId()),
+                                  QString::fromStdString(m_server->friendlyName()),
+                                  QString::fromStdString(m_server->uniqueId()),
                                   QString::fromStdString(protocolVersion()), listenPort(),
                                   listenAddress());
 }

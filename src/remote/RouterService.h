@@ -3,8 +3,7 @@
 // RouterService: the network control, the router protocol server of one
 // session, as a service of the ServiceHost. Its section is "Network Control"
 // of MatrixConfig.con: Enabled, Address, Port and FriendlyName (empty: the
-// model name). It owns the server and the router that connects it to the
-// session.
+// model name). It owns the server, which is itself the session's observer.
 //
 // Lifetime: the session must outlive the service. Threads: the
 // user-interface thread only; the server runs on that thread's event loop.
@@ -19,7 +18,6 @@ class MatrixSession;
 
 namespace mc::remote {
 
-class SessionRouter;
 class VideohubServer;
 
 // The section "Network Control" as the configuration dialog shows it.
@@ -47,12 +45,10 @@ public:
     std::optional<announce::ServiceRecord> announcement() const override;
 
     VideohubServer& server() const { return *m_server; }
-    SessionRouter& router() const { return *m_router; }
 
 private:
     MatrixSession& m_session;
-    std::unique_ptr<SessionRouter> m_router;
-    std::unique_ptr<VideohubServer> m_server;  // declared after the router it uses
+    std::unique_ptr<VideohubServer> m_server;
 };
 
 }  // namespace mc::remote

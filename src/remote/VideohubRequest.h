@@ -12,7 +12,7 @@
 // ignored; a block left with no usable line is refused (NAK). A known header
 // with no lines at all asks for that whole block (a dump).
 
-#include "remote/RouterModel.h"
+#include "control/OutputLocks.h"
 #include "remote/VideohubProtocol.h"
 
 #include <optional>
@@ -56,7 +56,7 @@ struct Request {
         Nak,     // not understood: answer NAK, change nothing
         Ping,    // answer ACK
         Dump,    // answer ACK, then the whole block `type`
-        Change,  // answer ACK after the items below reached the model
+        Change,  // answer ACK after the items below reached the session
     };
     Kind kind = Kind::Nak;
     BlockType type = BlockType::Preamble;

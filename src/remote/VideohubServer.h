@@ -1,5 +1,53 @@
 #pragma once
 
+// VideohubServer: the router protocol server of one session. It listens on
+// one TCP address (through a StreamServer, which bounds what each connection
+// may cost), sends every client the whole state on connect, turns the
+// clients' requests into session calls as the window's actions do, and sends
+// every client the changes the session reports, whoever made them.
+//
+// The matrix as clients see it:
+// - Device present: the session's serial port is open (a failed open and a
+//   hang-up are "not present"). Model name: "matrix-control <model>".
+//   Friendly name: the one set (the "FriendlyName" setting), else the model
+//   name. Unique ID: 12 hexadecimal digits derived from the program folder,
+//   so one installation keeps its identity across restarts.
+// - Counts and labels: the state's ports and their display texts (the name,
+//   else the one-based number). Without a state (before start, after close)
+//   the matrix has no ports and every request is refused.
+// - Routes: the input the line carries on its video table (all in pattern
+//   mode), -1 when there is no one input (closed, never switched, cycling).
+// - Locks: as each client sees them (its own, another owner's, none); take
+//   mode: the window's.
+//
+// Requests: the owner is the client's address text ("127.0.0.2"); two
+// connections from one address are one owner. A route acts on video
+// (RouteLayer::VideoSide: the device's layer is switched around it while the
+// operator is on audio); a label is that port's name; a lock or the take mode
+// is the session's. Items of a block are carried out in order; a refused
+// one (an output locked by another owner, say) changed nothing and its
+// requester gets its current value; a file error is answered NAK.
+//
+// Changes: routes of the video table whose input (or -1) differs, the labels
+// of the names that changed, the locks with their owners, the take mode and
+// the device's presence; so cycle changes that the protocol cannot show reach
+// the clients not at all. A rebuild sends every client the whole state again.
+// Changes made while a client's request is carried out reach every client
+// after that client's ACK; others are gathered and sent on the next
+// event-loop turn.
+//
+// Each client's bytes are read as blocks (BlockReader's limits), one block
+// being one item of the StreamServer's reading budget. A client that shuts
+// down its sending side still gets the answers and updates for every block
+// it sent.
+//
+// Lifetime: attaches itself to the session at construction and detaches in
+// its destructor; the session must outlive the server. Threads: the
+// session's thread only, whose event loop runs the server; no call runs that
+// event loop.
+
+#include "control/MatrixSession.h"
+#include "control/SessionObserver.h"
 #include "remote/VideohubProtocol.h"
 #include "remote/VideohubRequest.h"
 #include "service/StreamServer.h"
@@ -8,42 +56,30 @@
 #include <QObject>
 #include <QString>
 
-#include <cstddef>
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace mc::remote {
 
-class RouterModel;
-
-// The protocol server: listens on one TCP address (through a StreamServer,
-// which bounds what each connection may cost), sends every client the whole
-// state on connect, carries out the clients' requests through the
-// RouterModel and sends every client the changes the model reports.
-//
-// Lives on the thread that runs its event loop; every method is called there,
-// the model's calls included. The model must outlive the server.
-//
-// Each client's bytes are read as blocks (BlockReader's limits), one block
-// being one item of the StreamServer's reading budget. A client that shuts
-// down its sending side still gets the answers and updates for every block
-// it sent.
-class VideohubServer : public QObject, private service::StreamProtocol {
+class VideohubServer : public QObject, private service::StreamProtocol, private ISessionObserver {
     Q_OBJECT
 
 public:
     static constexpr int kMaxClients = service::StreamServer::kMaxClients;
     static constexpr int kMaxClientsPerAddress = service::StreamServer::kMaxClientsPerAddress;
 
-    explicit VideohubServer(RouterModel& model, QObject* parent = nullptr);
+    explicit VideohubServer(MatrixSession& session, QObject* parent = nullptr);
     ~VideohubServer() override;
     VideohubServer(const VideohubServer&) = delete;
     VideohubServer& operator=(const VideohubServer&) = delete;
+
+    // The device's name for clients; empty: the model name. Blocks sent from
+    // now on carry it.
+    void setFriendlyName(std::string name) { m_friendlyName = std::move(name); }
+    std::string friendlyName() const;  // never empty
+    const std::string& uniqueId() const { return m_uniqueId; }
 
     // Starts listening (port 0: any free port). On failure returns false and
     // errorString() says why, with the address; the server stays closed.
@@ -57,25 +93,6 @@ public:
     quint16 listenPort() const { return m_stream.listenPort(); }
     int clientCount() const { return m_stream.clientCount(); }
 
-    // Notifications from the model: these ports changed, with their values
-    // now (ports that no longer exist are skipped). Changes reported while a
-    // client's request is being carried out reach every client after that
-    // client's ACK; others are gathered and sent on the next event-loop turn.
-    // Routes: output and input (-1: no one input); labels: port and text;
-    // locks: output and owner ("" unlocked).
-    void routesChanged(const std::vector<std::pair<int, int>>& routes);
-    void inputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels);
-    void outputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels);
-    void locksChanged(const std::vector<std::pair<int, std::string>>& owners);
-    // The take mode changed: every client receives the CONFIGURATION block.
-    void configurationChanged(bool takeMode);
-    // The device came or went. When it has come back, every client receives
-    // the whole state again; when it went, the device block.
-    void deviceChanged(bool present);
-    // The matrix was rebuilt: every client receives the whole state again,
-    // from the device block to END PRELUDE.
-    void rebuilt();
-
 signals:
     void clientCountChanged(int count);
     // One line for a log: listening, each client's connect and disconnect.
@@ -86,9 +103,9 @@ private:
     class BlockClient;
     // What changed, with the values to send.
     struct Changes {
-        std::map<int, int> routes;
+        std::map<int, int> routes;  // output → input (-1: no one input)
         std::map<int, std::string> inputLabels, outputLabels;
-        std::map<int, std::string> locks;  // output → owner
+        std::map<int, std::string> locks;  // output → owner ("" unlocked)
         std::optional<bool> takeMode;
         std::optional<bool> present;
         bool dump = false;
@@ -98,12 +115,23 @@ private:
     std::unique_ptr<service::StreamReader> connected(Client& client) override;
     void handle(Client& client, const ReadItem& item);
     void carryOut(Client& client, const Request& request);
+
+    // The session's change, gathered into the pending changes.
+    void sessionChanged(const SessionChange& change) override;
     void scheduleFlush();
     void flush();
     void sendChanges(const Changes& changes, Client* only);
 
-    // Blocks as they are now, from the model: a client's whole state and the
-    // current values of the items of a refused request.
+    // The matrix as clients see it, read from the session.
+    bool devicePresent() const;
+    int inputCount() const;
+    int outputCount() const;
+    std::string inputLabel(int input) const;
+    std::string outputLabel(int output) const;
+    int routedInput(int output) const;  // -1: no one input
+
+    // Blocks as they are now: a client's whole state and the current values
+    // of the items of a refused request.
     DeviceInfo deviceInfo(bool present) const;
     std::string fullState(const Client& client) const;  // device block to END PRELUDE
     std::string block(BlockType type, const Client& client) const;
@@ -114,7 +142,9 @@ private:
     std::string locks(const std::map<int, std::string>& owners, const Client& client) const;
     std::string routes(const std::map<int, int>& inputs) const;
 
-    RouterModel& m_model;
+    MatrixSession& m_session;
+    std::string m_uniqueId;
+    std::string m_friendlyName;
     service::StreamServer m_stream;
     Changes m_pending;
     Client* m_requester = nullptr;  // set while a request is carried out

@@ -1,10 +1,13 @@
-// VideohubServer: the model's notifications, the status updates they become
-// and the blocks the server writes from the model's state.
+// VideohubServer: the session's changes, the status updates they become and
+// the blocks the server writes from the session's state.
 
-#include "remote/RouterModel.h"
 #include "remote/VideohubServer.h"
 
 #include <QMetaObject>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace mc::remote {
 
@@ -13,50 +16,29 @@ bool VideohubServer::Changes::empty() const {
            !takeMode && !present && !dump;
 }
 
-namespace {
-
-// Newer values replace older ones of the same port.
-template <typename Value>
-void merge(std::map<int, Value>& into, const std::vector<std::pair<int, Value>>& values) {
-    for (const auto& [port, value] : values)
-        into.insert_or_assign(port, value);
-}
-
-}  // namespace
-
-void VideohubServer::routesChanged(const std::vector<std::pair<int, int>>& routes) {
-    merge(m_pending.routes, routes);
-    scheduleFlush();
-}
-
-void VideohubServer::inputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels) {
-    merge(m_pending.inputLabels, labels);
-    scheduleFlush();
-}
-
-void VideohubServer::outputLabelsChanged(const std::vector<std::pair<int, std::string>>& labels) {
-    merge(m_pending.outputLabels, labels);
-    scheduleFlush();
-}
-
-void VideohubServer::locksChanged(const std::vector<std::pair<int, std::string>>& owners) {
-    merge(m_pending.locks, owners);
-    scheduleFlush();
-}
-
-void VideohubServer::configurationChanged(bool takeMode) {
-    m_pending.takeMode = takeMode;
-    scheduleFlush();
-}
-
-void VideohubServer::deviceChanged(bool present) {
-    m_pending.present = present;
-    scheduleFlush();
-}
-
-void VideohubServer::rebuilt() {
-    m_pending.dump = true;
-    scheduleFlush();
+// The session's change as the protocol shows it; newer values replace older
+// ones of the same port.
+void VideohubServer::sessionChanged(const SessionChange& change) {
+    if (change.rebuilt) {
+        m_pending.dump = true;
+    } else {
+        // The protocol's one routing table is video (all in pattern mode).
+        for (const RouteChange& route : change.routes) {
+            const std::int32_t input = route.to.clientInput();
+            if (route.layer != LineLayer::Audio && route.from.clientInput() != input)
+                m_pending.routes.insert_or_assign(route.output, input);
+        }
+        for (const NameChange& name : change.inputNames)
+            m_pending.inputLabels.insert_or_assign(name.port, name.text);
+        for (const NameChange& name : change.outputNames)
+            m_pending.outputLabels.insert_or_assign(name.port, name.text);
+        for (const LockChange& lock : change.locks)
+            m_pending.locks.insert_or_assign(lock.output, lock.owner);
+        if (change.takeMode) m_pending.takeMode = *change.takeMode;
+        // Lost and not open are alike to clients: not present.
+        if (change.presence) m_pending.present = *change.presence == PortState::Open;
+    }
+    if (!m_pending.empty()) scheduleFlush();
 }
 
 // While a request is carried out, carryOut flushes after its ACK.
@@ -102,31 +84,19 @@ void VideohubServer::sendChanges(const Changes& changes, Client* only) {
         client->send(common + locks(changes.locks, *client) + routing);
 }
 
-DeviceInfo VideohubServer::deviceInfo(bool present) const {
-    return DeviceInfo{present,
-                      m_model.modelName(),
-                      m_model.friendlyName(),
-                      m_model.uniqueId(),
-                      m_model.inputCount(),
-                      m_model.outputCount()};
-}
-
 VideohubServer::Changes VideohubServer::currentValues(const Changes& items) const {
     Changes values;
     for (const auto& [output, input] : items.routes) {
-        if (output < m_model.outputCount())
-            values.routes.emplace(output, m_model.routedInput(output).value_or(-1));
+        if (output < outputCount()) values.routes.emplace(output, routedInput(output));
     }
     for (const auto& [input, text] : items.inputLabels) {
-        if (input < m_model.inputCount())
-            values.inputLabels.emplace(input, m_model.inputLabel(input));
+        if (input < inputCount()) values.inputLabels.emplace(input, inputLabel(input));
     }
     for (const auto& [output, text] : items.outputLabels) {
-        if (output < m_model.outputCount())
-            values.outputLabels.emplace(output, m_model.outputLabel(output));
+        if (output < outputCount()) values.outputLabels.emplace(output, outputLabel(output));
     }
     for (const auto& [output, owner] : items.locks) {
-        if (output < m_model.outputCount()) values.locks.emplace(output, m_model.lockOwner(output));
+        if (output < outputCount()) values.locks.emplace(output, m_session.lockOwner(output));
     }
     return values;
 }
@@ -145,8 +115,8 @@ std::map<int, Value> allPorts(int count) {
 }  // namespace
 
 std::string VideohubServer::fullState(const Client& client) const {
-    std::string text = deviceBlock(deviceInfo(m_model.devicePresent()));
-    if (m_model.devicePresent()) {
+    std::string text = deviceBlock(deviceInfo(devicePresent()));
+    if (devicePresent()) {
         for (BlockType type : {BlockType::InputLabels, BlockType::OutputLabels, BlockType::Locks,
                                BlockType::Routing, BlockType::Configuration}) {
             text += block(type, client);
@@ -162,35 +132,35 @@ std::string VideohubServer::block(BlockType type, const Client& client) const {
         case BlockType::Preamble:
             return preambleBlock();
         case BlockType::Device:
-            return deviceBlock(deviceInfo(m_model.devicePresent()));
+            return deviceBlock(deviceInfo(devicePresent()));
         case BlockType::InputLabels: {
-            all.inputLabels = allPorts<std::string>(m_model.inputCount());
+            all.inputLabels = allPorts<std::string>(inputCount());
             const std::string text = labels(true, currentValues(all).inputLabels);
             return text.empty() ? labelsBlock(kInputLabels, {}) : text;
         }
         case BlockType::OutputLabels: {
-            all.outputLabels = allPorts<std::string>(m_model.outputCount());
+            all.outputLabels = allPorts<std::string>(outputCount());
             const std::string text = labels(false, currentValues(all).outputLabels);
             return text.empty() ? labelsBlock(kOutputLabels, {}) : text;
         }
         case BlockType::Locks: {
-            all.locks = allPorts<std::string>(m_model.outputCount());
+            all.locks = allPorts<std::string>(outputCount());
             const std::string text = locks(currentValues(all).locks, client);
             return text.empty() ? locksBlock({}) : text;
         }
         case BlockType::Routing: {
-            all.routes = allPorts<int>(m_model.outputCount());
+            all.routes = allPorts<int>(outputCount());
             const std::string text = routes(currentValues(all).routes);
             return text.empty() ? routingBlock({}) : text;
         }
         case BlockType::Configuration:
-            return configurationBlock(m_model.takeMode());
+            return configurationBlock(m_session.takeMode());
     }
     return {};
 }
 
 std::string VideohubServer::labels(bool inputs, const std::map<int, std::string>& texts) const {
-    const int count = inputs ? m_model.inputCount() : m_model.outputCount();
+    const int count = inputs ? inputCount() : outputCount();
     std::vector<std::pair<int, std::string>> lines;
     for (const auto& [port, text] : texts) {
         if (port >= 0 && port < count) lines.emplace_back(port, text);
@@ -203,7 +173,7 @@ std::string VideohubServer::locks(const std::map<int, std::string>& owners,
                                   const Client& client) const {
     std::vector<std::pair<int, LockView>> lines;
     for (const auto& [output, owner] : owners) {
-        if (output < 0 || output >= m_model.outputCount()) continue;
+        if (output < 0 || output >= outputCount()) continue;
         lines.emplace_back(output, owner.empty()             ? LockView::Unlocked
                                    : owner == client.owner() ? LockView::Own
                                                              : LockView::Other);
@@ -215,7 +185,7 @@ std::string VideohubServer::locks(const std::map<int, std::string>& owners,
 std::string VideohubServer::routes(const std::map<int, int>& inputs) const {
     std::vector<std::pair<int, int>> lines;
     for (const auto& [output, input] : inputs) {
-        if (output >= 0 && output < m_model.outputCount()) lines.emplace_back(output, input);
+        if (output >= 0 && output < outputCount()) lines.emplace_back(output, input);
     }
     return lines.empty() ? std::string() : routingBlock(lines);
 }
