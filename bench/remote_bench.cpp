@@ -18,8 +18,8 @@
 //
 // Usage: remote_bench [requests per client, default 1000]
 
+#include "BenchFolder.h"
 #include "config/AppPaths.h"
-#include "config/IniFile.h"
 #include "control/MatrixSession.h"
 #include "control/SessionObserver.h"
 #include "protocol/Frames.h"
@@ -44,7 +44,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -455,21 +454,8 @@ int main(int argc, char** argv) {
 
     // A session on a scratch program folder; COM1 maps to a path that does
     // not exist, so no device is opened and the queued frames are only counted.
-    std::string folder = (std::filesystem::temp_directory_path() / "remote-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) return 1;
-    const mc::AppPaths paths(folder);
-    paths.ensureConfigDir();
-    {
-        mc::IniFile config(paths.mainConfigFile());
-        config.writeString("Matrix Manage Message", "MatrixNowUse", "Bench");
-        config.writeString("Serial Port Map", "COM1", folder + "/no-such-device");
-        config.commit();
-        mc::IniFile models(paths.modelConfigFile());
-        models.writeInteger("Bench", "MatrixInputNum", 48);
-        models.writeInteger("Bench", "MatrixOutputNum", 32);
-        models.writeBool("Bench", "MatrixPattern", true);
-        models.commit();
-    }
+    const mc::ScratchFolder folder("remote-bench");
+    const mc::AppPaths paths = mc::benchProgramFolder(folder, 48, 32, true);
     bool done = false;
     {
         LoopPoster poster;
@@ -486,6 +472,5 @@ int main(int argc, char** argv) {
     }
     std::printf("Sender running at the switcher's pace:\n");
     done = runBacklogCase(paths) && done;
-    std::filesystem::remove_all(folder);
     return done ? 0 : 1;
 }

@@ -5,7 +5,6 @@
 #include "control/SessionTestUtil.h"
 #include "remote/RouterService.h"
 #include "remote/ServerTestUtil.h"
-#include "remote/VideohubServer.h"
 #include "service/ServiceHost.h"
 #include "web/WebService.h"
 

@@ -125,13 +125,14 @@ TEST_F(JournalDialogTest, ColumnsFitTheirTextsInBothLanguages) {
 TEST_F(JournalDialogTest, FollowsNewStepsKeepingFilterAndPlace) {
     useModel(4, 4);
     open();
-    for (int i = 0; i < 60; ++i)
+    // Rows enough to scroll whatever the fonts make of their height.
+    for (int i = 0; i < 160; ++i)
         ASSERT_TRUE(session->routeOutput("127.0.0.2", i % 2, i % 4));
     bool followed = false;
     dialogs.onExec = [&](QDialog& shown) {
         auto& dialog = dynamic_cast<JournalDialog&>(shown);
         dialog.show();
-        dialog.OutputFilter->setCurrentIndex(1);  // output 1: 30 steps
+        dialog.OutputFilter->setCurrentIndex(1);  // output 1: 80 steps
         QTableWidget* table = dialog.JournalTable;
         QScrollBar* scroll = table->verticalScrollBar();
         scroll->setValue(10);
@@ -139,12 +140,12 @@ TEST_F(JournalDialogTest, FollowsNewStepsKeepingFilterAndPlace) {
         session->routeOutput("127.0.0.3", 0, 1);
         session->routeOutput("127.0.0.3", 1, 1);
         session->routeOutput("127.0.0.3", 0, 2);
-        followed = QTest::qWaitFor([&] { return table->rowCount() == 32; }, 5000);
+        followed = QTest::qWaitFor([&] { return table->rowCount() == 82; }, 5000);
         EXPECT_EQ(dialog.OutputFilter->currentIndex(), 1);
         EXPECT_EQ(scroll->value(), 12) << "the same rows stay in view";
         scroll->setValue(0);
         session->routeOutput("127.0.0.4", 0, 3);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 33; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 83; }, 5000));
         EXPECT_EQ(scroll->value(), 0);
         EXPECT_EQ(table->item(0, JournalDialog::OriginColumn)->text(), QStringLiteral("127.0.0.4"));
         return 0;
