@@ -3,9 +3,11 @@
 // Swp08Service: SW-P-08 over TCP as a service of the ServiceHost. Its section
 // is "SW-P-08 Control" of MatrixConfig.con: Enabled (0/1, default 0), Address
 // (default 127.0.0.1; "0.0.0.0" lets every computer switch, as the protocol
-// has no passwords), Port (default 8910). Each accepted controller gets a
-// Swp08Link on the one Swp08Router of the session; the StreamServer keeps the
-// connection limits and drops a controller that stops reading.
+// has no passwords), Port (default 8910), Announce (kept as written: DNS-SD
+// has no common type for the protocol, so the service is never announced).
+// Each accepted controller gets a Swp08Link on the one Swp08Router of the
+// session; the StreamServer keeps the connection limits and drops a
+// controller that stops reading.
 //
 // Lifetime: the session must outlive the service. Threads: the
 // user-interface thread only.
