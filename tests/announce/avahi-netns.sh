@@ -46,36 +46,10 @@ ip -n mc-peer addr add 10.77.0.2/24 dev mc1
 ip -n mc-peer link set mc1 up
 ip -n mc-peer link set lo up
 
-cat >"$work/bus.conf" <<CONF
-<busconfig>
-  <listen>unix:path=$work/bus</listen>
-  <policy context="default">
-    <allow user="*"/> <allow own="*"/> <allow send_type="method_call"/> <allow send_type="signal"/>
-    <allow send_requested_reply="true"/> <allow receive_requested_reply="true"/>
-    <allow receive_type="method_call"/> <allow receive_type="signal"/>
-  </policy>
-</busconfig>
-CONF
-cat >"$work/avahi.conf" <<CONF
-[server]
-host-name=mc-test
-use-ipv4=yes
-use-ipv6=no
-allow-interfaces=lo,mc0
-enable-dbus=yes
-[wide-area]
-enable-wide-area=no
-[publish]
-publish-hinfo=no
-publish-workstation=no
-CONF
-
-mkfifo "$work/address"
-dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=1 \
-    >"$work/address" 2>/dev/null &
-bus_pid=$!
-read -r -t 10 address <"$work/address"
-export DBUS_SYSTEM_BUS_ADDRESS=$address
-export MC_AVAHI_PEER="$(dirname "$(readlink -f "$0")")/avahi-peer.sh"
+here=$(dirname "$(readlink -f "$0")")
+. "$here/avahi-host.sh"
+private_bus
+avahi_config mc-test lo,mc0
+export MC_AVAHI_PEER="$here/avahi-peer.sh"
 export MC_AVAHI_START="avahi-daemon -D -f $work/avahi.conf --no-drop-root --no-chroot --no-rlimits"
 "$@"

@@ -24,36 +24,10 @@ trap 'exit 0' TERM INT
 
 # `ip netns exec` gave this process a mount namespace of its own.
 mount -t tmpfs tmpfs /run
-cat >"$work/bus.conf" <<CONF
-<busconfig>
-  <listen>unix:path=$work/bus</listen>
-  <policy context="default">
-    <allow user="*"/> <allow own="*"/> <allow send_type="method_call"/> <allow send_type="signal"/>
-    <allow send_requested_reply="true"/> <allow receive_requested_reply="true"/>
-    <allow receive_type="method_call"/> <allow receive_type="signal"/>
-  </policy>
-</busconfig>
-CONF
-cat >"$work/avahi.conf" <<CONF
-[server]
-host-name=mc-peer
-use-ipv4=yes
-use-ipv6=no
-allow-interfaces=mc1
-enable-dbus=yes
-[wide-area]
-enable-wide-area=no
-[publish]
-publish-hinfo=no
-publish-workstation=no
-CONF
-
-mkfifo "$work/address"
-dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=1 \
-    >"$work/address" 2>/dev/null &
-pids+=($!)
-read -r -t 10 address <"$work/address"
-export DBUS_SYSTEM_BUS_ADDRESS=$address
+. "$(dirname "$(readlink -f "$0")")/avahi-host.sh"
+private_bus
+pids+=("$bus_pid")
+avahi_config mc-peer mc1
 avahi-daemon -f "$work/avahi.conf" --no-drop-root --no-chroot --no-rlimits 2>/dev/null &
 pids+=($!)
 # --no-fail: waits for the daemon rather than failing while it starts.
