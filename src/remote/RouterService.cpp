@@ -54,16 +54,14 @@ const service::ServiceTexts& RouterService::texts() const {
 }
 
 RouterService::RouterService(MatrixSession& session, QObject* parent)
-    : NetworkService(parent),
+    : StreamService(parent),
       m_session(session),
       m_server(std::make_unique<VideohubServer>(session)) {
-    connect(m_server.get(), &VideohubServer::logMessage, this, &RouterService::logMessage);
-    connect(m_server.get(), &VideohubServer::clientCountChanged, this,
-            &RouterService::clientCountChanged);
+    serve(m_server->stream());
 }
 
 RouterService::~RouterService() {
-    m_server->disconnect(this);
+    m_server->stream().disconnect(this);
     m_server->close();
 }
 
@@ -71,26 +69,8 @@ void RouterService::configure(const SettingsValues& values) {
     m_server->setFriendlyName(settingText(values, "FriendlyName"));
 }
 
-bool RouterService::listen(const QHostAddress& address, quint16 port) {
-    return m_server->listen(address, port);
-}
-QString RouterService::errorString() const {
-    return m_server->errorString();
-}
-void RouterService::close() {
-    m_server->close();
-}
-bool RouterService::isListening() const {
-    return m_server->isListening();
-}
-QHostAddress RouterService::listenAddress() const {
-    return m_server->listenAddress();
-}
-quint16 RouterService::listenPort() const {
-    return m_server->listenPort();
-}
-int RouterService::clientCount() const {
-    return m_server->clientCount();
+void RouterService::closed() {
+    m_server->close();  // the changes gathered for the clients that are gone
 }
 
 std::optional<announce::ServiceRecord> RouterService::announcement() const {

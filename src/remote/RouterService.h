@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "service/NetworkService.h"
+#include "service/StreamService.h"
 
 namespace mc {
 class MatrixSession;
@@ -23,7 +23,7 @@ class VideohubServer;
 // The section "Network Control" as the configuration dialog shows it.
 const ServiceSettingsPage& routerSettingsPage();
 
-class RouterService final : public service::NetworkService {
+class RouterService final : public service::StreamService {
     Q_OBJECT
 
 public:
@@ -33,13 +33,6 @@ public:
     const ServiceSettingsPage& settingsPage() const override { return routerSettingsPage(); }
     const service::ServiceTexts& texts() const override;
     void configure(const SettingsValues& values) override;
-    bool listen(const QHostAddress& address, quint16 port) override;
-    QString errorString() const override;
-    void close() override;
-    bool isListening() const override;
-    QHostAddress listenAddress() const override;
-    quint16 listenPort() const override;
-    int clientCount() const override;
     // "_blackmagic._tcp": the friendly name, unique ID and version the
     // protocol's prelude gives; "<model> (<host>)".
     std::optional<announce::ServiceRecord> announcement() const override;
@@ -47,6 +40,8 @@ public:
     VideohubServer& server() const { return *m_server; }
 
 private:
+    void closed() override;
+
     MatrixSession& m_session;
     std::unique_ptr<VideohubServer> m_server;
 };

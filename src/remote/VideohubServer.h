@@ -92,6 +92,9 @@ public:
     QHostAddress listenAddress() const { return m_stream.listenAddress(); }
     quint16 listenPort() const { return m_stream.listenPort(); }
     int clientCount() const { return m_stream.clientCount(); }
+    // The listener, for a service that listens through it (close() here
+    // also forgets the changes gathered for the clients).
+    service::StreamServer& stream() { return m_stream; }
 
 signals:
     void clientCountChanged(int count);

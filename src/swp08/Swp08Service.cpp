@@ -84,14 +84,12 @@ const service::ServiceTexts& Swp08Service::texts() const {
 }
 
 Swp08Service::Swp08Service(MatrixSession& session, QObject* parent)
-    : NetworkService(parent),
+    : StreamService(parent),
       m_router(std::make_unique<Swp08Router>(session)),
       m_server(std::make_unique<service::StreamServer>(static_cast<service::StreamProtocol&>(*this),
                                                        QStringLiteral("SW-P-08 control"),
                                                        QStringLiteral("SW-P-08 controller"))) {
-    connect(m_server.get(), &service::StreamServer::logMessage, this, &Swp08Service::logMessage);
-    connect(m_server.get(), &service::StreamServer::clientCountChanged, this,
-            &Swp08Service::clientCountChanged);
+    serve(*m_server);
 }
 
 Swp08Service::~Swp08Service() {
@@ -101,28 +99,6 @@ Swp08Service::~Swp08Service() {
 
 std::unique_ptr<service::StreamReader> Swp08Service::connected(service::StreamClient& client) {
     return std::make_unique<Controller>(*m_router, client);
-}
-
-bool Swp08Service::listen(const QHostAddress& address, quint16 port) {
-    return m_server->listen(address, port);
-}
-QString Swp08Service::errorString() const {
-    return m_server->errorString();
-}
-void Swp08Service::close() {
-    m_server->close();
-}
-bool Swp08Service::isListening() const {
-    return m_server->isListening();
-}
-QHostAddress Swp08Service::listenAddress() const {
-    return m_server->listenAddress();
-}
-quint16 Swp08Service::listenPort() const {
-    return m_server->listenPort();
-}
-int Swp08Service::clientCount() const {
-    return m_server->clientCount();
 }
 
 }  // namespace mc::swp08

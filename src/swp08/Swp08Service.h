@@ -14,8 +14,8 @@
 
 #include <memory>
 
-#include "service/NetworkService.h"
 #include "service/StreamServer.h"
+#include "service/StreamService.h"
 
 namespace mc {
 class MatrixSession;
@@ -28,7 +28,7 @@ class Swp08Router;
 // The section "SW-P-08 Control" as the configuration dialog shows it.
 const ServiceSettingsPage& swp08SettingsPage();
 
-class Swp08Service final : public service::NetworkService, private service::StreamProtocol {
+class Swp08Service final : public service::StreamService, private service::StreamProtocol {
     Q_OBJECT
 
 public:
@@ -38,13 +38,6 @@ public:
     const ServiceSettingsPage& settingsPage() const override { return swp08SettingsPage(); }
     const service::ServiceTexts& texts() const override;
     void configure(const SettingsValues&) override {}
-    bool listen(const QHostAddress& address, quint16 port) override;
-    QString errorString() const override;
-    void close() override;
-    bool isListening() const override;
-    QHostAddress listenAddress() const override;
-    quint16 listenPort() const override;
-    int clientCount() const override;
 
 private:
     class Controller;
