@@ -65,9 +65,8 @@ struct ServiceHost::Entry {
 };
 
 ServiceHost::ServiceHost(MatrixSession& session, QObject* parent)
-    : QObject(parent), m_session(session), m_announcer(new announce::Announcer(this)) {
+    : QObject(parent), m_session(session) {
     m_session.attach(*this);
-    connect(m_announcer, &announce::Announcer::logMessage, this, &ServiceHost::logMessage);
     m_watcher = new QFileSystemWatcher(this);
     m_reread = new QTimer(this);
     m_reread->setSingleShot(true);
@@ -181,8 +180,15 @@ void ServiceHost::announce(const Entry& entry) {
     const NetworkService& service = *entry.service;
     const QString id = QString::fromStdString(service.settingsPage().section);
     const std::optional<announce::ServiceRecord> record = service.announcement();
-    if (!record) return m_announcer->withdraw(id);
     const bool wanted = entry.applied && settingText(*entry.applied, "Announce") != "0";
+    if (!m_announcer) {
+        // The system bus is joined only once there is something to announce.
+        if (!record || !announce::shouldAnnounce(wanted, service.isListening(), record->address))
+            return;
+        m_announcer = new announce::Announcer(this);
+        connect(m_announcer, &announce::Announcer::logMessage, this, &ServiceHost::logMessage);
+    }
+    if (!record) return m_announcer->withdraw(id);
     m_announcer->follow(id, wanted, service.isListening(), *record);
 }
 

@@ -101,7 +101,7 @@ private:
 
     MatrixSession& m_session;
     std::vector<std::unique_ptr<Entry>> m_entries;
-    announce::Announcer* m_announcer = nullptr;  // child
+    announce::Announcer* m_announcer = nullptr;  // child, made when first needed
     // MatrixConfig.con changed on disk (--set-web-password, an editor, the
     // program itself): every service applies its section again, a moment
     // after the last change.
